@@ -1,0 +1,61 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <thread>
+
+#include "core/Display.h"
+#include "core/PortWriter.h"
+#include "link/PortSettings.h"
+#include "link/SerialPort.h"
+
+namespace tessaro {
+
+// Receives every chunk of bytes the reader thread takes from the port, on
+// the reader thread.
+class ByteSink {
+ public:
+  virtual ~ByteSink() = default;
+  virtual void OnBytes(const char* bytes, std::size_t count) = 0;
+};
+
+// The open serial port with its reader thread.  The port counts as open
+// exactly when the session holds it.
+class PortSession final : public PortWriter {
+ public:
+  PortSession(SerialPort& port, ByteSink& sink, Display& display);
+  ~PortSession() override;
+  PortSession(const PortSession&) = delete;
+  PortSession& operator=(const PortSession&) = delete;
+
+  // Opens the port named by `settings` with their line settings, starts the
+  // reader thread, shows the port in pane 2 and pauses 200 ms.  Returns 1 when
+  // open, 0 after showing the failure (caption "Error").  Window thread; not
+  // under the engine lock.
+  int OpenPort(const PortSettings& settings);
+
+  // Stops and joins the reader thread, releases the port and blanks the three
+  // panes.  Never call it with the engine lock held: a dispatch may wait for it.
+  void ClosePort();
+
+  bool IsOpen() const { return open_.load(std::memory_order_acquire); }
+
+  // Writes to the open port; nothing happens when it is closed.
+  void Write(const char* bytes, std::size_t count) override;
+
+  // The session's line-settings record, kept from one open to the next.
+  const LineSettings& Line() const { return line_; }
+
+ private:
+  void ReaderLoop();
+
+  SerialPort& port_;
+  ByteSink& sink_;
+  Display& display_;
+  LineSettings line_{};
+  std::thread reader_;
+  std::atomic<bool> readerRunning_{false};
+  std::atomic<bool> open_{false};
+};
+
+}  // namespace tessaro

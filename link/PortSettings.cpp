@@ -1,0 +1,49 @@
+#include "link/PortSettings.h"
+
+#include <cstdio>
+
+namespace tessaro {
+
+namespace {
+
+int Clamp(int value, int count) {
+  if (value < 0) return 0;
+  if (value >= count) return count - 1;
+  return value;
+}
+
+}  // namespace
+
+void ApplyPortSettings(const PortSettings& settings, LineSettings& line) {
+  line.baudRate = static_cast<std::uint32_t>(BaudTable[Clamp(settings.baudIndex, kBaudCount)].rate);
+  line.byteSize = Clamp(settings.dataBitsIndex, kDataBitsCount) == 0 ? 7 : 8;
+  line.stopBits = kOneStopBit;
+  // List row 1 "Even" is platform value 2, row 2 "Odd" is 1.
+  static constexpr std::uint8_t kParityValue[kParityCount] = {kNoParity, kEvenParity, kOddParity};
+  line.parity = kParityValue[Clamp(settings.parityIndex, kParityCount)];
+
+  switch (Clamp(settings.flowIndex, kFlowCount)) {
+    case 0:  // "None" clears what "Hardware" and "Xon/Xoff" set.
+      line.flags &= ~(LineSettings::kOutxCtsFlow | LineSettings::kOutX);
+      line.SetRtsControl(kRtsControlDisable);
+      break;
+    case 1:  // "Hardware": RTS raised and held, CTS output flow.
+      line.flags |= LineSettings::kOutxCtsFlow;
+      line.SetRtsControl(kRtsControlEnable);
+      break;
+    default:  // "Xon/Xoff": output flow only.
+      line.flags |= LineSettings::kOutX;
+      line.xonChar = 0x11;
+      line.xoffChar = 0x13;
+      break;
+  }
+}
+
+void FormatPortStatus(const PortSettings& settings, char* out, int size) {
+  std::snprintf(out, static_cast<std::size_t>(size), "%s: %s bps, %s",
+                PortNameTable[Clamp(settings.portIndex, kPortCount)],
+                BaudTable[Clamp(settings.baudIndex, kBaudCount)].text,
+                FlowControlTable[Clamp(settings.flowIndex, kFlowCount)]);
+}
+
+}  // namespace tessaro

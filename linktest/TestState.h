@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+
+#include "protocol/Digits.h"
+
+namespace tessaro {
+
+inline constexpr int kPassive = 0;
+inline constexpr int kActive = 1;
+
+// Texts of the mode button (by LinkMode) and the run button (by TestRun).
+inline constexpr const char* kModeButtonText[2] = {"PASSIVE", "ACTIVE"};
+inline constexpr const char* kRunButtonText[2] = {"START", "STOP"};
+
+// Per-terminal statistics of the RF link test, indexed by terminal number
+// 1..99 (slot 0 unused).  They belong to the terminal number, whatever base
+// lists it.
+struct TerminalStats {
+  std::int32_t started[kMaxTerminal + 1] = {};
+  std::int32_t state[kMaxTerminal + 1] = {};
+  std::int32_t sdReCount[kMaxTerminal + 1] = {};
+  std::int32_t okDpCount[kMaxTerminal + 1] = {};
+  std::int32_t ngCount[kMaxTerminal + 1] = {};
+  std::uint32_t sendTick[kMaxTerminal + 1] = {};
+  std::int32_t replyTime[kMaxTerminal + 1] = {};
+  // 64 bits: a 32-bit sum of reply times wraps after a long run.
+  std::int64_t replyTimeSum[kMaxTerminal + 1] = {};
+  std::int32_t average[kMaxTerminal + 1] = {};
+  std::int32_t sequence[kMaxTerminal + 1] = {};
+};
+
+// The shared state of the link test.  The flags are written only on the window
+// thread, under the engine lock.
+struct TestState {
+  int linkMode = kActive;
+  int testRun = 0;
+  TerminalStats stats;
+};
+
+// Settings of the link test.
+struct TestCriteria {
+  std::int32_t dataLength = 15;
+  std::int32_t retransmits = 3;
+  std::int32_t timeoutSeconds = 2;
+};
+
+}  // namespace tessaro
