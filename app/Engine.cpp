@@ -31,6 +31,7 @@ void Engine::OnBytes(const char* bytes, std::size_t count) {
 }
 
 void Engine::OnFrame(const char* message, std::size_t length) {
+  if (frameObserver_ != nullptr) frameObserver_->OnFrame(message, length);
   dispatcher_.Dispatch(message, length);
 }
 

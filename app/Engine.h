@@ -55,6 +55,10 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
   // Feeds inbound bytes as the reader thread does (under the lock).
   void Feed(const char* bytes, std::size_t count);
 
+  // Sees every complete message right before it is dispatched (the replay
+  // tool prints them).  Set before any session opens; nullptr removes it.
+  void SetFrameObserver(FrameSink* observer) { frameObserver_ = observer; }
+
   // The Open command after its settings dialog: opens the session, runs the
   // status poll, sends "@AT\r" and enables the buttons.  Does nothing when a
   // session is open.  Returns true when a session is open afterwards.
@@ -99,6 +103,7 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
   CommandBuffer commands_;
 
   PortWriter* outbound_;
+  FrameSink* frameObserver_ = nullptr;
   PortSession session_;
   LinkTest linkTest_;
   FrameAssembler assembler_;

@@ -1,0 +1,157 @@
+#include "app/replay/Replay.h"
+
+#include "app/Engine.h"
+#include "core/Clock.h"
+
+namespace tessaro {
+
+namespace {
+
+// Prints what a dispatch shows instead of drawing it.
+class PrintingDisplay final : public Display {
+ public:
+  PrintingDisplay(std::FILE* out, bool cells) : out_(out), cells_(cells) {}
+  void SetPaneText(int pane, const char* text) override {
+    if (silent_) return;
+    const std::string shown = EscapeBytes(text, std::char_traits<char>::length(text));
+    std::fprintf(out_, "pane %d: %s\n", pane, shown.c_str());
+  }
+  void UpdateCell(char kind, int lineOffset, int number, const char* text,
+                  int colourClass) override {
+    if (!cells_) return;
+    std::fprintf(out_, "cell %c%02d +%d: %s (colour %d)\n", kind, number, lineOffset, text,
+                 colourClass);
+  }
+  void InvalidateTopology() override {}
+  void InvalidateView() override {}
+  void ShowMessage(const char* text, const char* caption, MessageIcon) override {
+    std::fprintf(out_, "message %s: %s\n", caption, text);
+  }
+  void SetButtons(const ButtonState&) override {}
+  void SetSupervisionTimer(bool) override {}
+  // Nothing more is printed once the report is out (the shutdown blanks panes).
+  void Silence() { silent_ = true; }
+
+ private:
+  std::FILE* out_;
+  bool cells_;
+  bool silent_ = false;
+};
+
+class PrintingPort final : public PortWriter {
+ public:
+  explicit PrintingPort(std::FILE* out) : out_(out) {}
+  void Write(const char* bytes, std::size_t count) override {
+    std::fprintf(out_, "-> %s\n", EscapeBytes(bytes, count).c_str());
+  }
+
+ private:
+  std::FILE* out_;
+};
+
+class PrintingFrames final : public FrameSink {
+ public:
+  explicit PrintingFrames(std::FILE* out) : out_(out) {}
+  void OnFrame(const char* message, std::size_t length) override {
+    std::fprintf(out_, "<- %s\n", EscapeBytes(message, length).c_str());
+  }
+
+ private:
+  std::FILE* out_;
+};
+
+// The replay never opens a port.
+class NoSerialPort final : public SerialPort {
+ public:
+  bool Open(const char*) override { return false; }
+  bool ApplyLineSettings(const LineSettings&) override { return false; }
+  void SetQueuesAndTimeouts(const PortTimeouts&) override {}
+  WaitResult WaitReadable(int) override { return WaitResult::Failed; }
+  void Wake() override {}
+  long Read(char*, std::size_t) override { return -1; }
+  long Write(const char*, std::size_t) override { return -1; }
+  void PurgeInput() override {}
+  void Close() override {}
+  bool IsOpen() const override { return false; }
+};
+
+std::string PropertyText(char c) {
+  if (c == 0) return "-";
+  return EscapeBytes(&c, 1);
+}
+
+void PrintRegistry(std::FILE* out, const StationRegistry& r, int sixChannelMode) {
+  std::fprintf(out, "registry:\n");
+  for (int b = 1; b <= kMaxBase; ++b) {
+    if (!r.rows[b].present) continue;
+    const BaseProperties& p = r.properties[b];
+    std::fprintf(out, "  base %02d: channel %s group %s power %s mode %s timeout %d baud %d\n", b,
+                 PropertyText(p.channel).c_str(), PropertyText(p.group).c_str(),
+                 PropertyText(p.power).c_str(), PropertyText(p.mode).c_str(), p.timeout,
+                 p.baudIndex);
+    std::fprintf(out, "    terminals:");
+    bool any = false;
+    for (int t = 1; t <= kMaxTerminal; ++t) {
+      if (r.rows[b].terminal[t]) {
+        std::fprintf(out, " %02d", t);
+        any = true;
+      }
+    }
+    std::fprintf(out, "%s\n", any ? "" : " none");
+  }
+  std::fprintf(out, "  highestBase: %d\n", r.highestBase);
+  std::fprintf(out, "six-channel mode: %d\n", sixChannelMode);
+}
+
+}  // namespace
+
+std::string EscapeBytes(const char* bytes, std::size_t count) {
+  std::string s;
+  s.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    if (c == '\r') {
+      s += "\\r";
+    } else if (c == '\n') {
+      s += "\\n";
+    } else if (c == '\\') {
+      s += "\\\\";
+    } else if (c < 0x20 || c >= 0x7f) {
+      static const char kHex[] = "0123456789ABCDEF";
+      s += "\\x";
+      s += kHex[c >> 4];
+      s += kHex[c & 15];
+    } else {
+      s += static_cast<char>(c);
+    }
+  }
+  return s;
+}
+
+int RunReplay(std::FILE* input, std::FILE* out, const ReplayOptions& options) {
+  PrintingDisplay display(out, options.cells);
+  PrintingPort port(out);
+  PrintingFrames frames(out);
+  NoSerialPort noPort;
+  SteadyClock clock;
+  Engine engine(display, clock, noPort, &port);
+  engine.SetFrameObserver(&frames);
+  {
+    std::scoped_lock lock(engine.Lock());
+    engine.Settings().baudIndex = options.baudIndex;
+    engine.Test().linkMode = options.passive ? kPassive : kActive;
+    engine.Test().testRun = (options.running && !options.passive) ? 1 : 0;
+  }
+
+  char buffer[4096];
+  std::size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, input)) > 0) engine.Feed(buffer, n);
+  const bool failed = std::ferror(input) != 0;
+
+  std::scoped_lock lock(engine.Lock());
+  PrintRegistry(out, engine.Registry(), engine.SixChannelMode());
+  display.Silence();
+  return failed ? 1 : 0;
+}
+
+}  // namespace tessaro
