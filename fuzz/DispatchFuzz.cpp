@@ -1,0 +1,81 @@
+// Inbound bytes through the frame assembler, the dispatcher and the link
+// test's accounting, in every link-test state.  The first byte picks the
+// state and how the rest is cut into reads; the port records nothing.
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+
+#include "app/Engine.h"
+
+namespace {
+
+class NullDisplay final : public tessaro::Display {
+ public:
+  void SetPaneText(int, const char*) override {}
+  void UpdateCell(char, int, int, const char*, int) override {}
+  void InvalidateTopology() override {}
+  void InvalidateView() override {}
+  void ShowMessage(const char*, const char*, tessaro::MessageIcon) override {}
+  void SetButtons(const tessaro::ButtonState&) override {}
+  void SetSupervisionTimer(bool) override {}
+};
+
+class NullWriter final : public tessaro::PortWriter {
+ public:
+  void Write(const char* bytes, std::size_t count) override {
+    // Touch every byte so an out-of-bounds command shows up under ASan.
+    for (std::size_t i = 0; i < count; ++i) sum_ += static_cast<unsigned char>(bytes[i]);
+  }
+  unsigned sum_ = 0;
+};
+
+class NoPort final : public tessaro::SerialPort {
+ public:
+  bool Open(const char*) override { return false; }
+  bool ApplyLineSettings(const tessaro::LineSettings&) override { return false; }
+  void SetQueuesAndTimeouts(const tessaro::PortTimeouts&) override {}
+  tessaro::WaitResult WaitReadable(int) override { return tessaro::WaitResult::Failed; }
+  void Wake() override {}
+  long Read(char*, std::size_t) override { return -1; }
+  long Write(const char*, std::size_t) override { return -1; }
+  void PurgeInput() override {}
+  void Close() override {}
+  bool IsOpen() const override { return false; }
+};
+
+class StepClock final : public tessaro::Clock {
+ public:
+  std::uint32_t NowMs() override { return now_ += 37; }
+  std::uint32_t now_ = 0xFFFFF000u;  // wraps past 2^32 during a run
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  NullDisplay display;
+  NullWriter writer;
+  NoPort port;
+  StepClock clock;
+  tessaro::Engine engine(display, clock, port, &writer);
+  const std::uint8_t control = data[0];
+  {
+    std::scoped_lock lock(engine.Lock());
+    engine.Test().linkMode = (control & 1) ? tessaro::kPassive : tessaro::kActive;
+    engine.Test().testRun = (control & 2) ? 1 : 0;
+    engine.Criteria().dataLength = (control & 4) ? 300 : 15;
+    engine.Criteria().timeoutSeconds = (control & 8) ? 0 : 2;
+  }
+  const std::size_t chunk = 1 + (control >> 4) * 7;
+  const char* bytes = reinterpret_cast<const char*>(data + 1);
+  std::size_t left = size - 1;
+  while (left > 0) {
+    const std::size_t n = left < chunk ? left : chunk;
+    engine.Feed(bytes, n);
+    bytes += n;
+    left -= n;
+    if (control & 2) engine.SuperviseTick();
+  }
+  return 0;
+}

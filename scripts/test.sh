@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds and runs every test of Tessaro:
+#   1. the full build (window included), warnings as errors, all tests;
+#   2. the core and end-to-end tests under AddressSanitizer + UndefinedBehaviorSanitizer;
+#   3. the same under ThreadSanitizer;
+#   4. each libFuzzer target for a while (TESSARO_FUZZ_SECONDS, default 60).
+# Build folders: build-test, build-asan, build-tsan, build-fuzz.
+# TESSARO_TEST_STAGES limits the stages, e.g. TESSARO_TEST_STAGES="full fuzz".
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+jobs=${TESSARO_JOBS:-$(nproc)}
+fuzz_seconds=${TESSARO_FUZZ_SECONDS:-60}
+stages=${TESSARO_TEST_STAGES:-"full asan tsan fuzz"}
+
+"$root/scripts/install-deps.sh"
+
+want() { [[ " $stages " == *" $1 "* ]]; }
+
+run_ctest() {
+  local dir=$1; shift
+  (cd "$dir" && ctest --output-on-failure --timeout 600 -j"$jobs" "$@")
+}
+
+if want full; then
+  echo "== Full build and tests =="
+  cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARO_WERROR=ON \
+    -DTESSARO_BUILD_UI=ON -DTESSARO_BUILD_BENCH=ON
+  cmake --build build-test -j"$jobs"
+  QT_QPA_PLATFORM=offscreen run_ctest build-test
+fi
+
+if want asan; then
+  echo "== Address and undefined-behaviour sanitizers: core and end-to-end tests =="
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSARO_WERROR=ON \
+    -DTESSARO_SANITIZE=address -DTESSARO_BUILD_UI=OFF -DTESSARO_BUILD_BENCH=OFF
+  cmake --build build-asan -j"$jobs"
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    run_ctest build-asan
+fi
+
+if want tsan; then
+  echo "== Thread sanitizer: core and end-to-end tests =="
+  cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSARO_WERROR=ON \
+    -DTESSARO_SANITIZE=thread -DTESSARO_BUILD_UI=OFF -DTESSARO_BUILD_BENCH=OFF
+  cmake --build build-tsan -j"$jobs"
+  TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_ctest build-tsan
+fi
+
+if want fuzz; then
+  echo "== Fuzz targets, ${fuzz_seconds} s each =="
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTESSARO_BUILD_FUZZ=ON -DTESSARO_SANITIZE=address -DTESSARO_BUILD_UI=OFF \
+    -DTESSARO_BUILD_BENCH=OFF
+  targets=$(cd fuzz/corpus && ls)
+  for t in $targets; do
+    cmake --build build-fuzz -j"$jobs" --target "fuzz_$t"
+  done
+  for t in $targets; do
+    work="build-fuzz/corpus-work/$t"
+    rm -rf "$work" && mkdir -p "$work" && cp fuzz/corpus/"$t"/* "$work"/
+    echo "-- fuzz_$t"
+    "build-fuzz/fuzz/fuzz_$t" -max_total_time="$fuzz_seconds" -max_len=2048 -print_final_stats=1 \
+      "$work" 2>&1 | tail -n 12
+  done
+fi
+
+echo "All test stages passed: $stages"
