@@ -1,0 +1,27 @@
+#pragma once
+
+// The download's own texts, exactly as the operator sees them.
+
+namespace tessaro::download_text {
+
+inline constexpr const char* kCaption = "Program Download";
+inline constexpr const char* kSuccessCaption = "Update Base's Program";
+
+inline constexpr const char* kFileFilter = "Absolute object programs {*.ABO}";
+inline constexpr const char* kFilePattern = "*.ABO";
+inline constexpr const char* kDefaultExtension = "ABO";
+
+inline constexpr const char* kCannotOpenFile = "Can not open the file!";
+inline constexpr const char* kCannotOpenPort = "Can not open the COM port!";
+inline constexpr const char* kSettingsRefused = "Failed to set communication state";
+inline constexpr const char* kNotReady = "Base station is not ready to download!";
+inline constexpr const char* kFault = "Fault on downloading!";
+inline constexpr const char* kTimeOut = "Error : Time out !!";
+inline constexpr const char* kDownloadError = "Error on downloading!";
+inline constexpr const char* kRetryQuestion = "Download failed, would you like to retry?";
+inline constexpr const char* kCompleted = "Downloaded completely.";
+
+inline constexpr const char* kProgressTitle = "Progress";
+inline constexpr const char* kProgressText = "Downloading...";
+
+}  // namespace tessaro::download_text
