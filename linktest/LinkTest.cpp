@@ -1,6 +1,9 @@
 #include "linktest/LinkTest.h"
 
-// Stand-in until the link test lands: replies are not yet accounted.
+#include <cstdio>
+
+#include "linktest/CellLines.h"
+#include "linktest/CounterRules.h"
 
 namespace tessaro {
 
@@ -13,19 +16,77 @@ LinkTest::LinkTest(TestState& test, const TestCriteria& criteria, const StationR
       display_(display),
       clock_(clock) {}
 
-void LinkTest::SendTestPacket(int /*terminal*/) {}
-void LinkTest::AccountDataMessage(const char* /*message*/, std::size_t /*length*/) {}
-void LinkTest::AccountOkReport(int /*terminal*/) {}
-void LinkTest::AccountNgReport(int /*terminal*/) {}
-void LinkTest::ToggleLinkMode() {}
-void LinkTest::ToggleTestRun() {}
-void LinkTest::SuperviseTick() {}
-void LinkTest::ResetTestCounters(bool /*redraw*/) {
-  test_.stats = TerminalStats{};
+void LinkTest::DrawCounter(int terminal, int lineOffset, const char* label, std::int32_t value,
+                           int colourClass) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%s:%05d", label, static_cast<int>(value));
+  display_.UpdateCell(kTerminalCell, lineOffset, terminal, text, colourClass);
 }
+
+void LinkTest::SendTestPacket(int t) {
+  if (!IsTerminalNumber(t)) return;
+  TerminalStats& s = test_.stats;
+  s.state[t] = 0;
+  NextSequence(s.sequence[t]);
+  const std::size_t length = packet_.BuildPacket(t, s.sequence[t], criteria_.dataLength);
+  lastMessageLength_ = 0;  // the buffer no longer holds a PASSIVE message
+  port_.Write(packet_.Data(), length);
+  // Taken after the write returns: a write that blocks on a full line must
+  // not count towards the reply time.
+  s.sendTick[t] = clock_.NowMs();
+  CountSent(s.sdReCount[t]);
+  DrawCounter(t, kFirstCounterLine, "SD", s.sdReCount[t], kBlue);
+}
+
+void LinkTest::ToggleLinkMode() {
+  if (test_.testRun) return;
+  test_.linkMode = test_.linkMode == kActive ? kPassive : kActive;
+  display_.SetButtons(Buttons(true));
+  ResetTestCounters(true);
+}
+
+void LinkTest::ToggleTestRun() {
+  if (!test_.testRun && test_.linkMode != kActive) return;
+  test_.testRun = test_.testRun ? 0 : 1;
+  display_.SetButtons(Buttons(true));
+  if (!test_.testRun) {
+    display_.SetSupervisionTimer(false);
+    return;
+  }
+  ResetTestCounters(true);
+  display_.SetSupervisionTimer(true);
+  for (int b = 1; b <= registry_.highestBase && b <= kMaxBase; ++b) {
+    if (!registry_.rows[b].present) continue;
+    const int highest = registry_.highestTerminal[b];
+    for (int t = 1; t <= highest && t <= kMaxTerminal; ++t) {
+      if (!registry_.rows[b].terminal[t]) continue;
+      SendTestPacket(t);
+      test_.stats.started[t] = 1;
+    }
+  }
+}
+
 void LinkTest::StopRun() {
   test_.testRun = 0;
   display_.SetSupervisionTimer(false);
+}
+
+void LinkTest::ResetTestCounters(bool redraw) {
+  test_.stats = TerminalStats{};
+  lastMessageLength_ = 0;
+  if (!redraw) return;
+  const bool active = test_.linkMode == kActive;
+  for (int b = 1; b <= kMaxBase; ++b) {
+    if (!registry_.rows[b].present) continue;
+    for (int t = 1; t <= kMaxTerminal; ++t) {
+      if (!registry_.rows[b].terminal[t]) continue;
+      DrawCounter(t, kFirstCounterLine, active ? "SD" : "RE", 0, kBlue);
+      DrawCounter(t, kSecondCounterLine, active ? "OK" : "DP", 0, kBlue);
+      DrawCounter(t, kNgLine, "NG", 0, kBlue);
+      DrawCounter(t, kTimeLine, "TM", 0, kRed);
+      DrawCounter(t, kAverageLine, "AV", 0, kRed);
+    }
+  }
 }
 
 ButtonState LinkTest::Buttons(bool portOpen) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "core/Clock.h"
 #include "core/Display.h"
@@ -13,7 +14,12 @@
 namespace tessaro {
 
 // The RF link test engine: sending test packets, accounting for replies and
-// time-outs, and the two buttons.  Every call runs with the engine lock held.
+// time-outs, and the two buttons.  It is handed the records, the port, the
+// display and the clock; it does no I/O of its own.  Every call runs with the
+// engine lock held.
+//
+// Sending, the buttons and the reset are in LinkTest.cpp; what comes back
+// (echoes, reports, the supervision tick) in ReplyAccounting.cpp.
 class LinkTest final : public LinkTestEntries {
  public:
   LinkTest(TestState& test, const TestCriteria& criteria, const StationRegistry& registry,
@@ -25,10 +31,14 @@ class LinkTest final : public LinkTestEntries {
   void AccountOkReport(int terminal) override;
   void AccountNgReport(int terminal) override;
 
-  // The mode button (401) and the run button (402); window thread.
+  // The mode button (401) and the run button (402); window thread.  Each is
+  // ignored when its button would be disabled for the current flags (the
+  // mode while a test runs, START in PASSIVE mode), so a front end without
+  // buttons cannot reach a state the window cannot.
   void ToggleLinkMode();
   void ToggleTestRun();
-  // Every 500 ms while a test runs; window thread.
+  // Every 500 ms while a test runs; window thread.  A tick that arrives after
+  // the test stopped (already queued when the timer was killed) does nothing.
   void SuperviseTick();
   // Clears every counter; with `redraw`, draws every present terminal's five
   // lines again as zeros.
@@ -40,6 +50,15 @@ class LinkTest final : public LinkTestEntries {
   ButtonState Buttons(bool portOpen) const;
 
  private:
+  void AccountEcho(int base, int terminal, const char* message, std::size_t length);
+  void AccountPassiveData(int terminal, const char* message, std::size_t length);
+  // Reply time of `terminal` since its send tick, its sum and the average over
+  // the terminal's `replyCount`; draws TM and AV.
+  void Measure(int terminal);
+  // Draws "<label>:%05d" as line `lineOffset` of the terminal's cell.
+  void DrawCounter(int terminal, int lineOffset, const char* label, std::int32_t value,
+                   int colourClass);
+
   TestState& test_;
   const TestCriteria& criteria_;
   const StationRegistry& registry_;
@@ -47,6 +66,8 @@ class LinkTest final : public LinkTestEntries {
   Display& display_;
   Clock& clock_;
   TestPacketBuffer packet_;
+  // Length of the last PASSIVE message kept in packet_ for the duplicate test.
+  std::size_t lastMessageLength_ = 0;
 };
 
 }  // namespace tessaro

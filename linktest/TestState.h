@@ -28,6 +28,12 @@ struct TerminalStats {
   std::int64_t replyTimeSum[kMaxTerminal + 1] = {};
   std::int32_t average[kMaxTerminal + 1] = {};
   std::int32_t sequence[kMaxTerminal + 1] = {};
+  // The divisor of `average` (the OK count in ACTIVE mode, the RE count in
+  // PASSIVE mode) counted without the display wrap.  It equals the shown
+  // count until that count wraps from 99998 to 1; from then on it keeps
+  // `average` the mean over the whole run instead of a long run's sum divided
+  // by a count that started again.
+  std::int64_t replyCount[kMaxTerminal + 1] = {};
 };
 
 // The shared state of the link test.  The flags are written only on the window

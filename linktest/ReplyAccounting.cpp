@@ -1,0 +1,133 @@
+// What comes back during the link test: echoes and terminal data ("@DT"), the
+// base's reports on them ("@OK", "@NG") and the supervision tick that counts
+// a packet lost once its time-out has passed.
+
+#include <cstdint>
+#include <cstring>
+
+#include "linktest/CellLines.h"
+#include "linktest/CounterRules.h"
+#include "linktest/LinkTest.h"
+
+namespace tessaro {
+
+namespace {
+
+// "@DT", base, terminal and "\r": a shorter message names no terminal.
+constexpr std::size_t kShortestDataMessage = 8;
+constexpr std::size_t kDataStart = 7;
+
+}  // namespace
+
+void LinkTest::Measure(int t) {
+  TerminalStats& s = test_.stats;
+  const std::int32_t replyTime = ClipReplyTime(clock_.NowMs() - s.sendTick[t]);
+  s.replyTime[t] = replyTime;
+  DrawCounter(t, kTimeLine, "TM", replyTime, kRed);
+  s.replyTimeSum[t] += replyTime;
+  s.average[t] = AverageReplyTime(s.replyTimeSum[t], s.replyCount[t]);
+  DrawCounter(t, kAverageLine, "AV", s.average[t], kRed);
+}
+
+void LinkTest::AccountDataMessage(const char* m, std::size_t n) {
+  // Checked before any array is indexed: the numbers must be two decimal
+  // digits naming a real base and terminal, and the message must fit the
+  // test packet buffer that keeps it (the assembler never makes a longer one).
+  if (n < kShortestDataMessage || n >= TestPacketBuffer::kSize) return;
+  const int b = DecodeTwoDigits(m, n, 3);
+  const int t = DecodeTwoDigits(m, n, 5);
+  if (!IsBaseNumber(b) || !IsTerminalNumber(t)) return;
+  if (test_.linkMode == kActive) {
+    AccountEcho(b, t, m, n);
+  } else {
+    AccountPassiveData(t, m, n);
+  }
+}
+
+void LinkTest::AccountEcho(int b, int t, const char* m, std::size_t n) {
+  TerminalStats& s = test_.stats;
+  // No packet since the counters were cleared: nothing can be echoed.
+  if (s.sequence[t] == 0) return;
+  const std::size_t expected = packet_.BuildExpectedData(s.sequence[t], criteria_.dataLength);
+  lastMessageLength_ = 0;
+  const std::size_t received = n - 1 - kDataStart;
+  if (received != expected || std::memcmp(m + kDataStart, packet_.Data(), expected) != 0) return;
+
+  CountWithWrap(s.okDpCount[t]);
+  ++s.replyCount[t];
+  DrawCounter(t, kSecondCounterLine, "OK", s.okDpCount[t], kBlue);
+  Measure(t);
+  if (test_.testRun && registry_.IsTerminalPresent(b, t)) SendTestPacket(t);
+}
+
+void LinkTest::AccountPassiveData(int t, const char* m, std::size_t n) {
+  TerminalStats& s = test_.stats;
+  const std::size_t kept = n - 1;  // the message without its "\r"
+  if (s.sdReCount[t] != 0 && lastMessageLength_ == kept &&
+      std::memcmp(packet_.Data(), m, kept) == 0) {
+    CountWithWrap(s.okDpCount[t]);
+  }
+  CountWithWrap(s.sdReCount[t]);
+  ++s.replyCount[t];
+  DrawCounter(t, kFirstCounterLine, "RE", s.sdReCount[t], kBlue);
+
+  // The echo is the message with the base number taken out.
+  char* echo = packet_.Text();
+  std::memcpy(echo, "@DT", 3);
+  std::memmove(echo + 3, m + 5, n - 5);
+  port_.Write(echo, n - 2);
+  s.sendTick[t] = clock_.NowMs();
+
+  lastMessageLength_ = packet_.Store(m, kept);
+  DrawCounter(t, kSecondCounterLine, "DP", s.okDpCount[t], kBlue);
+  s.state[t] = 1;
+}
+
+void LinkTest::AccountOkReport(int t) {
+  if (!IsTerminalNumber(t)) return;
+  TerminalStats& s = test_.stats;
+  if (test_.linkMode == kActive) {
+    s.state[t] = 1;
+    return;
+  }
+  // A report with no message received since the counters were cleared is on
+  // an echo from before the reset: its send tick is gone and there is no
+  // count to average over, so it is not measured.
+  if (s.replyCount[t] > 0) Measure(t);
+  s.state[t] = 0;
+}
+
+void LinkTest::AccountNgReport(int t) {
+  if (!IsTerminalNumber(t)) return;
+  TerminalStats& s = test_.stats;
+  if (test_.linkMode == kActive) {
+    s.state[t] = 2;
+    return;
+  }
+  CountWithWrap(s.ngCount[t]);
+  DrawCounter(t, kNgLine, "NG", s.ngCount[t], kRed);
+  s.state[t] = 0;
+}
+
+void LinkTest::SuperviseTick() {
+  if (!test_.testRun) return;
+  TerminalStats& s = test_.stats;
+  // 64 bits: a time-out read from the criteria dialog may be any 32-bit value.
+  const std::int64_t limit = static_cast<std::int64_t>(criteria_.timeoutSeconds) * 1100;
+  for (int b = 1; b <= registry_.highestBase && b <= kMaxBase; ++b) {
+    if (!registry_.rows[b].present) continue;
+    const int highest = registry_.highestTerminal[b];
+    for (int t = 1; t <= highest && t <= kMaxTerminal; ++t) {
+      if (!registry_.rows[b].terminal[t] || s.state[t] == 0) continue;
+      const std::int32_t elapsed = ElapsedMs(clock_.NowMs(), s.sendTick[t]);
+      // Unclipped and not drawn: a repaint shows how long the packet has been out.
+      s.replyTime[t] = elapsed;
+      if (elapsed <= limit) continue;
+      CountTimeout(s.ngCount[t]);
+      DrawCounter(t, kNgLine, "NG", s.ngCount[t], kBlack);
+      if (test_.linkMode == kActive && test_.testRun) SendTestPacket(t);
+    }
+  }
+}
+
+}  // namespace tessaro
