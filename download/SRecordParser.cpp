@@ -1,0 +1,257 @@
+#include "download/SRecordParser.h"
+
+namespace tessaro {
+
+namespace {
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+}  // namespace
+
+void SRecordParser::Reset(EndAt endAt) {
+  *this = SRecordParser();
+  endAt_ = endAt;
+  line_ = 1;
+}
+
+ParseStatus SRecordParser::Feed(const char* bytes, std::size_t count, RecordSink& sink) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const ParseStatus status = Step(bytes[i], sink);
+    if (status != ParseStatus::kMore) return status;
+  }
+  return ParseStatus::kMore;
+}
+
+ParseStatus SRecordParser::Finish(RecordSink& sink) {
+  switch (state_) {
+    case State::kDone:
+      return ParseStatus::kEnd;
+    case State::kFailed:
+      return ParseStatus::kFault;
+    case State::kLineStart:
+      return ParseStatus::kMore;
+    case State::kBlankReturn:
+      ++line_;
+      state_ = State::kLineStart;
+      return ParseStatus::kMore;
+    case State::kType:
+      return Refuse(ImageFault::kNoCount);
+    case State::kLow:
+      return Refuse(ImageFault::kOddDigits);
+    case State::kHigh:
+    case State::kTrailing:
+    case State::kReturn:
+      break;
+  }
+  return EndLine(sink);
+}
+
+std::uint32_t SRecordParser::LinesRead() const {
+  return state_ == State::kLineStart ? line_ - 1 : line_;
+}
+
+ParseStatus SRecordParser::Step(char c, RecordSink& sink) {
+  ++column_;
+  const unsigned char raw = static_cast<unsigned char>(c);
+  switch (state_) {
+    case State::kLineStart:
+      if (c == '\n') {
+        ++line_;
+        column_ = 0;
+      } else if (c == '\r') {
+        state_ = State::kBlankReturn;
+      } else if (c == 'S' || c == 's') {
+        state_ = State::kType;
+      } else {
+        return Refuse(ImageFault::kNoRecordStart, raw);
+      }
+      return ParseStatus::kMore;
+
+    case State::kBlankReturn:
+      if (c != '\n') {
+        --column_;
+        return Refuse(ImageFault::kStrayReturn, '\r');
+      }
+      ++line_;
+      column_ = 0;
+      state_ = State::kLineStart;
+      return ParseStatus::kMore;
+
+    case State::kType:
+      switch (c) {
+        case '0':
+          kind_ = Kind::kSkip;
+          addressSize_ = 2;
+          break;
+        case '1':
+          kind_ = Kind::kData;
+          addressSize_ = 2;
+          break;
+        case '2':
+          kind_ = Kind::kData;
+          addressSize_ = 3;
+          break;
+        case '3':
+          kind_ = Kind::kData;
+          addressSize_ = 4;
+          break;
+        case '5':
+          kind_ = Kind::kSkip;
+          addressSize_ = 2;
+          break;
+        case '6':
+          kind_ = Kind::kSkip;
+          addressSize_ = 3;
+          break;
+        case '7':
+          kind_ = Kind::kEnd;
+          addressSize_ = 4;
+          break;
+        case '8':
+          kind_ = Kind::kEnd;
+          addressSize_ = 3;
+          break;
+        case '9':
+          kind_ = Kind::kEnd;
+          addressSize_ = 2;
+          break;
+        default:
+          return Refuse(ImageFault::kBadType, raw);
+      }
+      bytes_ = 0;
+      count_ = 0;
+      sum_ = 0;
+      address_ = 0;
+      dataCount_ = 0;
+      state_ = State::kHigh;
+      if (kind_ == Kind::kEnd && endAt_ == EndAt::kTypeDigit) {
+        state_ = State::kDone;
+        sink.OnEndRecord();
+        return ParseStatus::kEnd;
+      }
+      return ParseStatus::kMore;
+
+    case State::kHigh: {
+      const int value = HexValue(c);
+      if (value >= 0) {
+        high_ = static_cast<std::uint8_t>(value);
+        state_ = State::kLow;
+        return ParseStatus::kMore;
+      }
+      if (c == '\n') return EndLine(sink);
+      if (c == '\r') {
+        state_ = State::kReturn;
+      } else if (IsBlank(c)) {
+        state_ = State::kTrailing;
+        blankColumn_ = column_;
+        blank_ = raw;
+      } else {
+        return Refuse(ImageFault::kNotHex, raw);
+      }
+      return ParseStatus::kMore;
+    }
+
+    case State::kLow: {
+      const int value = HexValue(c);
+      if (value >= 0) {
+        state_ = State::kHigh;
+        return TakeByte(static_cast<std::uint8_t>(high_ * 16 + value), sink);
+      }
+      if (c == '\n' || c == '\r' || IsBlank(c)) return Refuse(ImageFault::kOddDigits);
+      return Refuse(ImageFault::kNotHex, raw);
+    }
+
+    case State::kTrailing:
+      if (IsBlank(c)) return ParseStatus::kMore;
+      if (c == '\n') return EndLine(sink);
+      if (c == '\r') {
+        state_ = State::kReturn;
+        return ParseStatus::kMore;
+      }
+      // Blanks inside a record: the first one is the character at fault.
+      column_ = blankColumn_;
+      return Refuse(ImageFault::kNotHex, blank_);
+
+    case State::kReturn:
+      if (c == '\n') return EndLine(sink);
+      --column_;
+      return Refuse(ImageFault::kStrayReturn, '\r');
+
+    case State::kDone:
+      return ParseStatus::kEnd;
+    case State::kFailed:
+      return ParseStatus::kFault;
+  }
+  return ParseStatus::kFault;
+}
+
+ParseStatus SRecordParser::TakeByte(std::uint8_t value, RecordSink& sink) {
+  const int index = bytes_++;
+  sum_ += value;
+  last_ = value;
+  if (index == 0) {
+    count_ = value;
+    if (count_ < addressSize_ + 1) return Refuse(ImageFault::kCountTooSmall, 0, count_);
+    dataCount_ = count_ - addressSize_ - 1;
+    return ParseStatus::kMore;
+  }
+  if (index <= addressSize_) {
+    address_ = (address_ << 8) | value;
+    if (index == addressSize_ && kind_ == Kind::kData) {
+      const std::uint64_t limit = std::uint64_t{1} << (8 * addressSize_);
+      if (std::uint64_t{address_} + static_cast<std::uint64_t>(dataCount_) > limit) {
+        return Refuse(ImageFault::kAddressOverflow);
+      }
+      if (!sink.OnDataAddress(address_, dataCount_)) return Stop();
+    }
+    return ParseStatus::kMore;
+  }
+  // Bytes past the count are only counted: the line end refuses them.
+  if (kind_ == Kind::kData && index <= addressSize_ + dataCount_) {
+    if (!sink.OnDataByte(value)) return Stop();
+  }
+  return ParseStatus::kMore;
+}
+
+ParseStatus SRecordParser::EndLine(RecordSink& sink) {
+  if (bytes_ == 0) return Refuse(ImageFault::kNoCount);
+  if (bytes_ != count_ + 1) return Refuse(ImageFault::kCountMismatch, 0, count_, bytes_ - 1);
+  if ((sum_ & 0xFFu) != 0xFFu) {
+    const int needed = static_cast<int>(~(sum_ - last_) & 0xFFu);
+    return Refuse(ImageFault::kBadChecksum, 0, last_, needed);
+  }
+  ++line_;
+  column_ = 0;
+  state_ = State::kLineStart;
+  if (kind_ == Kind::kData) {
+    if (!sink.OnDataRecordEnd()) return Stop();
+  } else if (kind_ == Kind::kEnd) {
+    state_ = State::kDone;
+    sink.OnEndRecord();
+    return ParseStatus::kEnd;
+  }
+  return ParseStatus::kMore;
+}
+
+ParseStatus SRecordParser::Refuse(ImageFault fault, unsigned char character, int stated,
+                                  int actual) {
+  fault_ = FaultDetail{fault, line_, column_, character, stated, actual};
+  state_ = State::kFailed;
+  return ParseStatus::kFault;
+}
+
+ParseStatus SRecordParser::Stop() {
+  state_ = State::kFailed;
+  return ParseStatus::kStopped;
+}
+
+}  // namespace tessaro

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "download/ImageFault.h"
+
+namespace tessaro {
+
+// Receives what the parser finds in an image, as it finds it.  A false
+// return stops the parse (the download has failed).
+class RecordSink {
+ public:
+  virtual ~RecordSink() = default;
+  // The address of a data record (S1, S2 or S3) is complete; dataCount data
+  // bytes follow.
+  virtual bool OnDataAddress(std::uint32_t address, int dataCount) = 0;
+  virtual bool OnDataByte(std::uint8_t value) = 0;
+  // The data record's line has ended and its count and checksum are right.
+  virtual bool OnDataRecordEnd() = 0;
+  // An end record (S7, S8 or S9); see SRecordParser::EndAt for when.
+  virtual void OnEndRecord() = 0;
+};
+
+enum class ParseStatus {
+  kMore,     // everything fed was taken; feed on
+  kEnd,      // the end record was reached; the rest of the file is not read
+  kFault,    // the file breaks the S-record rules; Fault() says where
+  kStopped,  // the sink stopped the parse
+};
+
+// Reads Motorola S-record text fed in chunks of any size.  Lines end in CR LF
+// or LF; hexadecimal digits may be upper or lower case; blank lines and
+// spaces or tabs before a line end are allowed.  S0 headers and S5/S6 count
+// records are checked and skipped; S1, S2 and S3 carry data with 16, 24 and
+// 32-bit addresses; S7, S8 and S9 end the image, and nothing after the end
+// record is looked at.  Every record's count and checksum are verified before
+// its line end is reported.
+class SRecordParser {
+ public:
+  enum class EndAt {
+    kTypeDigit,  // report the end record as soon as its type digit is read
+    kLineEnd,    // check the end record's line first (the whole-file check)
+  };
+
+  void Reset(EndAt endAt);
+  ParseStatus Feed(const char* bytes, std::size_t count, RecordSink& sink);
+  // The end of the file: an unfinished last line counts as ended.  kMore
+  // means the file had no end record.
+  ParseStatus Finish(RecordSink& sink);
+
+  const FaultDetail& Fault() const { return fault_; }
+  // Lines read so far; an unfinished line counts.
+  std::uint32_t LinesRead() const;
+
+ private:
+  enum class State {
+    kLineStart,
+    kBlankReturn,
+    kType,
+    kHigh,
+    kLow,
+    kTrailing,
+    kReturn,
+    kDone,
+    kFailed
+  };
+  enum class Kind { kData, kEnd, kSkip };
+
+  ParseStatus Step(char c, RecordSink& sink);
+  ParseStatus TakeByte(std::uint8_t value, RecordSink& sink);
+  ParseStatus EndLine(RecordSink& sink);
+  ParseStatus Refuse(ImageFault fault, unsigned char character = 0, int stated = 0, int actual = 0);
+  ParseStatus Stop();
+
+  EndAt endAt_ = EndAt::kTypeDigit;
+  State state_ = State::kLineStart;
+  std::uint32_t line_ = 0;
+  std::uint32_t column_ = 0;
+  Kind kind_ = Kind::kData;
+  int addressSize_ = 0;
+  int bytes_ = 0;  // bytes of the record decoded so far, count byte included
+  int count_ = 0;
+  unsigned sum_ = 0;
+  std::uint32_t address_ = 0;
+  int dataCount_ = 0;
+  std::uint8_t high_ = 0;
+  std::uint8_t last_ = 0;
+  std::uint32_t blankColumn_ = 0;
+  unsigned char blank_ = 0;
+  FaultDetail fault_;
+};
+
+}  // namespace tessaro
