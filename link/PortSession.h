@@ -1,7 +1,10 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstddef>
+#include <mutex>
 #include <thread>
 
 #include "core/Display.h"
@@ -19,11 +22,22 @@ class ByteSink {
   virtual void OnBytes(const char* bytes, std::size_t count) = 0;
 };
 
+// Pane-0 text shown when the device goes away while the session is open.
+inline constexpr const char* kLinkLostText =
+    "Link lost: the serial device went away. Close and open the port again.";
+
 // The open serial port with its reader thread.  The port counts as open
 // exactly when the session holds it.
 class PortSession final : public PortWriter {
  public:
-  PortSession(SerialPort& port, ByteSink& sink, Display& display);
+  // The pause at the end of each open that lets the base settle before the
+  // first command.
+  static constexpr std::chrono::milliseconds kOpenPause{200};
+
+  // `openPause` other than kOpenPause is for tests that open and close many
+  // times.
+  PortSession(SerialPort& port, ByteSink& sink, Display& display,
+              std::chrono::milliseconds openPause = kOpenPause);
   ~PortSession() override;
   PortSession(const PortSession&) = delete;
   PortSession& operator=(const PortSession&) = delete;
@@ -40,6 +54,10 @@ class PortSession final : public PortWriter {
 
   bool IsOpen() const { return open_.load(std::memory_order_acquire); }
 
+  // True once the device went away in this session (pane 0 says so); the
+  // reader then waits for ClosePort only.  Cleared by the next open.
+  bool LinkLost() const { return linkLost_.load(std::memory_order_acquire); }
+
   // Writes to the open port; nothing happens when it is closed.
   void Write(const char* bytes, std::size_t count) override;
 
@@ -48,14 +66,23 @@ class PortSession final : public PortWriter {
 
  private:
   void ReaderLoop();
+  void ReadQueued(char* buffer, std::size_t size);
+  void WaitForStop(std::chrono::milliseconds atMost);
+  void StopReader();
+  void ReleasePort();
 
   SerialPort& port_;
   ByteSink& sink_;
   Display& display_;
+  const std::chrono::milliseconds openPause_;
   LineSettings line_{};
   std::thread reader_;
   std::atomic<bool> readerRunning_{false};
   std::atomic<bool> open_{false};
+  std::atomic<bool> linkLost_{false};
+  // Lets a reader that can no longer wait on the port sleep until the stop.
+  std::mutex stopMutex_;
+  std::condition_variable stopSignal_;
 };
 
 }  // namespace tessaro

@@ -1,0 +1,402 @@
+#include "link/PosixSerialPort.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <thread>
+
+#if __has_include(<linux/serial.h>)
+#include <linux/serial.h>
+#define TESSARO_HAVE_SERIAL_STRUCT 1
+#endif
+
+#include "link/NativeSerialPort.h"
+#include "link/PortNames.h"
+
+// What termios cannot do of the classic serial settings, and so does not:
+// - Queue sizes: the kernel's buffers are fixed (about 4 KiB each way); the
+//   256-byte queues are not set.
+// - Read time-outs: "return at once with what is queued" is O_NONBLOCK with
+//   VMIN = 1, VTIME = 0, so an empty queue reads as EAGAIN, not as 0 bytes.
+// - Write time-outs: Write() keeps its own deadline of msPerByte x count +
+//   constant while it polls for room.
+// - Hardware flow: CRTSCTS covers both directions, so besides holding RTS up
+//   the kernel drops it while its own input buffer is nearly full.
+// - DSR output flow has no termios flag; the session never asks for it.
+// - Opening a tty raises DTR and RTS for a moment before the settings lower
+//   them again.
+
+namespace tessaro {
+
+namespace {
+
+using Steady = std::chrono::steady_clock;
+
+// Beyond this a close discards unsent output rather than keep the window
+// waiting for a line held by flow control.
+constexpr int kCloseDrainCapMs = 1000;
+constexpr std::uint8_t kTwoStopBits = 2;
+
+struct SpeedRow {
+  std::uint32_t rate;
+  speed_t speed;
+};
+constexpr SpeedRow kSpeeds[] = {
+    {1200, B1200},     {2400, B2400},     {4800, B4800},     {9600, B9600},
+    {19200, B19200},   {38400, B38400},   {57600, B57600},   {115200, B115200},
+    {230400, B230400}, {460800, B460800}, {921600, B921600},
+};
+
+bool SpeedFor(std::uint32_t rate, speed_t& speed) {
+  for (const SpeedRow& row : kSpeeds) {
+    if (row.rate == rate) {
+      speed = row.speed;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Milliseconds left until `deadline`, rounded up so that a poll() never gets
+// 0 while time remains (that would spin).
+int MsUntil(Steady::time_point deadline) {
+  const auto left = deadline - Steady::now();
+  if (left <= Steady::duration::zero()) return 0;
+  const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+  return static_cast<int>(std::min<long long>(ms, INT_MAX));
+}
+
+bool SetNonBlockingCloseOnExec(int fd) {
+  const int flags = fcntl(fd, F_GETFL);
+  if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0) return false;
+  return fcntl(fd, F_SETFD, FD_CLOEXEC) == 0;
+}
+
+}  // namespace
+
+std::unique_ptr<SerialPort> MakeNativeSerialPort() {
+  return std::make_unique<PosixSerialPort>();
+}
+
+PosixSerialPort::PosixSerialPort() {
+  int fds[2];
+  if (pipe(fds) != 0) return;
+  if (!SetNonBlockingCloseOnExec(fds[0]) || !SetNonBlockingCloseOnExec(fds[1])) {
+    close(fds[0]);
+    close(fds[1]);
+    return;
+  }
+  wakeRead_ = fds[0];
+  wakeWrite_ = fds[1];
+}
+
+PosixSerialPort::~PosixSerialPort() {
+  Close();
+  if (wakeRead_ >= 0) close(wakeRead_);
+  if (wakeWrite_ >= 0) close(wakeWrite_);
+}
+
+bool PosixSerialPort::Open(const char* name) {
+  // Held already (by this object), or no way to wake a reader: refuse.
+  if (fd_ >= 0 || wakeRead_ < 0) return false;
+  char path[PATH_MAX];
+  if (!ResolvePortName(name, path, sizeof path)) return false;
+
+  const int fd = open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  // A path to something other than a terminal is no serial port.
+  if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    close(fd);
+    return false;
+  }
+  // Keeps other users' opens out (EBUSY); root passes it, the flock does not.
+  (void)ioctl(fd, TIOCEXCL);
+
+  int lines = 0;
+  hasModemLines_ = ioctl(fd, TIOCMGET, &lines) == 0;
+  fd_ = fd;
+  RequestLowLatency();
+  DrainWake();
+  // What the far end sent while nobody held the port belongs to no session.
+  PurgeInput();
+  return true;
+}
+
+bool PosixSerialPort::ApplyLineSettings(const LineSettings& line) {
+  if (fd_ < 0) return false;
+  if (!SetTermios(line)) return false;
+  SetModemLines(line);
+  return true;
+}
+
+// Which refusals fail the open ("Error on setting communication state"):
+// - a rate termios has no constant for, a data size other than 7 or 8, a
+//   parity or stop-bit value the line cannot carry, or tcsetattr failing;
+// - a rate that does not read back as set;
+// - on a line with modem-control lines (a real UART or USB adapter): data
+//   size, parity, stop bits or hardware flow that do not read back as set.
+// Tolerated on a line without modem-control lines (a pseudo-terminal), which
+// has no bits on a wire: parity silently dropped, and 7 data bits refused or
+// turned into 8.  There the 7-bit line is emulated by stripping the eighth bit
+// of every received byte (ISTRIP), which is what a 7-bit receiver delivers.
+bool PosixSerialPort::SetTermios(const LineSettings& line) {
+  speed_t speed = 0;
+  if (!SpeedFor(line.baudRate, speed)) return false;
+  tcflag_t size = 0;
+  switch (line.byteSize) {
+    case 7:
+      size = CS7;
+      break;
+    case 8:
+      size = CS8;
+      break;
+    default:
+      return false;
+  }
+  tcflag_t parity = 0;
+  switch (line.parity) {
+    case kNoParity:
+      break;
+    case kEvenParity:
+      parity = PARENB;
+      break;
+    case kOddParity:
+      parity = PARENB | PARODD;
+      break;
+    default:
+      return false;
+  }
+  tcflag_t stop = 0;
+  switch (line.stopBits) {
+    case kOneStopBit:
+      break;
+    case kTwoStopBits:
+      stop = CSTOPB;
+      break;
+    default:
+      return false;
+  }
+
+  termios t{};
+  if (tcgetattr(fd_, &t) != 0) return false;
+  // A pseudo-terminal starts cooked (line editing, echo, CR to NL).
+  cfmakeraw(&t);
+  // Received parity is never checked; input Xon/Xoff only when asked.
+  t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK | IGNPAR | ISTRIP);
+  t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
+  t.c_cflag |= CLOCAL | CREAD | size | parity | stop;
+  if (line.OutxCtsFlow() || line.RtsControl() == kRtsControlHandshake) t.c_cflag |= CRTSCTS;
+  if (line.OutX()) t.c_iflag |= IXON;
+  if (line.InX()) t.c_iflag |= IXOFF;
+  if (line.OutX() || line.InX()) {
+    t.c_cc[VSTART] = static_cast<cc_t>(line.xonChar);
+    t.c_cc[VSTOP] = static_cast<cc_t>(line.xoffChar);
+  }
+  t.c_cc[VMIN] = 1;
+  t.c_cc[VTIME] = 0;
+  if (cfsetispeed(&t, speed) != 0 || cfsetospeed(&t, speed) != 0) return false;
+
+  const auto speedTook = [&](const termios& back) {
+    const speed_t in = cfgetispeed(&back);
+    return cfgetospeed(&back) == speed && (in == speed || in == 0);
+  };
+
+  bool emulateSevenBits = false;
+  if (tcsetattr(fd_, TCSANOW, &t) != 0) {
+    if (errno != EINVAL || size != CS7 || hasModemLines_) return false;
+    emulateSevenBits = true;
+  } else {
+    // tcsetattr succeeds when any part took effect: check what did.
+    termios back{};
+    if (tcgetattr(fd_, &back) != 0 || !speedTook(back)) return false;
+    if ((back.c_cflag & CSIZE) != size) {
+      if (size != CS7 || hasModemLines_) return false;
+      emulateSevenBits = true;
+    }
+    const tcflag_t line_bits = PARENB | PARODD | CSTOPB | CRTSCTS;
+    if (hasModemLines_ && (back.c_cflag & line_bits) != (t.c_cflag & line_bits)) return false;
+  }
+  if (emulateSevenBits) {
+    t.c_cflag = (t.c_cflag & ~static_cast<tcflag_t>(CSIZE)) | CS8;
+    t.c_iflag |= ISTRIP;
+    termios back{};
+    if (tcsetattr(fd_, TCSANOW, &t) != 0 || tcgetattr(fd_, &back) != 0 || !speedTook(back)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A pseudo-terminal has no modem-control lines and refuses these ioctls with
+// ENOTTY; a driver may refuse them too.  Neither stops the session.
+void PosixSerialPort::SetModemLines(const LineSettings& line) {
+  int dtr = TIOCM_DTR;
+  (void)ioctl(fd_, line.DtrControl() != kDtrControlDisable ? TIOCMBIS : TIOCMBIC, &dtr);
+  int rts = TIOCM_RTS;
+  switch (line.RtsControl()) {
+    case kRtsControlEnable:
+      (void)ioctl(fd_, TIOCMBIS, &rts);
+      break;
+    case kRtsControlDisable:
+      (void)ioctl(fd_, TIOCMBIC, &rts);
+      break;
+    default:  // handshake: CRTSCTS lets the kernel drive RTS
+      break;
+  }
+}
+
+void PosixSerialPort::SetQueuesAndTimeouts(const PortTimeouts& timeouts) {
+  writeMsPerByte_ = std::max(0, timeouts.writeMsPerByte);
+  writeConstantMs_ = std::max(0, timeouts.writeConstantMs);
+}
+
+WaitResult PosixSerialPort::WaitReadable(int timeoutMs) {
+  if (fd_ < 0) return WaitResult::Failed;
+  const bool forever = timeoutMs < 0;
+  const Steady::time_point deadline =
+      Steady::now() + std::chrono::milliseconds(forever ? 0 : timeoutMs);
+  for (;;) {
+    pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeRead_, POLLIN, 0}};
+    const int ready = poll(fds, 2, forever ? -1 : MsUntil(deadline));
+    if (ready < 0) {
+      if (errno == EINTR) continue;
+      return WaitResult::Failed;
+    }
+    if (ready == 0) return WaitResult::TimedOut;
+    if (fds[1].revents != 0) {
+      DrainWake();
+      return WaitResult::Woken;
+    }
+    // A hung-up tty (pty master closed, adapter unplugged) reports POLLHUP
+    // together with POLLIN at once, forever, and reads 0 bytes: not data.
+    if ((fds[0].revents & POLLNVAL) != 0) return WaitResult::Failed;
+    if ((fds[0].revents & (POLLHUP | POLLERR)) != 0) return WaitResult::HungUp;
+    if ((fds[0].revents & POLLIN) != 0) return WaitResult::Readable;
+  }
+}
+
+void PosixSerialPort::Wake() {
+  if (wakeWrite_ < 0) return;
+  const char byte = 1;
+  // A full pipe means a wake-up is pending already.
+  while (write(wakeWrite_, &byte, 1) < 0 && errno == EINTR) {
+  }
+}
+
+void PosixSerialPort::DrainWake() {
+  if (wakeRead_ < 0) return;
+  char sink[64];
+  for (;;) {
+    const ssize_t n = read(wakeRead_, sink, sizeof sink);
+    if (n > 0) continue;
+    if (n < 0 && errno == EINTR) continue;
+    return;
+  }
+}
+
+long PosixSerialPort::Read(char* buffer, std::size_t size) {
+  if (fd_ < 0) return -1;
+  for (;;) {
+    const ssize_t n = read(fd_, buffer, size);
+    if (n >= 0) return static_cast<long>(n);
+    if (errno == EINTR) continue;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
+    return -1;
+  }
+}
+
+long PosixSerialPort::Write(const char* bytes, std::size_t count) {
+  if (fd_ < 0) return -1;
+  const long long budgetMs =
+      static_cast<long long>(writeMsPerByte_) * static_cast<long long>(count) + writeConstantMs_;
+  const Steady::time_point deadline = Steady::now() + std::chrono::milliseconds(budgetMs);
+  std::size_t written = 0;
+  while (written < count) {
+    const ssize_t n = write(fd_, bytes + written, count - written);
+    if (n > 0) {
+      written += static_cast<std::size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+      return written > 0 ? static_cast<long>(written) : -1;
+    }
+    // Output full (far end not reading, flow control holding the line).
+    const int left = MsUntil(deadline);
+    if (left == 0) break;
+    pollfd out = {fd_, POLLOUT, 0};
+    const int ready = poll(&out, 1, left);
+    if (ready < 0 && errno != EINTR) break;
+    if (ready > 0 && (out.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+      return written > 0 ? static_cast<long>(written) : -1;
+    }
+  }
+  return static_cast<long>(written);
+}
+
+void PosixSerialPort::PurgeInput() {
+  if (fd_ >= 0) (void)tcflush(fd_, TCIFLUSH);
+}
+
+void PosixSerialPort::Close() {
+  if (fd_ < 0) return;
+  RestoreLowLatency();
+  // close() of a UART waits up to its closing_wait (30 s) for output held by
+  // flow control; send what leaves in time, then drop the rest.
+  DrainOutputBounded();
+  (void)tcflush(fd_, TCOFLUSH);
+  (void)ioctl(fd_, TIOCNXCL);
+  close(fd_);  // releases the flock too
+  fd_ = -1;
+  hasModemLines_ = false;
+  DrainWake();
+}
+
+void PosixSerialPort::DrainOutputBounded() {
+  int queued = 0;
+  if (ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) return;
+  const long long budgetMs = std::min<long long>(
+      kCloseDrainCapMs, static_cast<long long>(writeMsPerByte_) * queued + writeConstantMs_);
+  const Steady::time_point deadline = Steady::now() + std::chrono::milliseconds(budgetMs);
+  while (Steady::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) return;
+  }
+}
+
+// USB adapters batch input for up to their latency timer (16 ms on FTDI
+// chips); ASYNC_LOW_LATENCY asks the driver to shorten it.  Non-root users
+// may change this flag.  Ptys and many drivers refuse (ENOTTY, EPERM):
+// nothing to do then.
+void PosixSerialPort::RequestLowLatency() {
+  lowLatencySet_ = false;
+#ifdef TESSARO_HAVE_SERIAL_STRUCT
+  serial_struct serial{};
+  if (ioctl(fd_, TIOCGSERIAL, &serial) != 0) return;
+  if ((serial.flags & ASYNC_LOW_LATENCY) != 0) return;
+  serial.flags |= ASYNC_LOW_LATENCY;
+  lowLatencySet_ = ioctl(fd_, TIOCSSERIAL, &serial) == 0;
+#endif
+}
+
+void PosixSerialPort::RestoreLowLatency() {
+#ifdef TESSARO_HAVE_SERIAL_STRUCT
+  if (!lowLatencySet_) return;
+  serial_struct serial{};
+  if (ioctl(fd_, TIOCGSERIAL, &serial) == 0) {
+    serial.flags &= ~ASYNC_LOW_LATENCY;
+    (void)ioctl(fd_, TIOCSSERIAL, &serial);
+  }
+#endif
+  lowLatencySet_ = false;
+}
+
+}  // namespace tessaro

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstddef>
+
+#include "link/SerialPort.h"
+
+namespace tessaro {
+
+// A serial device through termios.  The device is opened non-blocking and
+// exclusive (TIOCEXCL against other users, flock against other programs of
+// the same user and root, whom TIOCEXCL does not stop).  A self-pipe polled
+// next to the device lets another thread wake a pending WaitReadable.
+//
+// Threads: Open, ApplyLineSettings, SetQueuesAndTimeouts and Close belong to
+// one thread while no other uses the port; WaitReadable, Read, Write,
+// PurgeInput and Wake may then run on different threads at once.
+class PosixSerialPort final : public SerialPort {
+ public:
+  PosixSerialPort();
+  ~PosixSerialPort() override;
+  PosixSerialPort(const PosixSerialPort&) = delete;
+  PosixSerialPort& operator=(const PosixSerialPort&) = delete;
+
+  bool Open(const char* name) override;
+  bool ApplyLineSettings(const LineSettings& line) override;
+  void SetQueuesAndTimeouts(const PortTimeouts& timeouts) override;
+  WaitResult WaitReadable(int timeoutMs) override;
+  void Wake() override;
+  long Read(char* buffer, std::size_t size) override;
+  long Write(const char* bytes, std::size_t count) override;
+  void PurgeInput() override;
+  void Close() override;
+  bool IsOpen() const override { return fd_ >= 0; }
+
+  // The open descriptor, -1 when closed (to read the line settings back).
+  int NativeHandle() const { return fd_; }
+  // False on a line without modem-control lines, such as a pseudo-terminal.
+  bool HasModemLines() const { return hasModemLines_; }
+
+ private:
+  bool SetTermios(const LineSettings& line);
+  void SetModemLines(const LineSettings& line);
+  void RequestLowLatency();
+  void RestoreLowLatency();
+  void DrainOutputBounded();
+  void DrainWake();
+
+  int fd_ = -1;
+  int wakeRead_ = -1;
+  int wakeWrite_ = -1;
+  bool hasModemLines_ = false;
+  bool lowLatencySet_ = false;
+  int writeMsPerByte_ = 5;
+  int writeConstantMs_ = 50;
+};
+
+}  // namespace tessaro
