@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/Image.h"
 #include "sim/Scenario.h"
 
 namespace tessaro::sim {
@@ -58,9 +59,6 @@ struct PassiveRecord {
   int delayMs = 0;      // from the PC's echo to the base's report
   Report report = Report::kNone;
 };
-
-// The loader's image: address of each contiguous run -> its bytes.
-using Image = std::map<std::uint32_t, std::vector<std::uint8_t>>;
 
 struct LoaderStatus {
   bool active = false;             // between "@UP" and the end packet

@@ -1,0 +1,109 @@
+#include "sim/Scenario.h"
+
+#include <cstdio>
+
+#include "link/PortSettings.h"
+
+namespace tessaro::sim {
+
+namespace {
+
+bool Fail(std::string* error, const char* format, int a = 0, int b = 0) {
+  if (error) {
+    char text[160];
+    std::snprintf(text, sizeof text, format, a, b);
+    *error = text;
+  }
+  return false;
+}
+
+bool IsProbability(double p) {
+  return p >= 0.0 && p <= 1.0;  // also false for NaN
+}
+
+}  // namespace
+
+Scenario Scenario::Default() {
+  Scenario s;
+  BaseSetup one;
+  one.number = 1;
+  one.channel = '1';
+  one.group = '1';
+  one.power = '5';
+  one.mode = '3';
+  one.terminals = {1, 2, 3, 4};
+  BaseSetup two;
+  two.number = 2;
+  two.channel = '2';
+  two.group = '1';
+  two.power = '4';
+  two.mode = '2';
+  two.terminals = {7, 8};
+  BaseSetup five;
+  five.number = 5;
+  five.channel = '3';
+  five.group = '2';
+  five.power = '3';
+  five.mode = '2';
+  five.terminals = {11, 12, 15};
+  s.bases = {one, two, five};
+  s.attachedBase = 1;
+  return s;
+}
+
+bool Scenario::Validate(std::string* error) const {
+  if (bases.empty()) return Fail(error, "the network has no base");
+  bool seen[17] = {};
+  bool attachedFound = false;
+  const char highestChannel = line.sixChannel ? '6' : '4';
+  for (const BaseSetup& b : bases) {
+    if (b.number < 1 || b.number > 16) return Fail(error, "base number %d is not 1..16", b.number);
+    if (seen[b.number]) return Fail(error, "base %d is listed twice", b.number);
+    seen[b.number] = true;
+    if (b.number == attachedBase) attachedFound = true;
+    if (b.channel < '1' || b.channel > highestChannel)
+      return Fail(error, "base %d: channel must be 1..%d", b.number, highestChannel - '0');
+    if (b.group < '1' || b.group > '3') return Fail(error, "base %d: group must be 1..3", b.number);
+    if (b.power < '1' || b.power > '5') return Fail(error, "base %d: power must be 1..5", b.number);
+    if (b.mode < '1' || b.mode > '3') return Fail(error, "base %d: mode must be 1..3", b.number);
+    if (b.timeoutSeconds < 1 || b.timeoutSeconds > 99)
+      return Fail(error, "base %d: time-out must be 1..99 seconds", b.number);
+    if (b.baudIndex < 0 || b.baudIndex >= kBaudCount)
+      return Fail(error, "base %d: baud index must be 0..%d", b.number, kBaudCount - 1);
+    for (int t : b.terminals) {
+      if (t < 1 || t > 99) return Fail(error, "base %d: terminal %d is not 1..99", b.number, t);
+    }
+  }
+  if (!attachedFound)
+    return Fail(error, "the attached base %d is not in the network", attachedBase);
+  if (delay.minMs < 0 || delay.maxMs < delay.minMs || delay.maxMs > 600000)
+    return Fail(error, "echo delay %d-%d ms is not a range within 0..600000", delay.minMs,
+                delay.maxMs);
+  const double probabilities[] = {faults.echoLoss, faults.echoCorruption, faults.echoDuplicate,
+                                  faults.ngRate,   faults.wtRate,         faults.silentLoss};
+  for (double p : probabilities) {
+    if (!IsProbability(p)) return Fail(error, "a fault probability is not within 0..1");
+  }
+  if (!(passive.ratePerTerminal >= 0.0 && passive.ratePerTerminal <= 1000.0))
+    return Fail(error, "the PASSIVE rate must be 0..1000 messages per second");
+  if (passive.dataLength < 0 || passive.dataLength > 240)
+    return Fail(error, "the PASSIVE data length must be 0..240");
+  if (!(line.noisePerSecond >= 0.0 && line.noisePerSecond <= 1000.0))
+    return Fail(error, "the noise rate must be 0..1000 bursts per second");
+  if (loader.silentAtPacket < 0 || loader.fnBurstAtPacket < 0 || loader.fnBurstLength < 0 ||
+      loader.faultAtPacket < 0 || loader.trailingAtPacket < 0)
+    return Fail(error, "a loader packet number is negative");
+  if (loader.splitGapMs < 0 || loader.splitGapMs > 10000)
+    return Fail(error, "the loader's split gap must be 0..10000 ms");
+  if (loader.idleExitMs < 0) return Fail(error, "the loader's idle exit must not be negative");
+  const std::string* replies[] = {&loader.wakeReply, &loader.makerReply, &loader.downloadReply,
+                                  &loader.endReply, &loader.trailingBytes};
+  for (const std::string* r : replies) {
+    if (r->size() > 32) return Fail(error, "a loader reply is longer than 32 characters");
+  }
+  if (recordCapacity < 16 || recordCapacity > 10000000)
+    return Fail(error, "the record capacity must be 16..10000000");
+  return true;
+}
+
+}  // namespace tessaro::sim
