@@ -1,0 +1,38 @@
+#pragma once
+
+#include <atomic>
+#include <cstdio>
+
+#include "core/Display.h"
+
+namespace tessaro::cli {
+
+// The display of a command-line front end.  The tool draws its own table from
+// the counters, so cell redraws and panes are not kept; it needs to know when
+// the topology changes (discovery), whether the supervision timer should run,
+// and to show the core's messages on standard error.
+class ConsoleDisplay final : public Display {
+ public:
+  explicit ConsoleDisplay(std::FILE* messages) : messages_(messages) {}
+
+  void SetPaneText(int, const char*) override {}
+  void UpdateCell(char, int, int, const char*, int) override {}
+  void InvalidateTopology() override { topologyChanges_.fetch_add(1, std::memory_order_release); }
+  void InvalidateView() override {}
+  void ShowMessage(const char* text, const char* caption, MessageIcon icon) override;
+  void SetButtons(const ButtonState&) override {}
+  void SetSupervisionTimer(bool running) override {
+    timerRunning_.store(running, std::memory_order_release);
+  }
+
+  // How many times the registry changed the picture so far.
+  unsigned TopologyChanges() const { return topologyChanges_.load(std::memory_order_acquire); }
+  bool TimerRunning() const { return timerRunning_.load(std::memory_order_acquire); }
+
+ private:
+  std::FILE* messages_;
+  std::atomic<unsigned> topologyChanges_{0};
+  std::atomic<bool> timerRunning_{false};
+};
+
+}  // namespace tessaro::cli

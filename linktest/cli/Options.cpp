@@ -1,0 +1,119 @@
+#include "linktest/cli/Options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace tessaro::cli {
+
+namespace {
+
+// A whole decimal number in [low, high]; nothing else is accepted.
+bool ParseNumber(const char* text, long low, long high, int& out) {
+  if (text == nullptr || *text == '\0') return false;
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (*p < '0' || *p > '9') return false;
+  }
+  errno = 0;
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  if (errno != 0 || *end != '\0' || value < low || value > high) return false;
+  out = static_cast<int>(value);
+  return true;
+}
+
+}  // namespace
+
+const char* UsageText() {
+  return "Usage: tessaro-linktest --port NAME [--seconds N] [--passive] [--json FILE] [--csv "
+         "FILE]\n"
+         "\n"
+         "Runs the RF link test through the base station on a serial port and reports,\n"
+         "for every terminal, the counters of the topology view and the loss in percent.\n"
+         "\n"
+         "  --port NAME      COM1 .. COM6 (the device in $TESSARO_COMn, else /dev/ttyS0 ..\n"
+         "                   /dev/ttyS5) or a device path such as /dev/ttyUSB0\n"
+         "  --seconds N      length of the test in seconds (default 10)\n"
+         "  --passive        PASSIVE mode: count and echo the data the terminals send on\n"
+         "                   their own (RE, DP, NG, TM, AV) instead of sending test packets\n"
+         "  --json FILE      write the results as JSON\n"
+         "  --csv FILE       write the results as CSV, one row per base and terminal\n"
+         "  --wait N         seconds to wait for the bases and their terminals (default 5)\n"
+         "  --interval N     when standard output is not a terminal, print the table every\n"
+         "                   N seconds (default 1; 0 prints only the final results)\n"
+         "  --help           show this text\n"
+         "\n"
+         "The port is opened at 115200 bps, 8 data bits, no parity, no flow control.\n"
+         "In ACTIVE mode the test starts once the terminals are known and stops after N\n"
+         "seconds; loss is NG / (OK + NG). In PASSIVE mode loss is NG / RE.\n"
+         "TM is the last reply time in ms or, while a packet is still out, how long it\n"
+         "has been out; AV is the mean reply time of the run.\n"
+         "Ctrl-C ends the test early; the results so far are still reported.\n"
+         "\n"
+         "Exit status: 0 the test ran, 2 bad options, 3 the port cannot be opened,\n"
+         "4 no base answered, 5 a result file cannot be written.\n";
+}
+
+ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& options,
+                         std::string& error) {
+  bool havePort = false;
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    auto value = [&](const char*& out) {
+      if (i + 1 >= argc) {
+        error = std::string(arg) + " needs a value";
+        return false;
+      }
+      out = argv[++i];
+      return true;
+    };
+    const char* v = nullptr;
+    if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+      return ParseResult::kHelp;
+    } else if (std::strcmp(arg, "--passive") == 0) {
+      options.passive = true;
+    } else if (std::strcmp(arg, "--port") == 0) {
+      if (!value(v)) return ParseResult::kError;
+      if (*v == '\0') {
+        error = "--port needs a port name";
+        return ParseResult::kError;
+      }
+      options.port = v;
+      havePort = true;
+    } else if (std::strcmp(arg, "--seconds") == 0) {
+      if (!value(v)) return ParseResult::kError;
+      if (!ParseNumber(v, 1, 31536000, options.seconds)) {
+        error = std::string("--seconds: not a whole number of seconds from 1 up: ") + v;
+        return ParseResult::kError;
+      }
+    } else if (std::strcmp(arg, "--wait") == 0) {
+      if (!value(v)) return ParseResult::kError;
+      if (!ParseNumber(v, 1, 3600, options.discoverySeconds)) {
+        error = std::string("--wait: not a whole number of seconds from 1 to 3600: ") + v;
+        return ParseResult::kError;
+      }
+    } else if (std::strcmp(arg, "--interval") == 0) {
+      if (!value(v)) return ParseResult::kError;
+      if (!ParseNumber(v, 0, 86400, options.intervalSeconds)) {
+        error = std::string("--interval: not a whole number of seconds: ") + v;
+        return ParseResult::kError;
+      }
+    } else if (std::strcmp(arg, "--json") == 0) {
+      if (!value(v)) return ParseResult::kError;
+      options.jsonPath = v;
+    } else if (std::strcmp(arg, "--csv") == 0) {
+      if (!value(v)) return ParseResult::kError;
+      options.csvPath = v;
+    } else {
+      error = std::string("unknown option: ") + arg;
+      return ParseResult::kError;
+    }
+  }
+  if (!havePort) {
+    error = "--port NAME is required";
+    return ParseResult::kError;
+  }
+  return ParseResult::kRun;
+}
+
+}  // namespace tessaro::cli

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+namespace tessaro::cli {
+
+// What `tessaro-linktest` was asked to do.
+struct LinkTestOptions {
+  std::string port;          // "COM1".."COM6" or a device path
+  int seconds = 10;          // length of the test
+  bool passive = false;      // PASSIVE mode instead of ACTIVE
+  std::string jsonPath;      // empty: no JSON file
+  std::string csvPath;       // empty: no CSV file
+  int discoverySeconds = 5;  // how long to wait for the bases and their terminals
+  int intervalSeconds = 1;   // live table period when stdout is not a terminal; 0: none
+};
+
+enum class ParseResult { kRun, kHelp, kError };
+
+// Reads the command line.  On kError `error` says what is wrong.
+ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& options,
+                         std::string& error);
+
+// The text `--help` prints.
+const char* UsageText();
+
+}  // namespace tessaro::cli

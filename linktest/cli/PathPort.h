@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+#include "link/SerialPort.h"
+
+namespace tessaro::cli {
+
+// Opens a device path given on the command line whatever port name the
+// session asks for: the port settings only know "COM1".."COM6".
+class PathPort final : public SerialPort {
+ public:
+  PathPort(SerialPort& port, std::string path) : port_(port), path_(std::move(path)) {}
+
+  bool Open(const char*) override { return port_.Open(path_.c_str()); }
+  bool ApplyLineSettings(const LineSettings& line) override {
+    return port_.ApplyLineSettings(line);
+  }
+  void SetQueuesAndTimeouts(const PortTimeouts& timeouts) override {
+    port_.SetQueuesAndTimeouts(timeouts);
+  }
+  WaitResult WaitReadable(int timeoutMs) override { return port_.WaitReadable(timeoutMs); }
+  void Wake() override { port_.Wake(); }
+  long Read(char* buffer, std::size_t size) override { return port_.Read(buffer, size); }
+  long Write(const char* bytes, std::size_t count) override { return port_.Write(bytes, count); }
+  void PurgeInput() override { port_.PurgeInput(); }
+  void Close() override { port_.Close(); }
+  bool IsOpen() const override { return port_.IsOpen(); }
+
+ private:
+  SerialPort& port_;
+  std::string path_;
+};
+
+}  // namespace tessaro::cli

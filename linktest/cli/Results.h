@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "linktest/TestState.h"
+#include "protocol/StationRegistry.h"
+
+namespace tessaro::cli {
+
+// One row of the results: a terminal as listed under one base.  A terminal
+// listed under two bases has two rows with the same counters, as the view
+// shows two cells; a terminal that was counted but is no longer listed has a
+// row with base 0, so nothing counted is lost.
+struct TerminalRow {
+  int base = 0;
+  int terminal = 0;
+  std::int32_t sdRe = 0;  // SD (ACTIVE) or RE (PASSIVE)
+  std::int32_t okDp = 0;  // OK (ACTIVE) or DP (PASSIVE)
+  std::int32_t ng = 0;
+  std::int32_t tm = 0;
+  std::int32_t av = 0;
+  double lossPercent = 0.0;
+};
+
+struct Results {
+  bool passive = false;
+  int seconds = 0;
+  std::vector<TerminalRow> rows;
+  // Sums over the distinct terminals (each counted once).
+  std::int64_t sdRe = 0;
+  std::int64_t okDp = 0;
+  std::int64_t ng = 0;
+  std::int64_t replyTimeSum = 0;
+  std::int64_t replyCount = 0;
+};
+
+// ACTIVE: the share of the packets settled (echoed or timed out) that were
+// lost, NG / (OK + NG).  PASSIVE: the share of the received messages whose
+// echo the base reported "@NG", NG / RE.  0 when nothing was settled.
+double LossPercent(bool passive, std::int64_t sdRe, std::int64_t okDp, std::int64_t ng);
+
+// Builds the rows from copies of the records (taken under the engine lock).
+Results CollectResults(const StationRegistry& registry, const TestState& test, int seconds);
+
+// The live table: a header line and one line per row.  At most `maxRows`
+// rows are printed (a line says how many more there are).  Returns the
+// number of lines printed.
+int PrintTable(std::FILE* out, const Results& results, int maxRows);
+
+// The closing lines: totals, overall loss and mean reply time.
+void PrintSummary(std::FILE* out, const Results& results, const std::string& port);
+
+// {"mode": ..., "seconds": N, "terminals": [...]} and the CSV with the same
+// rows.  Write to an open file; false when the write fails.
+bool WriteJson(std::FILE* out, const Results& results);
+bool WriteCsv(std::FILE* out, const Results& results);
+
+}  // namespace tessaro::cli

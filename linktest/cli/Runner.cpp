@@ -1,0 +1,267 @@
+#include "linktest/cli/Runner.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "linktest/cli/Results.h"
+
+namespace tessaro::cli {
+
+namespace {
+
+using Steady = std::chrono::steady_clock;
+using Ms = std::chrono::milliseconds;
+
+constexpr int kTickMs = 500;
+constexpr int kPollMs = 50;
+// The terminal lists count as complete once the picture has not changed for this long.
+constexpr int kQuietMs = 500;
+// After STOP, echoes already on their way are still counted for up to this long.
+constexpr int kDrainMs = 1000;
+
+struct FileCloser {
+  void operator()(std::FILE* f) const {
+    if (f != nullptr) std::fclose(f);
+  }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+int MsUntil(Steady::time_point when) {
+  const auto left = std::chrono::duration_cast<Ms>(when - Steady::now()).count();
+  return left < 0 ? 0 : static_cast<int>(left);
+}
+
+// Opens a result file before the test, so that a bad path fails at once.
+bool OpenResultFile(const std::string& path, File& file, const Console& console) {
+  if (path.empty()) return true;
+  file.reset(std::fopen(path.c_str(), "w"));
+  if (file) return true;
+  std::fprintf(console.err, "tessaro-linktest: cannot write %s: %s\n", path.c_str(),
+               std::strerror(errno));
+  return false;
+}
+
+class Runner {
+ public:
+  Runner(const LinkTestOptions& options, Engine& engine, ConsoleDisplay& display, Pause& pause,
+         const Console& console)
+      : o_(options), engine_(engine), display_(display), pause_(pause), c_(console) {}
+
+  int Run();
+
+ private:
+  // false when no base answered (or the user gave up).
+  bool Discover();
+  void Measure();
+  void Drain();
+  Results Collect(int seconds);
+  void ShowLive(Steady::time_point start);
+  bool WriteFiles(const Results& results);
+
+  const LinkTestOptions& o_;
+  Engine& engine_;
+  ConsoleDisplay& display_;
+  Pause& pause_;
+  const Console& c_;
+  File json_;
+  File csv_;
+  int liveLines_ = 0;
+  int ranSeconds_ = 0;
+  bool interrupted_ = false;
+};
+
+int Runner::Run() {
+  if (!OpenResultFile(o_.jsonPath, json_, c_) || !OpenResultFile(o_.csvPath, csv_, c_)) {
+    return kExitOutput;
+  }
+  if (!engine_.Open()) {
+    std::fprintf(c_.err, "tessaro-linktest: cannot open the port %s\n", o_.port.c_str());
+    return kExitPort;
+  }
+  if (!Discover()) {
+    engine_.Close();
+    if (interrupted_) {
+      std::fprintf(c_.err, "tessaro-linktest: interrupted before the test started\n");
+      return kExitInterrupted;
+    }
+    std::fprintf(c_.err, "tessaro-linktest: no base answered on %s within %d s\n", o_.port.c_str(),
+                 o_.discoverySeconds);
+    return kExitNoBase;
+  }
+  Measure();
+  const Results results = Collect(ranSeconds_);
+  engine_.Close();
+
+  if (c_.tty && liveLines_ > 0) std::fprintf(c_.out, "\x1b[%dA\x1b[J", liveLines_);
+  PrintTable(c_.out, results, static_cast<int>(results.rows.size()));
+  if (interrupted_) std::fprintf(c_.out, "interrupted after %d s\n", ranSeconds_);
+  PrintSummary(c_.out, results, o_.port);
+  std::fflush(c_.out);
+  return WriteFiles(results) ? kExitOk : kExitOutput;
+}
+
+bool Runner::Discover() {
+  const auto deadline = Steady::now() + std::chrono::seconds(o_.discoverySeconds);
+  unsigned lastChanges = display_.TopologyChanges();
+  auto lastChange = Steady::now();
+  for (;;) {
+    int base = 0;
+    int terminals = 0;
+    {
+      std::scoped_lock lock(engine_.Lock());
+      const StationRegistry& r = engine_.Registry();
+      base = r.FirstPresentBase();
+      for (int b = 1; b <= kMaxBase; ++b) {
+        if (!r.rows[b].present) continue;
+        for (int t = 1; t <= kMaxTerminal; ++t) terminals += r.rows[b].terminal[t] ? 1 : 0;
+      }
+    }
+    const unsigned changes = display_.TopologyChanges();
+    if (changes != lastChanges) {
+      lastChanges = changes;
+      lastChange = Steady::now();
+    }
+    const bool quiet = Steady::now() - lastChange >= Ms(kQuietMs);
+    if (base != 0 && terminals > 0 && quiet) return true;
+    if (Steady::now() >= deadline) {
+      if (base != 0) {
+        std::fprintf(c_.err,
+                     "tessaro-linktest: no terminal listed yet; terminals that join during the "
+                     "test are included\n");
+      }
+      return base != 0;
+    }
+    if (!pause_.Sleep(std::min(kPollMs, MsUntil(deadline)))) {
+      interrupted_ = true;
+      return false;
+    }
+  }
+}
+
+void Runner::Measure() {
+  if (o_.passive) {
+    engine_.ToggleLinkMode();
+  } else {
+    engine_.ToggleTestRun();
+  }
+  const auto start = Steady::now();
+  const auto end = start + std::chrono::seconds(o_.seconds);
+  auto nextTick = start + Ms(kTickMs);
+  const int drawMs = c_.tty ? kTickMs : o_.intervalSeconds * 1000;
+  auto nextDraw = drawMs > 0 ? start + Ms(drawMs) : Steady::time_point::max();
+  ShowLive(start);
+  while (Steady::now() < end) {
+    const auto wake = std::min({nextTick, nextDraw, end});
+    if (!pause_.Sleep(MsUntil(wake))) {
+      interrupted_ = true;
+      break;
+    }
+    const auto now = Steady::now();
+    if (now >= nextTick) {
+      if (display_.TimerRunning()) engine_.SuperviseTick();
+      nextTick += Ms(kTickMs);
+      if (nextTick <= now) nextTick = now + Ms(kTickMs);  // fell behind: no burst of ticks
+    }
+    if (now >= nextDraw && now < end) {
+      ShowLive(start);
+      nextDraw += Ms(drawMs);
+      if (nextDraw <= now) nextDraw = now + Ms(drawMs);
+    }
+  }
+  ranSeconds_ = static_cast<int>(
+      std::chrono::duration_cast<std::chrono::seconds>(Steady::now() - start).count());
+  if (!interrupted_) ranSeconds_ = o_.seconds;
+  if (!o_.passive) {
+    {
+      std::scoped_lock lock(engine_.Lock());
+      if (engine_.Test().testRun) engine_.Links().ToggleTestRun();
+    }
+    if (!interrupted_) Drain();
+  }
+}
+
+void Runner::Drain() {
+  const auto deadline = Steady::now() + Ms(kDrainMs);
+  while (Steady::now() < deadline) {
+    bool settled = true;
+    {
+      std::scoped_lock lock(engine_.Lock());
+      const TerminalStats& s = engine_.Test().stats;
+      for (int t = 1; t <= kMaxTerminal && settled; ++t) {
+        const std::int64_t out =
+            static_cast<std::int64_t>(s.sdReCount[t]) - s.okDpCount[t] - s.ngCount[t];
+        if (out > 0) settled = false;
+      }
+    }
+    if (settled) return;
+    if (!pause_.Sleep(std::min(kPollMs, MsUntil(deadline)))) return;
+  }
+}
+
+Results Runner::Collect(int seconds) {
+  std::unique_ptr<StationRegistry> registry = std::make_unique<StationRegistry>();
+  std::unique_ptr<TestState> test = std::make_unique<TestState>();
+  {
+    std::scoped_lock lock(engine_.Lock());
+    *registry = engine_.Registry();
+    *test = engine_.Test();
+  }
+  return CollectResults(*registry, *test, seconds);
+}
+
+void Runner::ShowLive(Steady::time_point start) {
+  const int elapsed = static_cast<int>(
+      std::chrono::duration_cast<std::chrono::seconds>(Steady::now() - start).count());
+  const Results results = Collect(elapsed);
+  if (c_.tty) {
+    if (liveLines_ > 0) std::fprintf(c_.out, "\x1b[%dA\x1b[J", liveLines_);
+    std::fprintf(c_.out, "%s link test on %s: %d s of %d s (Ctrl-C ends it early)\n",
+                 o_.passive ? "PASSIVE" : "ACTIVE", o_.port.c_str(), elapsed, o_.seconds);
+    liveLines_ = 1 + PrintTable(c_.out, results, std::max(1, c_.rows - 4));
+  } else {
+    std::fprintf(c_.out, "[%d s]\n", elapsed);
+    PrintTable(c_.out, results, static_cast<int>(results.rows.size()));
+  }
+  std::fflush(c_.out);
+}
+
+bool Runner::WriteFiles(const Results& results) {
+  bool ok = true;
+  if (json_ && !WriteJson(json_.get(), results)) {
+    std::fprintf(c_.err, "tessaro-linktest: cannot write %s\n", o_.jsonPath.c_str());
+    ok = false;
+  }
+  if (csv_ && !WriteCsv(csv_.get(), results)) {
+    std::fprintf(c_.err, "tessaro-linktest: cannot write %s\n", o_.csvPath.c_str());
+    ok = false;
+  }
+  return ok;
+}
+
+}  // namespace
+
+int ComPortIndex(const char* name) {
+  if (std::strlen(name) == 4 && std::strncmp(name, "COM", 3) == 0 && name[3] >= '1' &&
+      name[3] <= '6') {
+    return name[3] - '1';
+  }
+  return -1;
+}
+
+int RunLinkTest(const LinkTestOptions& options, Engine& engine, ConsoleDisplay& display,
+                Pause& pause, const Console& console) {
+  const int index = ComPortIndex(options.port.c_str());
+  {
+    std::scoped_lock lock(engine.Lock());
+    engine.Settings().portIndex = index < 0 ? 0 : index;
+  }
+  Runner runner(options, engine, display, pause, console);
+  return runner.Run();
+}
+
+}  // namespace tessaro::cli
