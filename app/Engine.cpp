@@ -45,6 +45,7 @@ bool Engine::Open() {
   {
     std::scoped_lock lock(lock_);
     settings = settings_;
+    assembler_.AbandonMessage();
   }
   // The session starts the reader thread, which takes the lock for each
   // dispatch: the open itself runs without it.

@@ -29,6 +29,11 @@ class FrameAssembler {
   // 1 once a lone "1" byte arrived between messages.  Read by the window thread.
   int SixChannelMode() const { return sixChannelMode_.load(std::memory_order_relaxed); }
 
+  // Drops a partly received message.  A port session purges its input when it
+  // opens, so the rest of a message cut off by the last close never arrives;
+  // continuing it with the next session's bytes would dispatch a corrupt one.
+  void AbandonMessage() { position_ = 0; }
+
   // Number of characters of the open message; 0 when none is open.
   int Position() const { return position_; }
 

@@ -86,5 +86,12 @@ TEST_F(FrameAssemblerTest, ZeroLengthFeedDoesNothing) {
   EXPECT_EQ(assembler.Position(), 2);
 }
 
+TEST_F(FrameAssemblerTest, AbandonedMessageIsNotContinuedByLaterBytes) {
+  Feed("@DT01");
+  assembler.AbandonMessage();
+  Feed("0001\r@OK01\r");
+  EXPECT_EQ(sink.frames, (std::vector<std::string>{"@OK01\r"}));
+}
+
 }  // namespace
 }  // namespace tessaro
