@@ -21,6 +21,8 @@ constexpr int kTickMs = 500;
 constexpr int kPollMs = 50;
 // The terminal lists count as complete once the picture has not changed for this long.
 constexpr int kQuietMs = 500;
+// How long a base has to announce its terminals before it is asked.
+constexpr int kListWaitMs = 500;
 // After STOP, echoes already on their way are still counted for up to this long.
 constexpr int kDrainMs = 1000;
 
@@ -109,6 +111,8 @@ bool Runner::Discover() {
   const auto deadline = Steady::now() + std::chrono::seconds(o_.discoverySeconds);
   unsigned lastChanges = display_.TopologyChanges();
   auto lastChange = Steady::now();
+  auto baseSeen = Steady::time_point::max();
+  bool asked = false;
   for (;;) {
     int base = 0;
     int terminals = 0;
@@ -121,14 +125,24 @@ bool Runner::Discover() {
         for (int t = 1; t <= kMaxTerminal; ++t) terminals += r.rows[b].terminal[t] ? 1 : 0;
       }
     }
+    const auto now = Steady::now();
     const unsigned changes = display_.TopologyChanges();
     if (changes != lastChanges) {
       lastChanges = changes;
-      lastChange = Steady::now();
+      lastChange = now;
     }
-    const bool quiet = Steady::now() - lastChange >= Ms(kQuietMs);
+    if (base != 0 && baseSeen == Steady::time_point::max()) baseSeen = now;
+    // A base announces its terminals with "@TM" 00 when they change; one
+    // that has not done so since it started is asked once, as that
+    // announcement would make the PC do.
+    if (base != 0 && terminals == 0 && !asked && now - baseSeen >= Ms(kListWaitMs)) {
+      RequestTerminalLists(engine_);
+      asked = true;
+      lastChange = now;
+    }
+    const bool quiet = now - lastChange >= Ms(kQuietMs);
     if (base != 0 && terminals > 0 && quiet) return true;
-    if (Steady::now() >= deadline) {
+    if (now >= deadline) {
       if (base != 0) {
         std::fprintf(c_.err,
                      "tessaro-linktest: no terminal listed yet; terminals that join during the "
@@ -154,7 +168,7 @@ void Runner::Measure() {
   auto nextTick = start + Ms(kTickMs);
   const int drawMs = c_.tty ? kTickMs : o_.intervalSeconds * 1000;
   auto nextDraw = drawMs > 0 ? start + Ms(drawMs) : Steady::time_point::max();
-  ShowLive(start);
+  if (drawMs > 0) ShowLive(start);
   while (Steady::now() < end) {
     const auto wake = std::min({nextTick, nextDraw, end});
     if (!pause_.Sleep(MsUntil(wake))) {
@@ -244,6 +258,14 @@ bool Runner::WriteFiles(const Results& results) {
 }
 
 }  // namespace
+
+void RequestTerminalLists(Engine& engine) {
+  std::scoped_lock lock(engine.Lock());
+  for (int b = 1; b <= kMaxBase; ++b) {
+    if (engine.Registry().rows[b].present)
+      engine.Commands().SendTerminalQuery(engine.Outbound(), b);
+  }
+}
 
 int ComPortIndex(const char* name) {
   if (std::strlen(name) == 4 && std::strncmp(name, "COM", 3) == 0 && name[3] >= '1' &&

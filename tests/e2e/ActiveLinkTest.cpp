@@ -1,0 +1,117 @@
+// An ACTIVE test over a real pty: every counter agrees with what the
+// simulator saw on the line and did to each packet.
+
+#include <cstdlib>
+#include <map>
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "e2e/E2eSupport.h"
+
+namespace tessaro::e2e {
+namespace {
+
+using ActiveLinkTest = EngineOnSimulator;
+
+const std::vector<int> kTerminals = {1, 2, 3, 4, 11, 12, 13, 14, 21, 22, 23, 24};
+
+// The sequence numbers of the test packets the simulator received, by terminal.
+std::map<int, std::vector<int>> SequencesOnTheLine(const std::vector<std::string>& received) {
+  std::map<int, std::vector<int>> sequences;
+  for (const std::string& m : received) {
+    if (m.rfind("@DT", 0) != 0 || m.size() < 10) continue;
+    sequences[std::stoi(m.substr(3, 2))].push_back(std::stoi(m.substr(5, 4)));
+  }
+  return sequences;
+}
+
+TEST_F(ActiveLinkTest, CountersAgreeWithWhatTheNetworkDidToEveryPacket) {
+  sim::Scenario scenario = Network({{1, 2, 3, 4}, {11, 12, 13, 14}, {21, 22, 23, 24}});
+  scenario.delay = {20, 80};
+  scenario.faults.echoLoss = 0.05;
+  scenario.seed = 11;
+  Start(scenario);
+  OpenAndDiscover(12);
+  simulator->ClearRecords();
+  const std::size_t firstMessage = simulator->ReceivedCount();
+
+  engine->ToggleTestRun();
+  // While the test runs every terminal has exactly one packet out: each
+  // echo and each time-out sends the next one under the same lock.
+  int samples = 0;
+  Run(4000, [&] {
+    const TerminalStats s = Stats();
+    for (int t : kTerminals) {
+      EXPECT_EQ(s.sdReCount[t] - s.okDpCount[t] - s.ngCount[t], 1) << "terminal " << t;
+    }
+    ++samples;
+  });
+  EXPECT_GE(samples, 8);
+  engine->ToggleTestRun();  // STOP
+
+  // Echoes already on their way are still counted; wait for all of them.
+  auto echoed = [&](int t) {
+    int n = 0;
+    for (const sim::EchoRecord& r : simulator->Echoes(t)) n += r.fate == sim::EchoFate::kEchoed;
+    return n;
+  };
+  ASSERT_TRUE(WaitFor([&] {
+    const TerminalStats s = Stats();
+    for (int t : kTerminals) {
+      if (s.okDpCount[t] != echoed(t)) return false;
+    }
+    return true;
+  }));
+
+  const TerminalStats s = Stats();
+  const std::map<int, std::vector<int>> sequences =
+      SequencesOnTheLine(simulator->Received(firstMessage));
+  int lostTotal = 0;
+  for (int t : kTerminals) {
+    SCOPED_TRACE("terminal " + std::to_string(t));
+    const std::vector<sim::EchoRecord> records = simulator->Echoes(t);
+    ASSERT_FALSE(records.empty());
+    int lost = 0;
+    std::vector<int> delays;
+    for (const sim::EchoRecord& r : records) {
+      ASSERT_TRUE(r.fate == sim::EchoFate::kEchoed || r.fate == sim::EchoFate::kLost);
+      if (r.fate == sim::EchoFate::kLost) ++lost;
+      if (r.fate == sim::EchoFate::kEchoed) delays.push_back(r.delayMs);
+    }
+    lostTotal += lost;
+    const bool lastLost = records.back().fate == sim::EchoFate::kLost;
+
+    // SD = OK + NG + the packet still out (a lost one the stopped timer no
+    // longer counts).
+    EXPECT_EQ(s.sdReCount[t], static_cast<int>(records.size()));
+    EXPECT_EQ(s.okDpCount[t], static_cast<int>(delays.size()));
+    EXPECT_EQ(s.ngCount[t], lost - (lastLost ? 1 : 0));
+    EXPECT_EQ(s.sdReCount[t], s.okDpCount[t] + s.ngCount[t] + (lastLost ? 1 : 0));
+
+    // Every packet carried the next sequence number: none repeats, none is skipped.
+    const std::vector<int>& seen = sequences.at(t);
+    std::vector<int> expected(seen.size());
+    std::iota(expected.begin(), expected.end(), 1);
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(static_cast<int>(seen.size()), s.sdReCount[t]);
+
+    // A reply time is the delay the network applied plus the time on the
+    // line and in the two programs: never less than the delay (less a
+    // millisecond of tick rounding), and the average likewise.
+    const double meanDelay =
+        std::accumulate(delays.begin(), delays.end(), 0.0) / static_cast<double>(delays.size());
+    EXPECT_GE(s.average[t], meanDelay - 5);
+    EXPECT_LE(s.average[t], meanDelay + 250);
+    EXPECT_EQ(s.average[t], s.replyTimeSum[t] / s.okDpCount[t]);
+    if (!lastLost) {
+      EXPECT_GE(s.replyTime[t], records.back().delayMs - 5);
+      EXPECT_LE(s.replyTime[t], records.back().delayMs + 1000);
+    }
+  }
+  // With 5% loss over some hundreds of packets the time-out path was exercised.
+  EXPECT_GT(lostTotal, 0);
+}
+
+}  // namespace
+}  // namespace tessaro::e2e

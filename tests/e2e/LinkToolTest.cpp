@@ -1,0 +1,203 @@
+// tessaro-linktest run as a process against the simulator.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "e2e/E2eSupport.h"
+
+extern char** environ;
+
+namespace tessaro::e2e {
+namespace {
+
+struct ToolRun {
+  int status = -1;  // exit status, or -1 when it did not exit by itself
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class LinkToolTest : public ::testing::Test {
+ protected:
+  LinkToolTest() {
+    char pattern[] = "/tmp/tessaro-linktest-XXXXXX";
+    dir_ = mkdtemp(pattern);
+  }
+  ~LinkToolTest() override {
+    for (const char* f : {"out", "err", "r.json", "r.csv"}) unlink(Path(f).c_str());
+    rmdir(dir_.c_str());
+  }
+
+  std::string Path(const char* name) const { return dir_ + "/" + name; }
+
+  // Runs the tool with `args`; `interruptAfterMs` > 0 sends SIGINT then.
+  ToolRun Run(std::vector<std::string> args, int interruptAfterMs = 0) {
+    args.insert(args.begin(), TESSARO_LINKTEST_TOOL);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, Path("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, Path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    pid_t pid = 0;
+    ToolRun run;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+      ADD_FAILURE() << "cannot start " << argv[0];
+      return run;
+    }
+    int status = 0;
+    const auto start = std::chrono::steady_clock::now();
+    bool interrupted = false;
+    const bool exited = WaitFor(
+        [&] {
+          if (interruptAfterMs > 0 && !interrupted &&
+              std::chrono::steady_clock::now() - start >=
+                  std::chrono::milliseconds(interruptAfterMs)) {
+            kill(pid, SIGINT);
+            interrupted = true;
+          }
+          return waitpid(pid, &status, WNOHANG) == pid;
+        },
+        std::chrono::seconds(90));
+    if (!exited) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      ADD_FAILURE() << "the tool did not end";
+    } else if (WIFEXITED(status)) {
+      run.status = WEXITSTATUS(status);
+    }
+    run.out = ReadFile(Path("out"));
+    run.err = ReadFile(Path("err"));
+    return run;
+  }
+
+  std::string dir_;
+};
+
+TEST_F(LinkToolTest, ActiveRunReportsEveryTerminalAsJsonAndCsv) {
+  sim::Simulator simulator;  // bases 1, 2 and 5 with nine terminals
+  std::string error;
+  ASSERT_TRUE(simulator.Start(&error)) << error;
+  const ToolRun run = Run({"--port", simulator.SlavePath(), "--seconds", "2", "--json",
+                           Path("r.json"), "--csv", Path("r.csv")});
+  ASSERT_EQ(run.status, 0) << run.err;
+
+  const nlohmann::json j = nlohmann::json::parse(ReadFile(Path("r.json")));
+  EXPECT_EQ(j["mode"], "active");
+  EXPECT_EQ(j["seconds"], 2);
+  const std::vector<std::pair<int, int>> listed = {{1, 1}, {1, 2},  {1, 3},  {1, 4}, {2, 7},
+                                                   {2, 8}, {5, 11}, {5, 12}, {5, 15}};
+  ASSERT_EQ(j["terminals"].size(), listed.size());
+  int sent = 0;
+  for (std::size_t i = 0; i < listed.size(); ++i) {
+    const nlohmann::json& t = j["terminals"][i];
+    EXPECT_EQ(t["base"], listed[i].first);
+    EXPECT_EQ(t["terminal"], listed[i].second);
+    const int sd = t["sd"];
+    const int settled = t["ok"].get<int>() + t["ng"].get<int>();
+    EXPECT_TRUE(sd == settled || sd == settled + 1) << t.dump();
+    EXPECT_GT(t["ok"].get<int>(), 0) << t.dump();
+    EXPECT_EQ(t["loss_percent"].get<double>(), 0.0);  // the default network loses nothing
+    sent += sd;
+  }
+  // Exactly the packets the simulator saw (it may still be reading the last ones).
+  EXPECT_TRUE(simulator.WaitUntil(
+      [&] { return simulator.Stats().testPackets == static_cast<std::uint64_t>(sent); },
+      std::chrono::seconds(20)))
+      << sent << " counted, " << simulator.Stats().testPackets << " on the line";
+
+  const std::string csv = ReadFile(Path("r.csv"));
+  EXPECT_EQ(csv.rfind("base,terminal,sd,ok,ng,tm,av,loss_percent\n1,1,", 0), 0u) << csv;
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 10);
+  EXPECT_NE(run.out.find("ACTIVE link test on"), std::string::npos) << run.out;
+}
+
+TEST_F(LinkToolTest, PassiveRunCountsTheTerminalsOwnTraffic) {
+  sim::Scenario scenario = sim::Scenario::Default();
+  scenario.passive.ratePerTerminal = 5;
+  sim::Simulator simulator(scenario);
+  ASSERT_TRUE(simulator.Start());
+  const ToolRun run = Run(
+      {"--port", simulator.SlavePath(), "--seconds", "2", "--passive", "--json", Path("r.json")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const nlohmann::json j = nlohmann::json::parse(ReadFile(Path("r.json")));
+  EXPECT_EQ(j["mode"], "passive");
+  int received = 0;
+  for (const nlohmann::json& t : j["terminals"]) {
+    EXPECT_FALSE(t.contains("sd"));
+    received += t["re"].get<int>();
+  }
+  EXPECT_GT(received, 0);
+  // Messages before the switch to PASSIVE are not counted; each one counted
+  // was echoed (one may come in between the last table and the close).
+  EXPECT_LE(static_cast<std::uint64_t>(received), simulator.Stats().passiveSent);
+  simulator.WaitUntil(
+      [&] { return simulator.Stats().passiveEchoes >= static_cast<std::uint64_t>(received); },
+      std::chrono::seconds(20));
+  EXPECT_NEAR(static_cast<double>(received), static_cast<double>(simulator.Stats().passiveEchoes),
+              2.0);
+}
+
+TEST_F(LinkToolTest, CtrlCEndsTheTestEarlyAndStillReports) {
+  sim::Simulator simulator;
+  ASSERT_TRUE(simulator.Start());
+  const ToolRun run =
+      Run({"--port", simulator.SlavePath(), "--seconds", "600", "--json", Path("r.json")}, 4000);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("interrupted after"), std::string::npos) << run.out;
+  const nlohmann::json j = nlohmann::json::parse(ReadFile(Path("r.json")));
+  EXPECT_LT(j["seconds"].get<int>(), 600);
+  EXPECT_EQ(j["terminals"].size(), 9u);
+}
+
+TEST_F(LinkToolTest, FailuresExitNonZeroWithAClearMessage) {
+  ToolRun run = Run({"--port", "/nonexistent/tty"});
+  EXPECT_EQ(run.status, 3);
+  EXPECT_NE(run.err.find("cannot open the port /nonexistent/tty"), std::string::npos) << run.err;
+
+  // A line with nothing behind it: the status poll gets no answer.
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  run = Run({"--port", ptsname(master), "--wait", "1", "--json", Path("r.json")});
+  close(master);
+  EXPECT_EQ(run.status, 4);
+  EXPECT_NE(run.err.find("no base answered"), std::string::npos) << run.err;
+
+  run = Run({"--port", "COM1", "--seconds", "soon"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("--seconds"), std::string::npos) << run.err;
+
+  run = Run({"--port", "COM1", "--json", "/nonexistent/dir/r.json"});
+  EXPECT_EQ(run.status, 5);
+  EXPECT_NE(run.err.find("cannot write /nonexistent/dir/r.json"), std::string::npos) << run.err;
+
+  run = Run({"--help"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.out.find("--port NAME"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tessaro::e2e
