@@ -167,7 +167,15 @@ bool Line::SetSpeed(int baud) {
 }
 
 void Line::Discard() {
-  if (fd_ >= 0) tcflush(fd_, TCIOFLUSH);
+  if (fd_ < 0) return;
+  tcflush(fd_, TCIOFLUSH);
+  if (!pty_) return;
+  // What the master wrote already sits in the slave's input queue, which
+  // only a flush from the slave side empties.
+  const int slave = open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  if (slave < 0) return;
+  tcflush(slave, TCIFLUSH);
+  close(slave);
 }
 
 }  // namespace tessaro::sim

@@ -29,7 +29,8 @@ class Line {
   int ReadSpeed() const;
   // Sets the device's speed once everything written has left; false if refused.
   bool SetSpeed(int baud);
-  // Forgets bytes queued in either direction (a pty keeps them for the next opener).
+  // Forgets bytes queued in either direction (a pty would keep them for the next
+  // opener).  Call only while nobody holds the slave.
   void Discard();
 
  private:

@@ -38,13 +38,14 @@ void Simulator::Impl::HandleData(const char* msg, int length, std::int64_t nowUs
     return;
   }
   // A PASSIVE echo has the layout of a test packet; it is told apart by
-  // answering what the terminal sent last.
-  const PassiveExpectation& e = expect[t];
-  if (e.armed && e.length == length) {
-    PassiveEcho(t, msg, length, nowUs);
-  } else {
-    TestPacket(t, msg, length, nowUs);
+  // answering one of the terminal's latest messages.
+  for (const PassiveExpectation& e : expect[t]) {
+    if (e.armed && e.length == length) {
+      PassiveEcho(t, msg, length, nowUs);
+      return;
+    }
   }
+  TestPacket(t, msg, length, nowUs);
 }
 
 void Simulator::Impl::SendReport(char code1, char code2, int terminal) {
@@ -131,17 +132,22 @@ void Simulator::Impl::PassiveEcho(int t, const char* msg, int length, std::int64
   MessageSlot& slot = passiveEchoes.Push();
   slot.length = length;
   std::memcpy(slot.text, msg, static_cast<std::size_t>(length));
-  const bool intact = std::memcmp(msg, expect[t].text, static_cast<std::size_t>(length)) == 0;
+  bool intact = false;
+  for (const PassiveExpectation& e : expect[t]) {
+    intact = intact || (e.armed && e.length == length &&
+                        std::memcmp(msg, e.text, static_cast<std::size_t>(length)) == 0);
+  }
+  const int sequence = SequenceOf(msg, length);
   const bool ng = rng.Chance(config.faults.ngRate);
   const int delay = rng.Between(config.delay.minMs, config.delay.maxMs);
-  // The oldest message of this terminal not yet echoed (a duplicate is echoed twice).
+  // The oldest message of this terminal not yet echoed, with the echo's
+  // sequence when the echo is intact (a duplicate is echoed twice).
   PassiveRecord* answered = nullptr;
   const std::size_t total = passive.Total();
   for (std::size_t back = 1; back <= std::min(total, kPassiveLookBack); ++back) {
     PassiveRecord* r = passive.At(total - back);
     if (!r) break;
-    if (r->terminal != t) continue;
-    if (r->echoed) break;
+    if (r->terminal != t || r->echoed || (intact && r->sequence != sequence)) continue;
     answered = r;
   }
   if (answered) {
@@ -202,7 +208,8 @@ void Simulator::Impl::SendPassive() {
   for (int i = 0; i < payload; ++i) msg[n++] = kPayloadDigits[i % 36];
   msg[n++] = '\r';
   // The PC's echo: the message with the base number taken out.
-  PassiveExpectation& e = expect[t];
+  PassiveExpectation& e = expect[t][nextExpectation[t]];
+  nextExpectation[t] = (nextExpectation[t] + 1) % kExpectations;
   e.armed = true;
   e.length = n - 2;
   e.text[0] = '@';

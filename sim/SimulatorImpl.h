@@ -120,7 +120,10 @@ struct Simulator::Impl final : LoaderOutput {
   std::uint64_t passiveGeneration = 0;
   std::uint64_t noiseGeneration = 0;
   int passiveSequence[100] = {};
-  PassiveExpectation expect[100];
+  // The last few messages of each terminal, any of which the PC may be echoing.
+  static constexpr int kExpectations = 4;
+  PassiveExpectation expect[100][kExpectations];
+  int nextExpectation[100] = {};
 
   Ring<MessageSlot> received;
   Ring<EchoRecord> echoes;

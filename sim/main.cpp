@@ -1,0 +1,120 @@
+// tessaro-basesim: the simulator as a program.  Prints the path a PC opens,
+// then serves console commands from standard input until a signal or "quit";
+// a closed standard input (a background start) ends only the console.
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "sim/Console.h"
+#include "sim/Options.h"
+#include "sim/Simulator.h"
+
+namespace {
+
+using tessaro::sim::Console;
+using tessaro::sim::Options;
+using tessaro::sim::Simulator;
+
+void Print(const std::string& text) {
+  if (!text.empty()) {
+    std::fputs(text.c_str(), stdout);
+    std::fflush(stdout);
+  }
+}
+
+void SaveImage(const Simulator& sim, const std::string& path, bool quiet) {
+  std::string error;
+  const bool binary = path.size() > 4 && path.compare(path.size() - 4, 4, ".bin") == 0;
+  const bool ok = binary ? sim.WriteImageBinary(path, &error) : sim.WriteImageSRecord(path, &error);
+  if (!ok) {
+    std::fprintf(stderr, "tessaro-basesim: %s\n", error.c_str());
+  } else if (!quiet) {
+    std::fprintf(stderr, "tessaro-basesim: image written to %s\n", path.c_str());
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  Options options;
+  std::string error;
+  if (!tessaro::sim::ParseOptions(args, options, &error)) {
+    std::fprintf(stderr, "tessaro-basesim: %s\n", error.c_str());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(tessaro::sim::UsageText(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::puts("tessaro-basesim 1.20");
+    return 0;
+  }
+
+  // Signals arrive on a descriptor of this thread; the loop thread started
+  // below inherits the blocked mask and never sees them.
+  signal(SIGPIPE, SIG_IGN);
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGHUP);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  const int signalFd = signalfd(-1, &signals, SFD_CLOEXEC);
+
+  Simulator sim(options.scenario);
+  if (!sim.Start(options.endpoint, &error)) {
+    std::fprintf(stderr, "tessaro-basesim: %s\n", error.c_str());
+    return 1;
+  }
+  Print(sim.SlavePath() + "\n");
+  if (!options.quiet) {
+    std::fprintf(stderr, "tessaro-basesim: serving %s%s%s\n%s", sim.SlavePath().c_str(),
+                 options.endpoint.linkPath.empty() ? "" : " as ", options.endpoint.linkPath.c_str(),
+                 sim.Describe().c_str());
+    if (options.console) std::fputs("tessaro-basesim: type help for commands\n", stderr);
+  }
+
+  Console console(sim);
+  bool readConsole = options.console;
+  std::string pending;
+  int imagesSeen = 0;
+  while (!console.Quit()) {
+    pollfd fds[2] = {{signalFd, POLLIN, 0}, {readConsole ? STDIN_FILENO : -1, POLLIN, 0}};
+    const int ready = poll(fds, 2, 500);
+    if (ready < 0 && errno != EINTR) break;
+    if (fds[0].revents & POLLIN) break;
+    if (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) {
+      char buffer[1024];
+      const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
+      if (n <= 0) {
+        readConsole = false;  // no more commands; the simulator serves on
+      } else {
+        pending.append(buffer, static_cast<std::size_t>(n));
+        for (auto end = pending.find('\n'); end != std::string::npos; end = pending.find('\n')) {
+          Print(console.Execute(pending.substr(0, end)));
+          pending.erase(0, end + 1);
+        }
+        if (pending.size() > 4096) pending.clear();  // no command is this long
+      }
+    }
+    if (!options.imageOut.empty()) {
+      const int completed = sim.Loader().completed;
+      if (completed != imagesSeen) {
+        imagesSeen = completed;
+        SaveImage(sim, options.imageOut, options.quiet);
+      }
+    }
+  }
+  sim.Stop();
+  if (signalFd >= 0) close(signalFd);
+  return 0;
+}
