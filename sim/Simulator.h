@@ -158,7 +158,9 @@ class Simulator {
   // and the attached base's own speed.
   int LineSpeed() const;
   int BaseSpeed() const;
-  bool LineHeld() const;  // a PC holds the slave side now
+  // A PC holds the slave side now.  While nobody does, whatever the network
+  // sends is lost, as on a real line: wait for this before injecting bytes.
+  bool LineHeld() const;
 
   // ---- the loader ----
   LoaderStatus Loader() const;
