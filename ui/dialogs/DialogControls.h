@@ -38,8 +38,8 @@ QComboBox* AddDropList(QWidget* parent, QComboBox* combo, int id, int x, int y, 
 // A bordered edit box named by its control id.
 QLineEdit* AddEdit(QWidget* parent, int id, const QRect& rect);
 
-// OK (id 1, the default button, accepts through `onOk`) or Cancel (id 2,
-// rejects the dialog).
+// OK (id 1, the default button; the dialog connects what it does) and
+// Cancel (id 2, rejects the dialog, as Esc and the close box do).
 QPushButton* AddOkButton(QDialog& dialog, const QRect& rect);
 QPushButton* AddCancelButton(QDialog& dialog, const QRect& rect);
 
