@@ -12,13 +12,13 @@ namespace tessaro {
 
 namespace {
 
-struct ListSpec {
+struct ListRow {
   int id;
   const char* label;
   int y;
 };
 
-constexpr ListSpec kLists[5] = {{701, "&COM port :", 18},
+constexpr ListRow kLists[5] = {{701, "&COM port :", 18},
                                 {702, "&Baud rate :", 38},
                                 {703, "&Data bits :", 58},
                                 {704, "&Parity :", 78},
