@@ -1,0 +1,268 @@
+#include <QAction>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+
+#include "WindowFixture.h"
+#include "ui/AboutBox.h"
+
+namespace tessaro::testing {
+namespace {
+
+using FrameWindowTest = WindowFixture;
+
+struct Item {
+  std::string text;  // "-" for a separator
+  int id;
+};
+
+TEST_F(FrameWindowTest, MenuRfHasEveryPopupItemAndId) {
+  const std::vector<std::pair<std::string, std::vector<Item>>> expected = {
+      {"&RF Link",
+       {{"&Open", 1000},
+        {"&Close", 1010},
+        {"-", 0},
+        {"Comm &Properties ...", 1020},
+        {"-", 0},
+        {"&Exit", 1999}}},
+      {"&Configure",
+       {{"Base's &ID ...", 1100},
+        {"Base's &Properties ...", 1110},
+        {"-", 0},
+        {"Testing &Criteria ...", 1200}}},
+      {"&Update", {{"&Download Base's Program", 1300}}},
+      {"&Help", {{"&About ...", 1900}}},
+  };
+  const QList<QAction*> popups = frame->menuBar()->actions();
+  ASSERT_EQ(popups.size(), static_cast<int>(expected.size()));
+  for (std::size_t p = 0; p < expected.size(); ++p) {
+    EXPECT_EQ(popups[p]->text().toStdString(), expected[p].first);
+    const QList<QAction*> items = popups[p]->menu()->actions();
+    ASSERT_EQ(items.size(), static_cast<int>(expected[p].second.size()));
+    for (std::size_t i = 0; i < expected[p].second.size(); ++i) {
+      const Item& want = expected[p].second[i];
+      QAction* got = items[i];
+      if (want.text == "-") {
+        EXPECT_TRUE(got->isSeparator());
+        continue;
+      }
+      EXPECT_EQ(got->text().toStdString(), want.text);
+      EXPECT_EQ(got->data().toInt(), want.id);
+      EXPECT_TRUE(got->isEnabled()) << want.text;
+      EXPECT_FALSE(got->isCheckable()) << want.text;
+    }
+  }
+}
+
+TEST_F(FrameWindowTest, FrameTakesTheScreenLessThirtyPixels) {
+  EXPECT_EQ(frame->windowTitle().toStdString(), "  Tessaro ");
+  EXPECT_FALSE(frame->windowIcon().isNull());
+  frame->PlaceOnScreen();
+  Settle();
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  EXPECT_EQ(frame->pos(), screen.topLeft());
+  EXPECT_EQ(frame->width(), screen.width());
+  EXPECT_EQ(frame->height(), screen.height() - 30);
+}
+
+TEST_F(FrameWindowTest, PaneEdgesFollowEveryResize) {
+  for (int w : {1000, 1280, 640}) {
+    frame->resize(w, 600);
+    ASSERT_TRUE(WaitFor([&] { return frame->Bar()->width() == w; }));
+    Settle();
+    const StatusBar& bar = *frame->Bar();
+    EXPECT_EQ(bar.PaneRect(0).left(), 0);
+    EXPECT_EQ(bar.PaneRect(0).right() + 1, w - 500) << w;
+    EXPECT_EQ(bar.PaneRect(1).left(), w - 500) << w;
+    EXPECT_EQ(bar.PaneRect(1).right() + 1, w - 180) << w;
+    EXPECT_EQ(bar.PaneRect(2).left(), w - 180) << w;
+    EXPECT_EQ(bar.PaneRect(2).right() + 1, w) << w;
+  }
+}
+
+TEST_F(FrameWindowTest, CommandsThatNeedABaseRefuseWithoutAPort) {
+  for (int id : {kCmdBaseId, kCmdBaseProperties, kCmdDownload}) {
+    modals.seen.clear();
+    frame->OnCommand(id);
+    ASSERT_EQ(modals.seen.size(), 1u) << id;
+    EXPECT_EQ(modals.seen[0].text, "Base is not connected !");
+    EXPECT_EQ(modals.seen[0].title, "RF link");
+    EXPECT_EQ(modals.seen[0].icon, QMessageBox::Warning);
+  }
+  EXPECT_FALSE(engine->IsPortOpen());
+}
+
+TEST_F(FrameWindowTest, IdsOutsideTheMenuAreIgnored) {
+  for (int id : {0, 999, 1001, 1400, 2000}) frame->OnCommand(id);
+  Settle();
+  EXPECT_TRUE(modals.seen.empty());
+  EXPECT_TRUE(frame->isVisible());
+}
+
+TEST_F(FrameWindowTest, AboutBoxClosesOnlyOnOkOrEnter) {
+  std::vector<std::string> steps;
+  modals.answer = [&](QWidget* w) {
+    auto* box = dynamic_cast<AboutBox*>(w);
+    if (box == nullptr) return false;
+    QTest::keyClick(box, Qt::Key_Escape);
+    steps.push_back(box->isVisible() ? "esc:open" : "esc:closed");
+    box->close();
+    steps.push_back(box->isVisible() ? "close:open" : "close:closed");
+    QTest::keyClick(box, Qt::Key_Return);
+    steps.push_back(box->isVisible() ? "enter:open" : "enter:closed");
+    return true;
+  };
+  frame->OnCommand(kCmdAbout);
+  EXPECT_EQ(steps, (std::vector<std::string>{"esc:open", "close:open", "enter:closed"}));
+  ASSERT_EQ(modals.seen.size(), 1u);
+  EXPECT_EQ(modals.seen[0].title, "Tessaro");
+
+  // And the OK button.
+  modals.answer = [&](QWidget* w) {
+    auto* ok = w->findChild<QPushButton*>(QStringLiteral("button1"));
+    if (ok == nullptr) return false;
+    EXPECT_EQ(ok->text(), QStringLiteral("OK"));
+    EXPECT_EQ(ok->geometry(), QRect(148, 68, 88, 28));
+    ok->click();
+    return true;
+  };
+  frame->OnCommand(kCmdAbout);
+  EXPECT_EQ(modals.seen.size(), 2u);
+}
+
+TEST_F(FrameWindowTest, OpenShowsThePortPollsAndEnablesTheButtons) {
+  OpenOnPty();
+  EXPECT_EQ(Pane(2).toStdString(), "COM1: 115200 bps, None");
+  EXPECT_EQ(base.Heard(), "@BS\r@AT\r");
+  EXPECT_TRUE(View().ModeButton()->isEnabled());
+  EXPECT_TRUE(View().RunButton()->isEnabled());
+  EXPECT_EQ(View().ModeButton()->text(), QStringLiteral("ACTIVE"));
+  EXPECT_EQ(View().RunButton()->text(), QStringLiteral("START"));
+  EXPECT_TRUE(modals.seen.empty());
+
+  // The traffic shows in panes 0 (all but "@DT") and 1 ("@DT").
+  base.Say("@BS0111\r");
+  ASSERT_TRUE(WaitFor([&] { return Pane(0) == QStringLiteral("@BS0111\r"); }));
+  base.Say("@DT010512345\r");
+  ASSERT_TRUE(WaitFor([&] { return Pane(1) == QStringLiteral("@DT010512345\r"); }));
+  EXPECT_EQ(Pane(0), QStringLiteral("@BS0111\r"));
+}
+
+TEST_F(FrameWindowTest, OpenWhileOpenDoesNothing) {
+  OpenOnPty();
+  frame->OnCommand(kCmdOpen);
+  Settle(300);
+  EXPECT_EQ(base.Heard(), "@BS\r@AT\r");
+  EXPECT_TRUE(modals.seen.empty());
+}
+
+TEST_F(FrameWindowTest, OpenWithUnconfirmedSettingsStillOpensAfterTheDialog) {
+  UsePty(false);
+  frame->OnCommand(kCmdOpen);  // a port dialog, if one comes, is cancelled
+  EXPECT_TRUE(engine->IsPortOpen());
+  EXPECT_TRUE(base.WaitHeard("@BS\r@AT\r"));
+}
+
+TEST_F(FrameWindowTest, FailedOpenLeavesTheButtonsDisabled) {
+  setenv("TESSARO_COM1", "/nonexistent/tessaro-port", 1);
+  {
+    std::scoped_lock lock(engine->Lock());
+    engine->Settings().settingsConfirmed = 1;
+  }
+  frame->OnCommand(kCmdOpen);
+  EXPECT_FALSE(engine->IsPortOpen());
+  ASSERT_EQ(modals.seen.size(), 1u);
+  EXPECT_EQ(modals.seen[0].text, "Can't open the COM port!");
+  EXPECT_EQ(modals.seen[0].title, "Error");
+  EXPECT_FALSE(View().ModeButton()->isEnabled());
+  EXPECT_FALSE(View().RunButton()->isEnabled());
+}
+
+TEST_F(FrameWindowTest, CloseBlanksThePanesAndClearsTheView) {
+  OpenOnPty();
+  Discover();
+  EXPECT_NE(Canvas().pixel(84 + 20, 20 + 40), qRgb(255, 255, 255));
+  frame->OnCommand(kCmdClose);
+  EXPECT_FALSE(engine->IsPortOpen());
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Pane(i), QStringLiteral("  ")) << i;
+  EXPECT_FALSE(View().ModeButton()->isEnabled());
+  EXPECT_FALSE(View().RunButton()->isEnabled());
+  {
+    std::scoped_lock lock(engine->Lock());
+    EXPECT_FALSE(engine->Registry().IsTerminalPresent(1, 2));
+  }
+  // Only the host picture is left.
+  ASSERT_TRUE(WaitFor([&] { return Canvas().pixel(84 + 20, 20 + 40) == qRgb(255, 255, 255); }));
+  EXPECT_NE(Canvas().pixel(3 + 36, 10 + 20), qRgb(255, 255, 255));
+}
+
+TEST_F(FrameWindowTest, CloseWithoutAPortStillBlanksPanes) {
+  frame->Bar()->SetPaneText(0, QStringLiteral("old"));
+  frame->OnCommand(kCmdClose);
+  EXPECT_EQ(Pane(0), QStringLiteral("  "));
+  EXPECT_TRUE(modals.seen.empty());
+}
+
+TEST_F(FrameWindowTest, CloseDuringARunningTestStopsIt) {
+  OpenOnPty();
+  Discover();
+  View().RunButton()->click();
+  EXPECT_EQ(View().RunButton()->text(), QStringLiteral("STOP"));
+  EXPECT_FALSE(View().ModeButton()->isEnabled());
+  EXPECT_TRUE(View().SupervisionTimerActive());
+  ASSERT_TRUE(base.WaitHeard("@DT020001"));
+
+  frame->OnCommand(kCmdClose);
+  EXPECT_FALSE(engine->IsPortOpen());
+  EXPECT_FALSE(View().SupervisionTimerActive());
+  EXPECT_EQ(View().RunButton()->text(), QStringLiteral("START"));
+  EXPECT_FALSE(View().RunButton()->isEnabled());
+  EXPECT_FALSE(View().ModeButton()->isEnabled());
+  std::scoped_lock lock(engine->Lock());
+  EXPECT_EQ(engine->Test().testRun, 0);
+}
+
+TEST_F(FrameWindowTest, DownloadSendsUpdateToTheFirstBaseAndClosesTheSession) {
+  OpenOnPty();
+  base.Say("@BS03110711\r");
+  ASSERT_TRUE(WaitFor([&] {
+    std::scoped_lock lock(engine->Lock());
+    return engine->Registry().IsBasePresent(7);
+  }));
+  frame->OnCommand(kCmdDownload);  // the download's first dialog is cancelled
+  EXPECT_TRUE(base.WaitHeard("@UP03\r"));
+  ASSERT_TRUE(WaitFor([&] { return !engine->IsPortOpen(); }));
+  Settle(200);
+  EXPECT_FALSE(engine->IsPortOpen());  // not opened again
+  EXPECT_FALSE(modals.seen.empty());
+}
+
+TEST_F(FrameWindowTest, CloseBoxEndsTheSessionFirst) {
+  OpenOnPty();
+  frame->close();
+  EXPECT_FALSE(engine->IsPortOpen());
+  EXPECT_FALSE(frame->isVisible());
+}
+
+TEST_F(FrameWindowTest, ExitClosesTheSessionAndTheFrame) {
+  OpenOnPty();
+  frame->OnCommand(kCmdExit);
+  EXPECT_FALSE(engine->IsPortOpen());
+  EXPECT_FALSE(frame->isVisible());
+  EXPECT_EQ(Pane(2), QStringLiteral("  "));
+}
+
+TEST_F(FrameWindowTest, ModeButtonTogglesAndSwitchesTheRunButton) {
+  OpenOnPty();
+  View().ModeButton()->click();
+  EXPECT_EQ(View().ModeButton()->text(), QStringLiteral("PASSIVE"));
+  EXPECT_FALSE(View().RunButton()->isEnabled());
+  View().ModeButton()->click();
+  EXPECT_EQ(View().ModeButton()->text(), QStringLiteral("ACTIVE"));
+  EXPECT_TRUE(View().RunButton()->isEnabled());
+}
+
+}  // namespace
+}  // namespace tessaro::testing

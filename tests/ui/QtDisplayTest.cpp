@@ -1,0 +1,101 @@
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "WindowFixture.h"
+
+namespace tessaro::testing {
+namespace {
+
+using QtDisplayTest = WindowFixture;
+
+TEST_F(QtDisplayTest, PaneFloodFromAnotherThreadLeavesOneQueuedCallAndTheLastText) {
+  // The window thread is busy (not turning its loop) while the flood runs.
+  std::thread reader([&] {
+    char text[32];
+    for (int i = 0; i < 50000; ++i) {
+      std::snprintf(text, sizeof text, "@DT0105%05d\r", i);
+      display.SetPaneText(1, text);
+      display.SetPaneText(0, "@OK05\r");
+    }
+  });
+  reader.join();
+  EXPECT_LE(display.QueuedCalls(), 1);
+  ASSERT_TRUE(WaitFor([&] { return Pane(1) == QStringLiteral("@DT010549999\r"); }));
+  EXPECT_EQ(Pane(0), QStringLiteral("@OK05\r"));
+  EXPECT_EQ(display.QueuedCalls(), 0);
+}
+
+TEST_F(QtDisplayTest, CellsFromAnotherThreadAreDrawnAtOnceAndUpdatesMerged) {
+  engine->Feed("@BS0111\r@TM0102\r", 16);
+  {
+    std::scoped_lock lock(engine->Lock());
+    ASSERT_TRUE(engine->Registry().IsTerminalPresent(1, 2));
+  }
+  std::thread reader([&] {
+    for (int i = 0; i < 2000; ++i) {
+      std::scoped_lock lock(engine->Lock());  // as every dispatch holds it
+      display.UpdateCell('T', 28, 2, "NG:00009", 1);
+      display.UpdateCell('T', 44, 2, "TM:00123", 1);
+      display.InvalidateTopology();
+    }
+  });
+  reader.join();
+  // Drawn before the window thread ran a single queued call.
+  const QImage canvas = Canvas();
+  int red = 0;
+  for (int y = 48; y < 64; ++y) {
+    for (int x = 186; x < 186 + 48; ++x) red += canvas.pixel(x, y) == qRgb(255, 0, 0) ? 1 : 0;
+  }
+  EXPECT_GT(red, 20);
+  // One call for the cells and one for the repaint, whatever the count.
+  EXPECT_LE(display.QueuedCalls(), 2);
+  ASSERT_TRUE(WaitFor([&] { return display.QueuedCalls() == 0; }));
+}
+
+TEST_F(QtDisplayTest, RepaintRequestUnderTheEngineLockDoesNotWait) {
+  // A dispatch holds the engine lock while it asks for a repaint; the
+  // repaint needs that lock, so it must run later, not now.
+  std::atomic<bool> returned{false};
+  std::thread reader([&] {
+    std::scoped_lock lock(engine->Lock());
+    display.InvalidateView();
+    display.InvalidateTopology();
+    returned = true;
+  });
+  reader.join();
+  EXPECT_TRUE(returned);
+  {
+    std::scoped_lock lock(engine->Lock());
+    display.InvalidateView();  // the window thread itself, lock held
+  }
+  ASSERT_TRUE(WaitFor([&] { return display.QueuedCalls() == 0; }));
+}
+
+TEST_F(QtDisplayTest, WindowThreadOnlyCallsFromElsewhereAreHandedOver) {
+  std::thread other([&] {
+    ButtonState state;
+    state.modeEnabled = true;
+    state.modeText = "PASSIVE";
+    display.SetButtons(state);
+    display.SetSupervisionTimer(true);
+  });
+  other.join();
+  ASSERT_TRUE(WaitFor([&] { return View().ModeButton()->isEnabled(); }));
+  EXPECT_EQ(View().ModeButton()->text(), QStringLiteral("PASSIVE"));
+  EXPECT_TRUE(View().SupervisionTimerActive());
+  display.SetSupervisionTimer(false);
+  EXPECT_FALSE(View().SupervisionTimerActive());
+}
+
+TEST_F(QtDisplayTest, CellsOffScreenAreNotDrawn) {
+  const QImage before = Canvas();
+  std::scoped_lock lock(engine->Lock());
+  display.UpdateCell('T', 0, 42, "SD:00001", 2);  // no base lists it
+  display.UpdateCell('B', 0, 9, "CH:1", 0);       // not present
+  display.UpdateCell('Q', 0, 1, "??", 0);
+  EXPECT_EQ(Canvas(), before);
+}
+
+}  // namespace
+}  // namespace tessaro::testing

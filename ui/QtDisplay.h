@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+#include <atomic>
+#include <mutex>
+
+#include "core/Display.h"
+#include "ui/TopologyCanvas.h"
+
+namespace tessaro {
+
+class Engine;
+class StatusBar;
+class TopologyView;
+
+// The window's side of the core's Display.  Calls from the reader thread are
+// handed to the window thread with queued calls and never wait for it; each
+// kind of call (pane texts, cell areas, repaints) has at most one queued call
+// outstanding, carrying whatever is latest when it runs, so a flood of
+// messages cannot grow the window thread's queue.
+//
+// Create it on the window thread, before the engine; attach the engine, then
+// the window.  It owns the topology canvas, which outlives the window.
+class QtDisplay final : public Display {
+ public:
+  QtDisplay();
+  ~QtDisplay() override;
+
+  void AttachEngine(Engine& engine);
+  // Where panes, cells, message boxes and buttons go.  `owner` owns the
+  // message boxes.  nullptrs detach (the window is going).
+  void AttachWindow(QWidget* owner, StatusBar* statusBar, TopologyView* view);
+
+  TopologyCanvas& Canvas() { return canvas_; }
+
+  void SetPaneText(int pane, const char* text) override;
+  void UpdateCell(char kind, int lineOffset, int number, const char* text,
+                  int colourClass) override;
+  void InvalidateTopology() override;
+  void InvalidateView() override;
+  void ShowMessage(const char* text, const char* caption, MessageIcon icon) override;
+  void SetButtons(const ButtonState& state) override;
+  void SetSupervisionTimer(bool running) override;
+
+  // How many of our queued calls wait in the window thread's queue now, and
+  // the most there ever were.
+  int QueuedCalls() const { return queued_.load(); }
+  int MostQueuedCalls() const { return mostQueued_.load(); }
+
+ private:
+  static constexpr int kPaneTextSize = 320;
+
+  bool OnWindowThread() const;
+  template <typename F>
+  void Post(F&& call);
+  void FlushPanes();
+  void FlushCells();
+  void FlushRender();
+
+  QObject relay_;  // lives on the window thread; queued calls run in its context
+  TopologyCanvas canvas_;
+  Engine* engine_ = nullptr;
+  QPointer<QWidget> owner_;
+  QPointer<StatusBar> statusBar_;
+  QPointer<TopologyView> view_;
+
+  std::mutex paneMutex_;
+  char paneText_[3][kPaneTextSize] = {};
+  bool paneDirty_[3] = {};
+  std::atomic<bool> panesPosted_{false};
+
+  std::mutex cellMutex_;
+  QRect cellArea_;
+  std::atomic<bool> cellsPosted_{false};
+
+  std::atomic<bool> renderWhole_{false};
+  std::atomic<bool> renderTopology_{false};
+  std::atomic<bool> renderPosted_{false};
+
+  std::atomic<int> queued_{0};
+  std::atomic<int> mostQueued_{0};
+};
+
+}  // namespace tessaro

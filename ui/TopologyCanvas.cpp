@@ -1,0 +1,159 @@
+#include "ui/TopologyCanvas.h"
+
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QString>
+#include <QStringList>
+
+namespace tessaro {
+
+namespace {
+
+// The view font asks for a cell 15 pixels high and 6 wide.
+constexpr int kViewFontPixels = 15;
+constexpr int kViewCharWidth = 6;
+// The numbers on the pictures: two bold digits in a 16-pixel box.
+constexpr int kSystemFontPixels = 13;
+constexpr int kSystemCharWidth = 8;
+
+// Narrows a face whose characters are wider than `width` pixels.
+void SqueezeTo(QFont& font, int width) {
+  const int advance = QFontMetrics(font).horizontalAdvance(QLatin1Char('0'));
+  if (advance > width) font.setStretch(width * 100 / advance);
+}
+
+QImage LoadPicture(const char* path) {
+  QImage image(QString::fromLatin1(path));
+  return image.convertToFormat(QImage::Format_RGB32);
+}
+
+}  // namespace
+
+QFont MakeViewFont() {
+  QFont font;
+  font.setFamilies({QStringLiteral("Elite"), QStringLiteral("DejaVu Sans Mono"),
+                    QStringLiteral("Liberation Mono"), QStringLiteral("monospace")});
+  font.setStyleHint(QFont::TypeWriter);
+  font.setFixedPitch(true);
+  font.setPixelSize(kViewFontPixels);
+  font.setWeight(QFont::Normal);
+  // Plain pixels in the four text colours, as the picture's palette has.
+  font.setStyleStrategy(QFont::NoAntialias);
+  SqueezeTo(font, kViewCharWidth);
+  return font;
+}
+
+QFont MakeSystemFont() {
+  QFont font;
+  font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
+                    QStringLiteral("sans-serif")});
+  font.setPixelSize(kSystemFontPixels);
+  font.setBold(true);
+  font.setStyleStrategy(QFont::NoAntialias);
+  SqueezeTo(font, kSystemCharWidth);
+  return font;
+}
+
+QColor TopologyCanvas::ColourOf(TextColour colour) {
+  switch (colour) {
+    case TextColour::Red:
+      return QColor(0xFF, 0, 0);
+    case TextColour::Blue:
+      return QColor(0, 0, 0xFF);
+    case TextColour::White:
+      return QColor(0xFF, 0xFF, 0xFF);
+    default:
+      return QColor(0, 0, 0);
+  }
+}
+
+// Carries out a repaint's drawing on the canvas image.
+class CanvasPainter final : public PaintSink {
+ public:
+  CanvasPainter(TopologyCanvas& canvas, QPainter& painter) : canvas_(canvas), painter_(painter) {}
+
+  void DrawPicture(Picture picture, int x, int y) override {
+    painter_.drawImage(x, y, canvas_.pictures_[static_cast<int>(picture)]);
+  }
+  void DrawVerticalLine(int x, int top, int bottom) override {
+    painter_.setPen(Qt::black);
+    painter_.drawLine(x, top, x, bottom - 1);
+  }
+  void DrawText(const TextBox& box, const char* text, int length, TextFace face,
+                TextColour colour) override {
+    painter_.setFont(face == TextFace::View ? canvas_.viewFont_ : canvas_.systemFont_);
+    painter_.setPen(TopologyCanvas::ColourOf(colour));
+    const QRect rect(box.left, box.top, box.right - box.left, box.bottom - box.top);
+    painter_.drawText(rect, Qt::AlignLeft | Qt::AlignTop, QString::fromLatin1(text, length));
+  }
+
+ private:
+  TopologyCanvas& canvas_;
+  QPainter& painter_;
+};
+
+TopologyCanvas::TopologyCanvas()
+    : image_(1, 1, QImage::Format_RGB32),
+      pictures_{LoadPicture(":/pictures/host.xpm"), LoadPicture(":/pictures/base.xpm"),
+                LoadPicture(":/pictures/terminal.xpm")},
+      viewFont_(MakeViewFont()),
+      systemFont_(MakeSystemFont()) {
+  image_.fill(Qt::white);
+  charWidth_ = QFontMetrics(viewFont_).horizontalAdvance(QLatin1Char('0'));
+}
+
+void TopologyCanvas::Resize(QSize size) {
+  std::scoped_lock lock(mutex_);
+  if (size.width() < 1) size.setWidth(1);
+  if (size.height() < 1) size.setHeight(1);
+  if (image_.size() == size) return;
+  image_ = QImage(size, QImage::Format_RGB32);
+  image_.fill(Qt::white);
+}
+
+QRect TopologyCanvas::Render(const TopologyModel& model, bool whole) {
+  std::scoped_lock lock(mutex_);
+  QRect area = image_.rect();
+  if (!whole) area.setLeft(layout::kTopologyLeft);
+  QPainter painter(&image_);
+  painter.setClipRect(area);
+  painter.fillRect(area, Qt::white);
+  CanvasPainter sink(*this, painter);
+  PaintTopology(model, image_.height(), sink);
+  return area;
+}
+
+QRect TopologyCanvas::DrawCell(int x, int y, const char* text, int colourClass) {
+  const int length = static_cast<int>(qstrlen(text));
+  const TextBox box = TextBoxAt(x, y, length);
+  const QRect clip(box.left, box.top, box.right - box.left, box.bottom - box.top);
+  // The opaque background covers the text itself, not its whole box: the
+  // box is wider than the text and reaches into the next picture.
+  const QRect background(x, y, std::min(charWidth_ * length, clip.width()), clip.height());
+  std::scoped_lock lock(mutex_);
+  QPainter painter(&image_);
+  painter.setClipRect(clip);
+  painter.fillRect(background, Qt::white);
+  painter.setFont(viewFont_);
+  painter.setPen(ColourOf(ColourOfClass(colourClass)));
+  painter.drawText(clip, Qt::AlignLeft | Qt::AlignTop, QString::fromLatin1(text, length));
+  return clip.intersected(image_.rect());
+}
+
+void TopologyCanvas::CopyTo(QPainter& painter, const QRect& area) {
+  std::scoped_lock lock(mutex_);
+  painter.drawImage(area.topLeft(), image_, area);
+}
+
+QImage TopologyCanvas::Snapshot() const {
+  std::scoped_lock lock(mutex_);
+  return image_.copy();
+}
+
+QSize TopologyCanvas::Size() const {
+  std::scoped_lock lock(mutex_);
+  return image_.size();
+}
+
+}  // namespace tessaro

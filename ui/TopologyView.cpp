@@ -1,0 +1,117 @@
+#include "ui/TopologyView.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QResizeEvent>
+#include <mutex>
+
+#include "app/Engine.h"
+#include "ui/TopologyCanvas.h"
+#include "ui/TopologyLayout.h"
+
+namespace tessaro {
+
+namespace {
+
+QPushButton* MakeButton(QWidget* parent, int index, int id) {
+  auto* button = new QPushButton(parent);
+  const layout::ButtonGeometry g = layout::ButtonRect(index);
+  button->setGeometry(g.x, g.y, g.width, g.height);
+  button->setProperty("controlId", id);
+  button->setObjectName(QStringLiteral("button%1").arg(id));
+  button->setEnabled(false);
+  return button;
+}
+
+}  // namespace
+
+TopologyView::TopologyView(Engine& engine, TopologyCanvas& canvas, QWidget* parent)
+    : QWidget(parent),
+      engine_(engine),
+      canvas_(canvas),
+      mode_(MakeButton(this, 0, kModeButtonId)),
+      run_(MakeButton(this, 1, kRunButtonId)) {
+  setObjectName(QStringLiteral("Client"));
+  // Every pixel comes from the canvas: no background erase, no flicker.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  const ButtonState initial = engine_.Buttons();
+  mode_->setText(QString::fromLatin1(initial.modeText));
+  run_->setText(QString::fromLatin1(initial.runText));
+
+  connect(mode_, &QPushButton::clicked, this, [this] { engine_.ToggleLinkMode(); });
+  connect(run_, &QPushButton::clicked, this, [this] { engine_.ToggleTestRun(); });
+
+  supervision_.setInterval(kSupervisionMs);
+  supervision_.setTimerType(Qt::PreciseTimer);
+  connect(&supervision_, &QTimer::timeout, this, [this] { engine_.SuperviseTick(); });
+
+  frame_.setSingleShot(true);
+  frame_.setTimerType(Qt::PreciseTimer);
+  connect(&frame_, &QTimer::timeout, this, [this] { FlushUpdate(); });
+}
+
+void TopologyView::RenderCanvas(bool whole) {
+  QRect area;
+  {
+    std::scoped_lock lock(engine_.Lock());
+    const TopologyModel model{engine_.Registry(), engine_.Test(), engine_.IsPortOpen()};
+    area = canvas_.Render(model, whole);
+  }
+  RequestUpdate(area);
+}
+
+void TopologyView::RequestUpdate(const QRect& area) {
+  pendingUpdate_ |= area;
+  if (frame_.isActive()) return;
+  const qint64 since = sinceFlush_.isValid() ? sinceFlush_.elapsed() : kFrameMs;
+  if (since >= kFrameMs) {
+    FlushUpdate();
+  } else {
+    frame_.start(static_cast<int>(kFrameMs - since));
+  }
+}
+
+void TopologyView::FlushUpdate() {
+  if (!pendingUpdate_.isEmpty()) update(pendingUpdate_);
+  pendingUpdate_ = QRect();
+  sinceFlush_.start();
+}
+
+void TopologyView::ApplyButtons(const ButtonState& state) {
+  mode_->setText(QString::fromLatin1(state.modeText));
+  run_->setText(QString::fromLatin1(state.runText));
+  mode_->setEnabled(state.modeEnabled);
+  run_->setEnabled(state.runEnabled);
+  if (state.focusMode) mode_->setFocus();
+}
+
+void TopologyView::SetSupervisionTimer(bool running) {
+  if (running) {
+    supervision_.start();
+  } else {
+    supervision_.stop();
+  }
+}
+
+void TopologyView::ResetStats() {
+  stats_ = PaintStats{};
+  sincePaint_.invalidate();
+}
+
+void TopologyView::paintEvent(QPaintEvent* event) {
+  if (sincePaint_.isValid()) {
+    stats_.longestGapMs = std::max(stats_.longestGapMs, sincePaint_.elapsed());
+  }
+  sincePaint_.start();
+  ++stats_.paints;
+  QPainter painter(this);
+  canvas_.CopyTo(painter, event->rect());
+}
+
+void TopologyView::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  canvas_.Resize(event->size());
+  RenderCanvas(true);
+}
+
+}  // namespace tessaro

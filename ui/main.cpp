@@ -1,0 +1,58 @@
+// The operator's window: start-up and the message loop.
+
+#include <QApplication>
+#include <QStringList>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Engine.h"
+#include "core/Clock.h"
+#include "link/NativeSerialPort.h"
+#include "ui/AboutBox.h"
+#include "ui/Demo.h"
+#include "ui/FrameWindow.h"
+#include "ui/ProgramOptions.h"
+#include "ui/QtDisplay.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+
+  // Qt has taken its own options out of the list; ours are what is left.
+  const QStringList args = QCoreApplication::arguments();
+  std::vector<std::string> storage;
+  for (const QString& a : args) storage.push_back(a.toStdString());
+  std::vector<const char*> argvLeft;
+  for (const std::string& s : storage) argvLeft.push_back(s.c_str());
+  const tessaro::ProgramOptions options =
+      tessaro::ParseProgramOptions(static_cast<int>(argvLeft.size()), argvLeft.data());
+  if (options.help) {
+    std::fputs(tessaro::ProgramUsage(), stdout);
+    return 0;
+  }
+  if (!options.error.empty()) {
+    std::fprintf(stderr, "tessaro: %s\n\n%s", options.error.c_str(), tessaro::ProgramUsage());
+    return 2;
+  }
+
+  tessaro::QtDisplay display;
+  tessaro::SteadyClock clock;
+  const std::unique_ptr<tessaro::SerialPort> port = tessaro::MakeNativeSerialPort();
+  tessaro::Engine engine(display, clock, *port);
+  display.AttachEngine(engine);
+
+  tessaro::FrameWindow frame(engine, display);
+  frame.PlaceOnScreen();
+  frame.show();
+
+  std::unique_ptr<tessaro::Demo> demo;
+  if (!options.demoDir.empty()) {
+    demo = std::make_unique<tessaro::Demo>(frame, engine, QString::fromStdString(options.demoDir),
+                                           options.demoTestSeconds);
+    demo->Start();
+  } else if (options.showAbout) {
+    tessaro::AboutBox::Run(&frame);
+  }
+  return app.exec();
+}
