@@ -60,6 +60,7 @@ struct Simulator::Impl final : LoaderOutput {
   void RunDueEvents(std::int64_t nowUs);
   int PollTimeoutMs(std::int64_t nowUs) const;
   void LoaderReply(const char* bytes, std::size_t count) override;
+  void LeftLoader();
 
   // ---- BaseReplies.cpp ----
   void HandleMessage(const char* msg, int length, std::int64_t nowUs);

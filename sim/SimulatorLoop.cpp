@@ -247,6 +247,7 @@ void Simulator::Impl::ProcessInput(const char* bytes, std::size_t count, std::in
   while (i < count) {
     if (loader.Active()) {
       i += loader.Feed(bytes + i, count - i, nowUs / 1000, *this);
+      if (!loader.Active()) LeftLoader();
       continue;
     }
     const char c = bytes[i++];
@@ -273,6 +274,12 @@ void Simulator::Impl::ProcessInput(const char* bytes, std::size_t count, std::in
   }
 }
 
+void Simulator::Impl::LeftLoader() {
+  // A serial device goes back to the base's own speed once the loader's
+  // last answer has left; a pty's speed is the PC's to set.
+  if (!line.IsPty()) pendingDeviceBaud = ExpectedSpeed();
+}
+
 void Simulator::Impl::LoaderReply(const char* bytes, std::size_t count) {
   if (config.loader.splitReplies && count > 1) {
     Enqueue(bytes, 1);
@@ -291,7 +298,10 @@ void Simulator::Impl::RunDueEvents(std::int64_t nowUs) {
     HandleEvent(event);
     timers.ReleaseSlot(event.slot);
   }
-  if (loader.IdleExpired(nowUs / 1000)) loader.Leave();
+  if (loader.IdleExpired(nowUs / 1000)) {
+    loader.Leave();
+    LeftLoader();
+  }
 }
 
 int Simulator::Impl::PollTimeoutMs(std::int64_t nowUs) const {

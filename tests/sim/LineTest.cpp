@@ -177,6 +177,35 @@ TEST(SimulatorLine, PacingFollowsTheSpeedThePcSet) {
   EXPECT_EQ(bytes + rest, 2000u);
 }
 
+// A serial device: here the slave of a pty whose master plays the PC.  The
+// simulator sets the device's speed itself and follows "@SP" and the loader.
+TEST(SimulatorLine, OnADeviceTheSpeedFollowsSpAndTheLoader) {
+  const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  const std::string device = ptsname(master);
+  PcPort pc;
+  pc.Adopt(master);
+  Simulator sim(QuickScenario());
+  std::string error;
+  ASSERT_TRUE(sim.Start(Endpoint{device, ""}, &error)) << error;
+  EXPECT_EQ(sim.SlavePath(), device);
+  EXPECT_TRUE(sim.LineHeld());
+  EXPECT_EQ(sim.LineSpeed(), 115200);
+  pc.Send("@SP9600\r");
+  EXPECT_EQ(pc.ReadMessage(), "@SP9600,5\r");
+  EXPECT_TRUE(sim.WaitUntil([&] { return sim.LineSpeed() == 9600; }, 5s));
+  pc.Send("@BS\r");  // a device's far end cannot be seen: its speed is trusted
+  EXPECT_EQ(pc.ReadMessage(), "@BS011102120523\r");
+  pc.Send("@UP01\r");
+  EXPECT_TRUE(sim.WaitUntil([&] { return sim.LineSpeed() == 115200; }, 5s));
+  pc.Send(std::string("S7\x05\x00\x00\x00\x00\xFA\r", 9));
+  EXPECT_EQ(pc.ReadLine(), "FA\r");
+  EXPECT_TRUE(sim.WaitUntil([&] { return sim.LineSpeed() == 9600; }, 5s));
+  sim.Stop();
+}
+
 TEST(SimulatorLine, TheWaitHelpersGiveUpAtTheirDeadline) {
   Simulator sim(QuickScenario());
   ASSERT_TRUE(sim.Start());

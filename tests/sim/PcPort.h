@@ -35,6 +35,12 @@ class PcPort {
     if (fd_ < 0) return false;
     return SetSpeed(baud);
   }
+  // Takes an open descriptor (the master of a pty whose slave the simulator
+  // uses as its serial device).
+  void Adopt(int fd) {
+    Close();
+    fd_ = fd;
+  }
   void Close() {
     if (fd_ >= 0) close(fd_);
     fd_ = -1;
