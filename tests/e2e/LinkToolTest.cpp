@@ -47,15 +47,27 @@ class LinkToolTest : public ::testing::Test {
   std::string Path(const char* name) const { return dir_ + "/" + name; }
 
   // Runs the tool with `args`; `interruptAfterMs` > 0 sends SIGINT then.
-  ToolRun Run(std::vector<std::string> args, int interruptAfterMs = 0) {
+  // With `tty`, standard output is the slave of a pseudo-terminal whose
+  // output lands in ToolRun::out.
+  ToolRun Run(std::vector<std::string> args, int interruptAfterMs = 0, bool tty = false) {
+    int master = -1;
+    std::string ttyOut;
+    if (tty) {
+      master = posix_openpt(O_RDWR | O_NOCTTY);
+      if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+        ADD_FAILURE() << "no pseudo-terminal";
+        return {};
+      }
+      fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    }
     args.insert(args.begin(), TESSARO_LINKTEST_TOOL);
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, Path("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
+    const std::string out = tty ? std::string(ptsname(master)) : Path("out");
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, Path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
     pid_t pid = 0;
@@ -77,6 +89,7 @@ class LinkToolTest : public ::testing::Test {
             kill(pid, SIGINT);
             interrupted = true;
           }
+          if (tty) Drain(master, ttyOut);
           return waitpid(pid, &status, WNOHANG) == pid;
         },
         std::chrono::seconds(90));
@@ -87,9 +100,20 @@ class LinkToolTest : public ::testing::Test {
     } else if (WIFEXITED(status)) {
       run.status = WEXITSTATUS(status);
     }
-    run.out = ReadFile(Path("out"));
+    if (tty) {
+      Drain(master, ttyOut);
+      close(master);
+    }
+    run.out = tty ? ttyOut : ReadFile(Path("out"));
     run.err = ReadFile(Path("err"));
     return run;
+  }
+
+  static void Drain(int fd, std::string& into) {
+    char buffer[4096];
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof buffer)) > 0)
+      into.append(buffer, static_cast<std::size_t>(n));
   }
 
   std::string dir_;
@@ -169,6 +193,19 @@ TEST_F(LinkToolTest, CtrlCEndsTheTestEarlyAndStillReports) {
   const nlohmann::json j = nlohmann::json::parse(ReadFile(Path("r.json")));
   EXPECT_LT(j["seconds"].get<int>(), 600);
   EXPECT_EQ(j["terminals"].size(), 9u);
+}
+
+TEST_F(LinkToolTest, LiveTableIsRedrawnInPlaceOnATerminal) {
+  sim::Simulator simulator;
+  ASSERT_TRUE(simulator.Start());
+  const ToolRun run = Run({"--port", simulator.SlavePath(), "--seconds", "2"}, 0, true);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("ACTIVE link test on " + simulator.SlavePath() + ": 0 s of 2 s"),
+            std::string::npos)
+      << run.out;
+  // Each refresh moves the cursor back over the table and clears below it.
+  EXPECT_NE(run.out.find("\x1b[11A\x1b[J"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("sent "), std::string::npos);
 }
 
 TEST_F(LinkToolTest, FailuresExitNonZeroWithAClearMessage) {
