@@ -57,7 +57,9 @@ void Simulator::Impl::HandleMessage(const char* msg, int length, std::int64_t no
   if (Is(msg, 'D', 'T')) {
     HandleData(msg, length, nowUs);
   } else if (Is(msg, 'A', 'T')) {
-    // Accepted; the PC acts on no answer.
+    // A PC has just attached: the base tells it that terminal lists are
+    // there to fetch, as it does whenever terminals join or leave.
+    Enqueue("@TM00\r", 6);
   } else if (Is(msg, 'B', 'S')) {
     if (config.line.sixChannel) Enqueue("1", 1);
     char list[80];

@@ -45,7 +45,7 @@ void BM_GoodEcho(benchmark::State& state) {
   linkTest.ToggleTestRun();
 
   // The echo of each terminal's current packet, rebuilt as sequences move on.
-  char echo[320];
+  char echo[TestPacketBuffer::kSize + 8];
   int t = 0;
   for (auto _ : state) {
     t = t % 99 + 1;

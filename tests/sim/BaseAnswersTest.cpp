@@ -54,10 +54,10 @@ TEST_F(BaseAnswers, OutOfRangeValuesAndAbsentBasesAreErrors) {
   EXPECT_EQ(Ask("@BS\r"), "@BS011102120523\r");  // nothing changed
 }
 
-TEST_F(BaseAnswers, UnknownCodesAreErrorsAndAtIsAcceptedSilently) {
+TEST_F(BaseAnswers, UnknownCodesAreErrorsAndAtAnnouncesTheTerminalLists) {
   EXPECT_EQ(Ask("@QZ\r"), "@ERQZ\r");
   EXPECT_EQ(Ask("@ok\r"), "@ER??\r");
-  pc.Send("@AT\r");
+  EXPECT_EQ(Ask("@AT\r"), "@TM00\r");
   EXPECT_TRUE(pc.Quiet(100ms));
   EXPECT_EQ(Ask("@BS\r").substr(0, 3), "@BS");
 }
