@@ -186,34 +186,37 @@ def arc(p, cx, cy, r, c, half_angle=40):
 
 
 def base():
-    """A base station: a box with a display, an antenna, a cable on the left."""
+    """A base station: a box with a display, an antenna, a cable on the left.
+
+    The three columns on the right stay white: the property texts start there.
+    """
     p = Pic(44, 64)
     # Antenna: a whip on a mount, tip ball at the top, waves around the tip.
-    p.rect(33, 4, 34, 20, "k")
-    p.disc(33, 4, 2, "k")
-    p.put(33, 3, "d")
-    p.rect(31, 18, 36, 21, "d")
-    p.frame(31, 18, 36, 21, "k")
-    arc(p, 33, 4, 5, "B")
-    arc(p, 33, 4, 8, "B")
+    p.rect(30, 4, 31, 20, "k")
+    p.disc(30, 4, 2, "k")
+    p.put(30, 3, "d")
+    p.rect(28, 18, 33, 21, "d")
+    p.frame(28, 18, 33, 21, "k")
+    arc(p, 30, 4, 5, "B")
+    arc(p, 30, 4, 8, "B")
     # The box.
-    p.round_rect(8, 22, 43, 62, "s", "k")
-    p.bevel(9, 23, 42, 61, "w", "d")
+    p.round_rect(7, 22, 40, 62, "s", "k")
+    p.bevel(8, 23, 39, 61, "w", "d")
     # The display where the base number is written (white on dark).
     p.rect(10, 32, 29, 52, "k")
     p.rect(11, 33, 28, 51, "n")
     # Lights and vents on the right.
-    p.rect(33, 27, 35, 28, "G")
-    p.rect(37, 27, 39, 28, "Y")
+    p.rect(32, 27, 33, 28, "G")
+    p.rect(35, 27, 36, 28, "Y")
     for y in range(33, 52, 3):
-        p.rect(33, y, 40, y, "d")
+        p.rect(32, y, 37, y, "d")
     p.rect(11, 26, 29, 28, "d")  # label strip
-    p.rect(11, 56, 40, 57, "d")  # foot line
+    p.rect(11, 56, 37, 57, "d")  # foot line
     # Cable: from a socket on the left side of the box, drooping and leaving
     # the picture at its left edge, towards the PC.
-    p.rect(5, 42, 7, 47, "d")
-    p.frame(5, 42, 7, 47, "k")
-    for x, y in ((4, 44), (3, 45), (2, 46), (1, 47), (0, 47)):
+    p.rect(4, 42, 6, 47, "d")
+    p.frame(4, 42, 6, 47, "k")
+    for x, y in ((3, 44), (2, 45), (1, 46), (0, 47)):
         p.rect(x, y, x, y + 1, "k")
     return p
 

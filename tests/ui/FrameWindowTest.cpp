@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -237,6 +238,32 @@ TEST_F(FrameWindowTest, DownloadSendsUpdateToTheFirstBaseAndClosesTheSession) {
   Settle(200);
   EXPECT_FALSE(engine->IsPortOpen());  // not opened again
   EXPECT_FALSE(modals.seen.empty());
+}
+
+TEST_F(FrameWindowTest, AcceptedBaudChangeReopensThePortAtTheNewRate) {
+  OpenOnPty();
+  base.Say("@BS0111\r");
+  ASSERT_TRUE(WaitFor([&] { return engine->ConnectedBase() == 1; }));
+  modals.answer = [&](QWidget* w) {
+    auto* baud = w->findChild<QComboBox*>(QStringLiteral("706"));
+    auto* ok = w->findChild<QPushButton*>(QStringLiteral("1"));
+    if (baud == nullptr || ok == nullptr) return false;
+    baud->setCurrentIndex(4);  // 9600
+    // Clicked from the queue: the question that follows runs its own loop,
+    // where this watcher must be free to answer it.
+    QTimer::singleShot(0, ok, &QPushButton::click);
+    return true;
+  };
+  frame->OnCommand(kCmdBaseProperties);
+  // Closed at once, opened again from the queue after the pause.
+  EXPECT_FALSE(engine->IsPortOpen());
+  EXPECT_TRUE(base.Heard().find("@SP9600") != std::string::npos);
+  ASSERT_TRUE(WaitFor([&] { return engine->IsPortOpen(); }));
+  EXPECT_EQ(Pane(2).toStdString(), "COM1: 9600 bps, None");
+  EXPECT_TRUE(WaitFor([&] {
+    const std::string& heard = base.Heard();
+    return heard.find("@BS\r@AT\r") != heard.rfind("@BS\r@AT\r");
+  }));
 }
 
 TEST_F(FrameWindowTest, CloseBoxEndsTheSessionFirst) {

@@ -3,6 +3,7 @@
 // Helpers of the window tests: waiting on conditions while the event loop
 // runs, answering modal boxes, and a pseudo-terminal playing the base.
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -70,7 +71,12 @@ class ModalAnswerer : public QObject {
       return;
     }
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-      box->accept();
+      // OK where there is one: a question box tells its buttons apart.
+      if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
+        ok->click();
+      } else {
+        box->accept();
+      }
     } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
       dialog->reject();
     }
