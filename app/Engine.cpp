@@ -80,12 +80,16 @@ int Engine::ConnectedBase() {
   return registry_.FirstPresentBase();
 }
 
+// The buttons are usable only while a port is open; a front end without
+// buttons gets the same rule here.
 void Engine::ToggleLinkMode() {
+  if (!session_.IsOpen()) return;
   std::scoped_lock lock(lock_);
   linkTest_.ToggleLinkMode();
 }
 
 void Engine::ToggleTestRun() {
+  if (!session_.IsOpen()) return;
   std::scoped_lock lock(lock_);
   linkTest_.ToggleTestRun();
 }
