@@ -55,6 +55,21 @@ ParseStatus SRecordParser::Finish(RecordSink& sink) {
   return EndLine(sink);
 }
 
+bool SRecordParser::TypeOf(char digit, Kind& kind, int& addressSize) {
+  struct Type {
+    Kind kind;
+    int addressSize;  // 0: no such record type
+  };
+  // S0 header, S1..S3 data, S4 unused, S5/S6 record counts, S7..S9 end.
+  static constexpr Type kTypes[10] = {
+      {Kind::kSkip, 2}, {Kind::kData, 2}, {Kind::kData, 3}, {Kind::kData, 4}, {Kind::kSkip, 0},
+      {Kind::kSkip, 2}, {Kind::kSkip, 3}, {Kind::kEnd, 4},  {Kind::kEnd, 3},  {Kind::kEnd, 2}};
+  if (digit < '0' || digit > '9' || kTypes[digit - '0'].addressSize == 0) return false;
+  kind = kTypes[digit - '0'].kind;
+  addressSize = kTypes[digit - '0'].addressSize;
+  return true;
+}
+
 std::uint32_t SRecordParser::LinesRead() const {
   return state_ == State::kLineStart ? line_ - 1 : line_;
 }
@@ -87,46 +102,7 @@ ParseStatus SRecordParser::Step(char c, RecordSink& sink) {
       return ParseStatus::kMore;
 
     case State::kType:
-      switch (c) {
-        case '0':
-          kind_ = Kind::kSkip;
-          addressSize_ = 2;
-          break;
-        case '1':
-          kind_ = Kind::kData;
-          addressSize_ = 2;
-          break;
-        case '2':
-          kind_ = Kind::kData;
-          addressSize_ = 3;
-          break;
-        case '3':
-          kind_ = Kind::kData;
-          addressSize_ = 4;
-          break;
-        case '5':
-          kind_ = Kind::kSkip;
-          addressSize_ = 2;
-          break;
-        case '6':
-          kind_ = Kind::kSkip;
-          addressSize_ = 3;
-          break;
-        case '7':
-          kind_ = Kind::kEnd;
-          addressSize_ = 4;
-          break;
-        case '8':
-          kind_ = Kind::kEnd;
-          addressSize_ = 3;
-          break;
-        case '9':
-          kind_ = Kind::kEnd;
-          addressSize_ = 2;
-          break;
-        default:
-          return Refuse(ImageFault::kBadType, raw);
-      }
+      if (!TypeOf(c, kind_, addressSize_)) return Refuse(ImageFault::kBadType, raw);
       bytes_ = 0;
       count_ = 0;
       sum_ = 0;

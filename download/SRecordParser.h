@@ -67,6 +67,7 @@ class SRecordParser {
   };
   enum class Kind { kData, kEnd, kSkip };
 
+  static bool TypeOf(char digit, Kind& kind, int& addressSize);
   ParseStatus Step(char c, RecordSink& sink);
   ParseStatus TakeByte(std::uint8_t value, RecordSink& sink);
   ParseStatus EndLine(RecordSink& sink);

@@ -131,16 +131,13 @@ TEST_F(DownloadSessionTest, TheFileDialogOffersThePathChosenLast) {
 
 // ---- the handshake ----
 
-TEST_F(DownloadSessionTest, FnToTheFirstCrSkipsTheRestOfTheHandshake) {
-  loader.wake = "FN";
-  EXPECT_EQ(Run(), 1);
-  EXPECT_EQ(Lines(), (std::vector<std::string>{"\r", "packet 3", "packet 7"}));
-}
-
-TEST_F(DownloadSessionTest, FfToTheFirstCrMeansReadyToo) {
-  loader.wake = "FF";
-  EXPECT_EQ(Run(), 1);
-  EXPECT_EQ(Lines().size(), 3u);
+TEST_F(DownloadSessionTest, FnOrFfToTheFirstCrSkipsTheRestOfTheHandshake) {
+  for (const char* ready : {"FN", "FF"}) {
+    loader.wake = ready;
+    port.writes.clear();
+    EXPECT_EQ(Run(), 1) << ready;
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"\r", "packet 3", "packet 7"})) << ready;
+  }
 }
 
 TEST_F(DownloadSessionTest, FnToTheMakerWordOrTheRequestMeansReady) {
