@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "app/Engine.h"
+#include "link/NullSerialPort.h"
 
 namespace {
 
@@ -30,20 +31,6 @@ class NullWriter final : public tessaro::PortWriter {
   unsigned sum_ = 0;
 };
 
-class NoPort final : public tessaro::SerialPort {
- public:
-  bool Open(const char*) override { return false; }
-  bool ApplyLineSettings(const tessaro::LineSettings&) override { return false; }
-  void SetQueuesAndTimeouts(const tessaro::PortTimeouts&) override {}
-  tessaro::WaitResult WaitReadable(int) override { return tessaro::WaitResult::Failed; }
-  void Wake() override {}
-  long Read(char*, std::size_t) override { return -1; }
-  long Write(const char*, std::size_t) override { return -1; }
-  void PurgeInput() override {}
-  void Close() override {}
-  bool IsOpen() const override { return false; }
-};
-
 class StepClock final : public tessaro::Clock {
  public:
   std::uint32_t NowMs() override { return now_ += 37; }
@@ -56,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return 0;
   NullDisplay display;
   NullWriter writer;
-  NoPort port;
+  tessaro::NullSerialPort port;
   StepClock clock;
   tessaro::Engine engine(display, clock, port, &writer);
   const std::uint8_t control = data[0];

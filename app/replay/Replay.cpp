@@ -2,6 +2,7 @@
 
 #include "app/Engine.h"
 #include "core/Clock.h"
+#include "link/NullSerialPort.h"
 
 namespace tessaro {
 
@@ -58,21 +59,6 @@ class PrintingFrames final : public FrameSink {
 
  private:
   std::FILE* out_;
-};
-
-// The replay never opens a port.
-class NoSerialPort final : public SerialPort {
- public:
-  bool Open(const char*) override { return false; }
-  bool ApplyLineSettings(const LineSettings&) override { return false; }
-  void SetQueuesAndTimeouts(const PortTimeouts&) override {}
-  WaitResult WaitReadable(int) override { return WaitResult::Failed; }
-  void Wake() override {}
-  long Read(char*, std::size_t) override { return -1; }
-  long Write(const char*, std::size_t) override { return -1; }
-  void PurgeInput() override {}
-  void Close() override {}
-  bool IsOpen() const override { return false; }
 };
 
 std::string PropertyText(char c) {
@@ -132,7 +118,7 @@ int RunReplay(std::FILE* input, std::FILE* out, const ReplayOptions& options) {
   PrintingDisplay display(out, options.cells);
   PrintingPort port(out);
   PrintingFrames frames(out);
-  NoSerialPort noPort;
+  NullSerialPort noPort;
   SteadyClock clock;
   Engine engine(display, clock, noPort, &port);
   engine.SetFrameObserver(&frames);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/Engine.h"
+#include "link/NullSerialPort.h"
 
 namespace {
 
@@ -30,8 +31,12 @@ void* operator new(std::size_t size) {
   if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
   throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
 #pragma GCC diagnostic pop
 
 namespace {
@@ -52,20 +57,6 @@ class CountingWriter final : public tessaro::PortWriter {
  public:
   void Write(const char*, std::size_t count) override { bytes += count; }
   std::uint64_t bytes = 0;
-};
-
-class NoPort final : public tessaro::SerialPort {
- public:
-  bool Open(const char*) override { return false; }
-  bool ApplyLineSettings(const tessaro::LineSettings&) override { return false; }
-  void SetQueuesAndTimeouts(const tessaro::PortTimeouts&) override {}
-  tessaro::WaitResult WaitReadable(int) override { return tessaro::WaitResult::Failed; }
-  void Wake() override {}
-  long Read(char*, std::size_t) override { return -1; }
-  long Write(const char*, std::size_t) override { return -1; }
-  void PurgeInput() override {}
-  void Close() override {}
-  bool IsOpen() const override { return false; }
 };
 
 // One cycle of a busy network: discovery, properties, terminal lists, then
@@ -104,7 +95,7 @@ std::string MixedStream(int* messages) {
 void BM_AssembleAndDispatch(benchmark::State& state) {
   CountingDisplay display;
   CountingWriter writer;
-  NoPort port;
+  tessaro::NullSerialPort port;
   tessaro::SteadyClock clock;
   tessaro::Engine engine(display, clock, port, &writer);
   int perCycle = 0;

@@ -10,7 +10,7 @@
 #include "core/Clock.h"
 #include "core/Display.h"
 #include "core/PortWriter.h"
-#include "link/SerialPort.h"
+#include "link/NullSerialPort.h"
 
 namespace tessaro::testing {
 
@@ -79,18 +79,6 @@ class ManualClock : public Clock {
 };
 
 // A serial port with no device behind it.
-class AbsentSerialPort : public SerialPort {
- public:
-  bool Open(const char*) override { return false; }
-  bool ApplyLineSettings(const LineSettings&) override { return false; }
-  void SetQueuesAndTimeouts(const PortTimeouts&) override {}
-  WaitResult WaitReadable(int) override { return WaitResult::Failed; }
-  void Wake() override {}
-  long Read(char*, std::size_t) override { return -1; }
-  long Write(const char*, std::size_t) override { return -1; }
-  void PurgeInput() override {}
-  void Close() override {}
-  bool IsOpen() const override { return false; }
-};
+using AbsentSerialPort = NullSerialPort;
 
 }  // namespace tessaro::testing
