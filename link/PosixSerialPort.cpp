@@ -350,9 +350,10 @@ void PosixSerialPort::Close() {
   if (fd_ < 0) return;
   RestoreLowLatency();
   // close() of a UART waits up to its closing_wait (30 s) for output held by
-  // flow control; send what leaves in time, then drop the rest.
-  DrainOutputBounded();
-  (void)tcflush(fd_, TCOFLUSH);
+  // flow control; send what leaves in time, then drop the rest.  Only a
+  // queue that did not empty is dropped: on a pty the flush also discards
+  // what the far end has not read yet (the "@SP" before a reopen, say).
+  if (!DrainOutputBounded()) (void)tcflush(fd_, TCOFLUSH);
   (void)ioctl(fd_, TIOCNXCL);
   close(fd_);  // releases the flock too
   fd_ = -1;
@@ -360,16 +361,17 @@ void PosixSerialPort::Close() {
   DrainWake();
 }
 
-void PosixSerialPort::DrainOutputBounded() {
+bool PosixSerialPort::DrainOutputBounded() {
   int queued = 0;
-  if (ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) return;
+  if (ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) return true;
   const long long budgetMs = std::min<long long>(
       kCloseDrainCapMs, static_cast<long long>(writeMsPerByte_) * queued + writeConstantMs_);
   const Steady::time_point deadline = Steady::now() + std::chrono::milliseconds(budgetMs);
   while (Steady::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    if (ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) return;
+    if (ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) return true;
   }
+  return false;
 }
 
 // USB adapters batch input for up to their latency timer (16 ms on FTDI

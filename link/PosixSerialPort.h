@@ -42,7 +42,8 @@ class PosixSerialPort final : public SerialPort {
   void SetModemLines(const LineSettings& line);
   void RequestLowLatency();
   void RestoreLowLatency();
-  void DrainOutputBounded();
+  // true when the output queue emptied in time.
+  bool DrainOutputBounded();
   void DrainWake();
 
   int fd_ = -1;
