@@ -56,23 +56,17 @@ window="$build/ui/tessaro"
 basesim="$build/sim/tessaro-basesim"
 link="$build/com1"
 log="$build/basesim.log"
-console="$build/basesim.console"
 
 sim_pid=""
 cleanup() {
-  exec 3>&- 2>/dev/null || true
   if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; fi
-  if [ -n "${watch_pid:-}" ]; then kill "$watch_pid" 2>/dev/null || true; fi
-  rm -f "$console"
 }
 trap cleanup EXIT
 
 echo "== Starting the simulated network"
-rm -f "$console" "$link"
-mkfifo "$console"
-"$basesim" --link "$link" --loss 0.03 --delay 20-120 <"$console" >"$log" 2>&1 &
+rm -f "$link"
+"$basesim" --link "$link" --loss 0.03 --delay 20-120 --no-console >"$log" 2>&1 &
 sim_pid=$!
-exec 3>"$console"  # the simulator's console; kept open while we run
 for _ in $(seq 1 100); do
   [ -e "$link" ] && break
   kill -0 "$sim_pid" 2>/dev/null || { cat "$log" >&2; exit 1; }
@@ -81,26 +75,6 @@ done
 [ -e "$link" ] || { echo "run.sh: the simulator did not publish $link" >&2; exit 1; }
 head -n 1 "$log" | sed 's/^/   pty: /'
 export TESSARO_COM1="$link"
-
-# The PC learns the terminals when the network announces a change ("@TM00").
-# Each time a window takes the line, one terminal leaves and joins again, so
-# the window fetches the terminal lists as it would when terminals register.
-announce_on_open() {
-  local held=0 now
-  while kill -0 "$sim_pid" 2>/dev/null; do
-    echo show >&3 || return 0
-    sleep 1
-    now=0
-    if tail -n 20 "$log" | grep -q 'held by a PC'; then now=1; fi
-    if [ "$now" = 1 ] && [ "$held" = 0 ]; then
-      sleep 1
-      echo "remove 15" >&3 && echo "add 5 15" >&3 || return 0
-    fi
-    held=$now
-  done
-}
-announce_on_open &
-watch_pid=$!
 
 if [ "$demo" = 1 ]; then
   echo "== Headless demo under Xvfb (Open, discovery, ACTIVE test)"

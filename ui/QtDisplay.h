@@ -23,6 +23,10 @@ class TopologyView;
 //
 // Create it on the window thread, before the engine; attach the engine, then
 // the window.  It owns the topology canvas, which outlives the window.
+//
+// ShowMessage runs a modal loop on the window thread, and a repaint queued
+// before it runs inside that loop and takes the engine lock: never show a
+// message with the engine lock held.
 class QtDisplay final : public Display {
  public:
   QtDisplay();

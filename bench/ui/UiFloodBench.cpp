@@ -229,11 +229,11 @@ int main(int argc, char** argv) {
   std::printf("  dispatched and counted       %ld of %d%s\n", received, flood.sent_,
               received >= flood.sent_ ? "" : "  (reader behind or counters wrapped)");
   std::printf("  reader caught up             %s\n",
-              caughtUpMs < 0 ? "no (gave up)"
-                             : (std::to_string(caughtUpMs - static_cast<qint64>(
-                                                               flood.writeSeconds_ * 1000)) +
-                                " ms after the last write")
-                                   .c_str());
+              caughtUpMs < 0
+                  ? "no (gave up)"
+                  : (std::to_string(caughtUpMs - static_cast<qint64>(flood.writeSeconds_ * 1000)) +
+                     " ms after the last write")
+                        .c_str());
   std::printf("  echoes written by the PC     %ld bytes\n", flood.echoedBytes_.load());
   std::printf("  queued calls to the window   at most %d outstanding (now %d)\n",
               display.MostQueuedCalls(), display.QueuedCalls());

@@ -247,16 +247,29 @@ TEST_F(FrameWindowTest, AcceptedBaudChangeReopensThePortAtTheNewRate) {
   modals.answer = [&](QWidget* w) {
     auto* baud = w->findChild<QComboBox*>(QStringLiteral("706"));
     auto* ok = w->findChild<QPushButton*>(QStringLiteral("1"));
-    if (baud == nullptr || ok == nullptr) return false;
-    baud->setCurrentIndex(4);  // 9600
-    // Clicked from the queue: the question that follows runs its own loop,
-    // where this watcher must be free to answer it.
-    QTimer::singleShot(0, ok, &QPushButton::click);
+    auto* id = w->findChild<QComboBox*>(QStringLiteral("701"));
+    if (baud == nullptr || ok == nullptr || id == nullptr) return false;
+    // The dialog loads the base's values when its first control takes the
+    // focus; choose only after that.  Clicked from the queue: the question
+    // that follows runs its own loop, where this watcher must answer it.
+    auto* choose = new QTimer(w);
+    auto* waited = new QElapsedTimer;
+    waited->start();
+    QObject::connect(choose, &QTimer::timeout, w, [=] {
+      if (!id->hasFocus() && waited->elapsed() < 3000) return;
+      choose->stop();
+      delete waited;
+      baud->setCurrentIndex(4);  // 9600
+      ok->click();
+    });
+    choose->start(10);
     return true;
   };
   frame->OnCommand(kCmdBaseProperties);
+  std::string boxes;
+  for (const auto& seen : modals.seen) boxes += seen.title + ": " + seen.text + "; ";
   // Closed at once, opened again from the queue after the pause.
-  EXPECT_FALSE(engine->IsPortOpen());
+  EXPECT_FALSE(engine->IsPortOpen()) << boxes;
   EXPECT_TRUE(base.Heard().find("@SP9600") != std::string::npos);
   ASSERT_TRUE(WaitFor([&] { return engine->IsPortOpen(); }));
   EXPECT_EQ(Pane(2).toStdString(), "COM1: 9600 bps, None");

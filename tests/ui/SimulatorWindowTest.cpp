@@ -1,0 +1,96 @@
+// The window against the simulated network on a real pseudo-terminal: what
+// the operator sees from Open to Close.
+
+#include <QPushButton>
+#include <cstdio>
+
+#include "WindowFixture.h"
+#include "sim/Simulator.h"
+#include "ui/TopologyCanvas.h"
+
+namespace tessaro::testing {
+namespace {
+
+class SimulatorWindowTest : public WindowFixture {
+ protected:
+  void SetUp() override {
+    std::string error;
+    ASSERT_TRUE(network.Start(&error)) << error;
+    setenv("TESSARO_COM1", network.SlavePath().c_str(), 1);
+    std::scoped_lock lock(engine->Lock());
+    engine->Settings().settingsConfirmed = 1;
+  }
+  bool Lists(int b, std::initializer_list<int> terminals) {
+    std::scoped_lock lock(engine->Lock());
+    for (int t : terminals) {
+      if (!engine->Registry().IsTerminalPresent(b, t)) return false;
+    }
+    return true;
+  }
+  QImage Expected(const QString& text, int colourClass, const QRect& box) {
+    TopologyCanvas reference;
+    reference.Resize(Canvas().size());
+    reference.DrawCell(box.left(), box.top(), text.toLatin1().constData(), colourClass);
+    return reference.Snapshot().copy(box);
+  }
+
+  sim::Simulator network;  // bases 1, 2 and 5 with their terminals
+};
+
+TEST_F(SimulatorWindowTest, OpenDiscoversTheNetworkAndCloseLetsItGo) {
+  frame->OnCommand(kCmdOpen);
+  ASSERT_TRUE(engine->IsPortOpen());
+  EXPECT_EQ(Pane(2).toStdString(), "COM1: 115200 bps, None");
+  ASSERT_TRUE(WaitFor([&] {
+    return Lists(1, {1, 2, 3, 4}) && Lists(2, {7, 8}) && Lists(5, {11, 12, 15});
+  }));
+  EXPECT_TRUE(WaitFor([&] { return !Pane(0).trimmed().isEmpty(); }));
+  // Three rows; base 5's terminals in the third.
+  const QImage terminal =
+      QImage(QStringLiteral(":/pictures/terminal.xpm")).convertToFormat(QImage::Format_RGB32);
+  ASSERT_TRUE(WaitFor([&] {
+    const QImage canvas = Canvas();
+    return canvas.pixel(154 + 84 * 2 + 16, 200 + 5 + 60) == terminal.pixel(16, 60) &&
+           canvas.pixel(154 + 84 * 3 + 16, 5 + 60) == terminal.pixel(16, 60);
+  }));
+
+  frame->OnCommand(kCmdClose);
+  EXPECT_FALSE(engine->IsPortOpen());
+  EXPECT_TRUE(WaitFor([&] { return !network.LineHeld(); }));
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Pane(i), QStringLiteral("  "));
+}
+
+TEST_F(SimulatorWindowTest, ActiveTestCountsEchoesIntoTheCells) {
+  frame->OnCommand(kCmdOpen);
+  ASSERT_TRUE(WaitFor([&] { return Lists(5, {11, 12, 15}) && Lists(1, {1, 2, 3, 4}); }));
+  Settle(200);
+  View().RunButton()->click();  // START
+  ASSERT_TRUE(WaitFor([&] {
+    std::scoped_lock lock(engine->Lock());
+    return engine->Test().stats.okDpCount[15] >= 5;
+  }));
+  EXPECT_TRUE(Pane(1).startsWith(QStringLiteral("@DT")));
+  View().RunButton()->click();  // STOP: echoes still on their way are counted
+  Settle(500);
+
+  // Terminal 15 is the third column of the third row.
+  const int x = 186 + 84 * 2;
+  const int y = 200 + 20;
+  const int width = display.Canvas().CharWidth() * 8;
+  std::int32_t ok = 0;
+  std::int32_t sent = 0;
+  {
+    std::scoped_lock lock(engine->Lock());
+    ok = engine->Test().stats.okDpCount[15];
+    sent = engine->Test().stats.sdReCount[15];
+  }
+  EXPECT_GE(sent, ok);
+  const QRect okBox(x, y + 14, width, 16);
+  const QRect sdBox(x, y, width, 16);
+  EXPECT_EQ(Canvas().copy(okBox), Expected(QString::asprintf("OK:%05d", ok), 2, okBox));
+  EXPECT_EQ(Canvas().copy(sdBox), Expected(QString::asprintf("SD:%05d", sent), 2, sdBox));
+  frame->OnCommand(kCmdClose);
+}
+
+}  // namespace
+}  // namespace tessaro::testing
