@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QStringList>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,13 @@
 #include "ui/QtDisplay.h"
 
 int main(int argc, char** argv) {
+  // The usage needs no display: answer it before Qt looks for one.
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(tessaro::ProgramUsage(), stdout);
+      return 0;
+    }
+  }
   QApplication app(argc, argv);
 
   // Qt has taken its own options out of the list; ours are what is left.
