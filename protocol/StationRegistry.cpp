@@ -39,10 +39,14 @@ void StationRegistry::MoveBase(int oldNumber, int newNumber) {
   if (!IsBaseNumber(oldNumber) || !IsBaseNumber(newNumber)) return;
   if (oldNumber == newNumber) {
     rows[newNumber].present = 1;  // renumbered to itself: its terminals stay
+    if (newNumber > highestBase) highestBase = newNumber;
     return;
   }
   rows[oldNumber].present = 0;
   rows[newNumber].present = 1;
+  // The view walks bases 1..highestBase: a base renumbered above it would
+  // vanish from the picture until the next base list.
+  if (newNumber > highestBase) highestBase = newNumber;
   for (int t = 1; t <= kMaxTerminal; ++t) {
     rows[newNumber].terminal[t] = rows[oldNumber].terminal[t];
     rows[oldNumber].terminal[t] = 0;

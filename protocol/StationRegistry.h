@@ -46,7 +46,8 @@ struct StationRegistry {
   // ("\r" included).  Entries with a base number outside 1..16 are skipped.
   void ApplyBaseStatus(const char* message, std::size_t length);
 
-  // A base changed its number; both must be 1..16.
+  // A base changed its number; both must be 1..16.  Properties and
+  // highestTerminal stay; highestBase only grows to the new number.
   void MoveBase(int oldNumber, int newNumber);
 
   // Replaces the terminals of base b from a "@TM" nn list.  `onListed` runs for

@@ -65,7 +65,7 @@ TEST(StationRegistryMoveBase, MovesTerminalsAndPresence) {
   EXPECT_TRUE(r.IsTerminalPresent(5, 1));
   EXPECT_TRUE(r.IsTerminalPresent(5, 7));
   EXPECT_FALSE(r.IsTerminalPresent(3, 1));
-  EXPECT_EQ(r.highestBase, 3);  // not moved: the next "@BS" refreshes it
+  EXPECT_EQ(r.highestBase, 5);  // raised, so the view still walks to base 5
 }
 
 TEST(StationRegistryMoveBase, RenumberingToItselfKeepsItsTerminals) {
