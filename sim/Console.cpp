@@ -1,8 +1,8 @@
 #include "sim/Console.h"
 
-#include <cerrno>
+#include "sim/TextNumbers.h"
+
 #include <cstdio>
-#include <cstdlib>
 #include <sstream>
 #include <vector>
 
@@ -33,26 +33,6 @@ const char kHelp[] =
     "  stats                     counters\n"
     "  help                      this text\n"
     "  quit                      end the simulator\n";
-
-bool Int(const std::string& text, long long low, long long high, int& value) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  const long long v = std::strtoll(text.c_str(), &end, 10);
-  if (errno != 0 || *end != '\0' || v < low || v > high) return false;
-  value = static_cast<int>(v);
-  return true;
-}
-
-bool Real(const std::string& text, double low, double high, double& value) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  const double v = std::strtod(text.c_str(), &end);
-  if (errno != 0 || *end != '\0' || !(v >= low && v <= high)) return false;
-  value = v;
-  return true;
-}
 
 bool OnOff(const std::string& text, bool& value) {
   if (text == "on") {
@@ -112,28 +92,28 @@ std::string Console::Execute(const std::string& line) {
   if (cmd == "add") {
     int base = 0;
     int terminal = 0;
-    if (n != 3 || !Int(w[1], 1, 16, base) || !Int(w[2], 1, 99, terminal))
+    if (n != 3 || !ParseInt(w[1], 1, 16, base) || !ParseInt(w[2], 1, 99, terminal))
       return usage("BASE(1..16) TERMINAL(1..99)");
     if (!sim_.AddTerminal(base, terminal)) return "base " + w[1] + " is not in the network\n";
     return "terminal " + w[2] + " is with base " + w[1] + "\n";
   }
   if (cmd == "remove") {
     int terminal = 0;
-    if (n != 2 || !Int(w[1], 1, 99, terminal)) return usage("TERMINAL(1..99)");
+    if (n != 2 || !ParseInt(w[1], 1, 99, terminal)) return usage("TERMINAL(1..99)");
     if (!sim_.RemoveTerminal(terminal)) return "no base lists terminal " + w[1] + "\n";
     return "terminal " + w[1] + " has left\n";
   }
   if (cmd == "move") {
     int from = 0;
     int to = 0;
-    if (n != 3 || !Int(w[1], 1, 16, from) || !Int(w[2], 1, 16, to))
+    if (n != 3 || !ParseInt(w[1], 1, 16, from) || !ParseInt(w[2], 1, 16, to))
       return usage("FROM(1..16) TO(1..16)");
     if (!sim_.MoveBase(from, to)) return "base " + w[1] + " is absent or " + w[2] + " is taken\n";
     return "base " + w[1] + " is now base " + w[2] + "\n";
   }
   if (cmd == "base") {
     int number = 0;
-    if (n >= 3 && w[1] == "add" && Int(w[2], 1, 16, number)) {
+    if (n >= 3 && w[1] == "add" && ParseInt(w[2], 1, 16, number)) {
       BaseSetup setup;
       setup.number = number;
       char* values[] = {&setup.channel, &setup.group, &setup.power, &setup.mode};
@@ -145,7 +125,7 @@ std::string Console::Execute(const std::string& line) {
       if (!sim_.AddBase(setup)) return "base " + w[2] + " exists or a value is out of range\n";
       return "base " + w[2] + " added\n";
     }
-    if (n == 3 && w[1] == "remove" && Int(w[2], 1, 16, number)) {
+    if (n == 3 && w[1] == "remove" && ParseInt(w[2], 1, 16, number)) {
       if (!sim_.RemoveBase(number)) return "base " + w[2] + " is absent or attached\n";
       return "base " + w[2] + " removed\n";
     }
@@ -153,12 +133,7 @@ std::string Console::Execute(const std::string& line) {
   }
   if (cmd == "delay") {
     EchoDelay d;
-    const auto dash = n == 2 ? w[1].find('-') : std::string::npos;
-    const bool ok =
-        n == 2 && (dash == std::string::npos
-                       ? Int(w[1], 0, 600000, d.minMs) && Int(w[1], 0, 600000, d.maxMs)
-                       : Int(w[1].substr(0, dash), 0, 600000, d.minMs) &&
-                             Int(w[1].substr(dash + 1), 0, 600000, d.maxMs) && d.minMs <= d.maxMs);
+    const bool ok = n == 2 && ParseDelay(w[1], d);
     if (!ok) return usage("MS | MIN-MAX (0..600000)");
     sim_.SetDelay(d);
     return "echo delay " + w[1] + " ms\n";
@@ -166,7 +141,7 @@ std::string Console::Execute(const std::string& line) {
   if (cmd == "loss" || cmd == "corrupt" || cmd == "duplicate" || cmd == "ng" || cmd == "wt" ||
       cmd == "silent") {
     double p = 0.0;
-    if (n != 2 || !Real(w[1], 0.0, 1.0, p)) return usage("P(0..1)");
+    if (n != 2 || !ParseDouble(w[1], 0.0, 1.0, p)) return usage("P(0..1)");
     LinkFaults f = sim_.Snapshot().faults;
     double* target = cmd == "loss"        ? &f.echoLoss
                      : cmd == "corrupt"   ? &f.echoCorruption
@@ -180,21 +155,21 @@ std::string Console::Execute(const std::string& line) {
   }
   if (cmd == "passive") {
     PassiveTraffic p = sim_.Snapshot().passive;
-    if ((n != 2 && n != 3) || !Real(w[1], 0.0, 1000.0, p.ratePerTerminal) ||
-        (n == 3 && !Int(w[2], 0, 240, p.dataLength)))
+    if ((n != 2 && n != 3) || !ParseDouble(w[1], 0.0, 1000.0, p.ratePerTerminal) ||
+        (n == 3 && !ParseInt(w[2], 0, 240, p.dataLength)))
       return usage("RATE(0..1000 per second) [LENGTH(0..240)]");
     sim_.SetPassive(p);
     return "PASSIVE traffic " + w[1] + "/s per terminal\n";
   }
   if (cmd == "noise") {
     int bytes = 8;
-    if (n > 2 || (n == 2 && !Int(w[1], 1, 64, bytes))) return usage("[BYTES(1..64)]");
+    if (n > 2 || (n == 2 && !ParseInt(w[1], 1, 64, bytes))) return usage("[BYTES(1..64)]");
     sim_.InjectNoise(bytes);
     return {};
   }
   if (cmd == "noise-rate") {
     double rate = 0.0;
-    if (n != 2 || !Real(w[1], 0.0, 1000.0, rate)) return usage("RATE(0..1000 per second)");
+    if (n != 2 || !ParseDouble(w[1], 0.0, 1000.0, rate)) return usage("RATE(0..1000 per second)");
     sim_.SetNoise(rate);
     return "noise " + w[1] + "/s\n";
   }
