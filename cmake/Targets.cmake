@@ -1,3 +1,5 @@
+# Target helpers shared by every folder: warnings, libraries, tests, area folders.
+
 # Warnings for every target of the project; -Werror in CI.
 function(tessaro_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
@@ -28,4 +30,24 @@ function(tessaro_test name label)
   gtest_discover_tests(${name}
     PROPERTIES LABELS ${label} TIMEOUT ${T_TIMEOUT}
     DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# Adds every subfolder of the current folder that has a CMakeLists.txt, in
+# name order.  The Qt folders "ui" and "dialogs" only when their library is
+# built (TESSARO_BUILD_UI).
+function(tessaro_add_area_folders)
+  file(GLOB areas RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT areas)
+  foreach(dir ${areas})
+    if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+      continue()
+    endif()
+    if(dir STREQUAL "ui" AND NOT TARGET tessaro_ui)
+      continue()
+    endif()
+    if(dir STREQUAL "dialogs" AND NOT TARGET tessaro_dialogs)
+      continue()
+    endif()
+    add_subdirectory(${dir})
+  endforeach()
 endfunction()
