@@ -1,6 +1,7 @@
 #include "sim/Scenario.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "link/PortSettings.h"
 
@@ -21,32 +22,26 @@ bool IsProbability(double p) {
   return p >= 0.0 && p <= 1.0;  // also false for NaN
 }
 
+// One base of the default network.
+BaseSetup DefaultBase(int number, char channel, char group, char power, char mode,
+                      std::vector<int> terminals) {
+  BaseSetup b;
+  b.number = number;
+  b.channel = channel;
+  b.group = group;
+  b.power = power;
+  b.mode = mode;
+  b.terminals = std::move(terminals);
+  return b;
+}
+
 }  // namespace
 
 Scenario Scenario::Default() {
   Scenario s;
-  BaseSetup one;
-  one.number = 1;
-  one.channel = '1';
-  one.group = '1';
-  one.power = '5';
-  one.mode = '3';
-  one.terminals = {1, 2, 3, 4};
-  BaseSetup two;
-  two.number = 2;
-  two.channel = '2';
-  two.group = '1';
-  two.power = '4';
-  two.mode = '2';
-  two.terminals = {7, 8};
-  BaseSetup five;
-  five.number = 5;
-  five.channel = '3';
-  five.group = '2';
-  five.power = '3';
-  five.mode = '2';
-  five.terminals = {11, 12, 15};
-  s.bases = {one, two, five};
+  s.bases = {DefaultBase(1, '1', '1', '5', '3', {1, 2, 3, 4}),
+             DefaultBase(2, '2', '1', '4', '2', {7, 8}),
+             DefaultBase(5, '3', '2', '3', '2', {11, 12, 15})};
   s.attachedBase = 1;
   return s;
 }
