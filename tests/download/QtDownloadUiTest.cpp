@@ -233,7 +233,8 @@ TEST_F(QtDownloadUiTest, ADownloadMovesTheBarAndEndsWithTheFinalBox) {
   DownloadState state;
   DownloadTiming timing;
   timing.pauseMs = 0;
-  EXPECT_EQ(RunDownload(port, PortSettings{}, clock, ui, state, timing), 1);
+  EXPECT_EQ(RunDownload(port, PortSettings{}, clock, ui, state, timing),
+            DownloadResult::kCompleted);
   EXPECT_EQ(seen.text, "Downloaded completely.");
   ASSERT_EQ(barAtPacket.size(), 8u);  // seven data packets and the end packet
   // The first packet is complete in the second block of the file.
