@@ -3,8 +3,8 @@
 # (scripts/package-deb.sh, which fails on lintian errors and warnings),
 # validates its desktop entry, installs it with apt-get, runs each installed
 # program's --help (and --version where the help offers it), checks that
-# each has its manual page and the window its icons, and purges the package
-# again, also when a check fails.
+# each has a manual page naming every option of its help, and the window its
+# icons, and purges the package again, also when a check fails.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -39,7 +39,11 @@ for p in $programs; do
   if grep -q -- "--version" <<<"$help"; then
     echo "-- $name --version: $(cd / && env -i PATH=/usr/bin:/bin "$name" --version)"
   fi
-  man -w "$name" >/dev/null
+  # The manual page names every option the help names.
+  page=$(zcat "$(man -w "$name")" | sed 's/\\-/-/g')
+  while read -r option; do
+    grep -q -F -- "$option" <<<"$page" || { echo "man $name: $option is missing" >&2; exit 1; }
+  done < <(grep -o -- '--[a-z][a-z0-9-]*' <<<"$help" | sort -u)
   echo "-- $name: --help and manual page fine"
 done
 
