@@ -350,7 +350,9 @@ TEST_F(DownloadPtyTest, MalformedFilesAreRefusedWithNothingSent) {
     ui.messages.clear();
     EXPECT_EQ(Run(), DownloadResult::kStopped);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_NE(ui.messages[0].find("Nothing was sent to the base."), std::string::npos)
+    EXPECT_NE(ui.messages[0].find(
+                  "No program data was sent to the base; it may be waiting in update mode."),
+              std::string::npos)
         << ui.messages[0];
   }
   EXPECT_TRUE(sim.Loader().lines.empty());

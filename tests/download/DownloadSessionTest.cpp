@@ -281,7 +281,9 @@ TEST_F(DownloadSessionTest, ABadFileIsRefusedBeforeTheHandshake) {
     EXPECT_TRUE(port.writes.empty());
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].rfind("Program Download: Error on downloading!\n", 0), 0u);
-    EXPECT_NE(ui.messages[0].find("Nothing was sent to the base."), std::string::npos);
+    EXPECT_NE(ui.messages[0].find(
+                  "No program data was sent to the base; it may be waiting in update mode."),
+              std::string::npos);
   }
 }
 
@@ -303,7 +305,7 @@ TEST_F(DownloadSessionTest, AnImageGoneBeforeTheRetryFailsThatAttempt) {
   ASSERT_EQ(ui.messages.size(), 2u);
   EXPECT_EQ(ui.messages[1],
             "Program Download: Error on downloading!\nThe image file can not be read.\n"
-            "Nothing was sent to the base.");
+            "No program data was sent to the base; it may be waiting in update mode.");
 }
 
 }  // namespace
