@@ -4,21 +4,6 @@
 
 namespace tessaro {
 
-namespace {
-
-QString Printable(const QString& text) {
-  QString shown = text;
-  while (!shown.isEmpty() && (shown.back() == QChar('\r') || shown.back() == QChar('\n'))) {
-    shown.chop(1);
-  }
-  for (QChar& c : shown) {
-    if (c.unicode() < 0x20) c = QChar(' ');
-  }
-  return shown;
-}
-
-}  // namespace
-
 StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent) {
   setObjectName(QStringLiteral("StatusBar"));
   setSizeGripEnabled(true);
@@ -36,7 +21,7 @@ StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent) {
 void StatusBar::SetPaneText(int pane, const QString& text) {
   if (pane < 0 || pane >= kPanes) return;
   texts_[pane] = text;
-  panes_[pane]->setText(Printable(text));
+  panes_[pane]->setText(QString::fromStdString(ShownPaneText(text.toStdString())));
 }
 
 QString StatusBar::PaneText(int pane) const {

@@ -13,4 +13,13 @@ void PlaceStatusPanes(int width, PaneSpan (&panes)[kStatusPanes]) {
   panes[2] = {right1, width};
 }
 
+std::string ShownPaneText(std::string_view text) {
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.remove_suffix(1);
+  std::string shown(text);
+  for (char& c : shown) {
+    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+  }
+  return shown;
+}
+
 }  // namespace tessaro

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <string_view>
+
 namespace tessaro {
 
 inline constexpr int kStatusPanes = 3;
@@ -17,5 +20,9 @@ struct PaneSpan {
 // than the fixed panes keeps the right panes whole as far as it can and lets
 // the first pane shrink to nothing; panes never overlap.
 void PlaceStatusPanes(int width, PaneSpan (&panes)[kStatusPanes]);
+
+// What a pane shows of a text the core gave it: the message without the
+// "\r" (or "\n") that ends it, other control characters as blanks.
+std::string ShownPaneText(std::string_view text);
 
 }  // namespace tessaro
