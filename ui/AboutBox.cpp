@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "core/Version.h"
+
 namespace tessaro {
 
 namespace {
@@ -30,7 +32,7 @@ AboutBox::AboutBox(QWidget* owner)
   icon->setPixmap(QPixmap(QStringLiteral(":/pictures/rf32.xpm")));
   icon->setGeometry(Du(6), Du(9), 32, 32);
 
-  auto* program = new QLabel(QString::fromLatin1(kProgramLine), this);
+  auto* program = new QLabel(QStringLiteral("Tessaro (Ver %1)").arg(QLatin1String(kVersion)), this);
   program->move(Du(30), Du(7));
   program->adjustSize();
   auto* copyright = new QLabel(QString::fromLatin1(kCopyrightLine), this);
