@@ -19,10 +19,10 @@ struct ListRow {
 };
 
 constexpr ListRow kLists[5] = {{701, "&COM port :", 18},
-                                {702, "&Baud rate :", 38},
-                                {703, "&Data bits :", 58},
-                                {704, "&Parity :", 78},
-                                {705, "&Flow control :", 98}};
+                               {702, "&Baud rate :", 38},
+                               {703, "&Data bits :", 58},
+                               {704, "&Parity :", 78},
+                               {705, "&Flow control :", 98}};
 
 void Fill(QComboBox* list, const char* const* texts, int count, int selected) {
   for (int i = 0; i < count; ++i) list->addItem(QString::fromLatin1(texts[i]));
