@@ -8,7 +8,6 @@ inline constexpr const char* kCaption = "Program Download";
 inline constexpr const char* kSuccessCaption = "Update Base's Program";
 
 inline constexpr const char* kFileFilter = "Absolute object programs {*.ABO}";
-inline constexpr const char* kFilePattern = "*.ABO";
 inline constexpr const char* kDefaultExtension = "ABO";
 
 inline constexpr const char* kCannotOpenFile = "Can not open the file!";

@@ -428,7 +428,7 @@ void PosixSerialPort::RestoreLowLatency() {
   if (!lowLatencySet_) return;
   serial_struct serial{};
   if (ioctl(fd_, TIOCGSERIAL, &serial) == 0) {
-    serial.flags &= ~ASYNC_LOW_LATENCY;
+    serial.flags &= ~static_cast<int>(ASYNC_LOW_LATENCY);
     (void)ioctl(fd_, TIOCSSERIAL, &serial);
   }
 #endif
