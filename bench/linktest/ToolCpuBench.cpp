@@ -21,8 +21,6 @@
 
 #include "sim/Simulator.h"
 
-extern char** environ;
-
 using namespace tessaro;
 
 int main(int argc, char** argv) {
@@ -57,6 +55,7 @@ int main(int argc, char** argv) {
                                    "--json",
                                    json};
   std::vector<char*> argv2;
+  argv2.reserve(args.size() + 1);
   for (std::string& a : args) argv2.push_back(a.data());
   argv2.push_back(nullptr);
   posix_spawn_file_actions_t actions;
