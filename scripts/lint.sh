@@ -7,14 +7,16 @@
 #
 # Which files clang-tidy reads:
 #   TESSARO_TIDY=all       every source file of the compile database (slow:
-#                          about 8 s per file per core);
+#                          4 to 10 s of processor per file, some 140 files);
 #   TESSARO_TIDY=off       none (format check only);
+#   TESSARO_TIDY=changed   (the default) the changed files, as below;
 #   TESSARO_TIDY_BASE=REV  the files changed since the merge-base of REV and
 #                          HEAD, committed or not, e.g. TESSARO_TIDY_BASE=main
 #                          on a branch.
 # By default the base is the merge-base with "main" when HEAD is not on main,
 # and else HEAD~1: on a clean clone of main (as in CI) that is the last commit,
-# which for a merge is the whole merged branch.  Uncommitted changes always
+# which for a merge commit is the whole merged branch (after a fast-forward
+# of several commits, give TESSARO_TIDY_BASE).  Uncommitted changes always
 # count.  A changed header is read through the source file of the same name,
 # or else through one source file that includes it.
 #
@@ -38,6 +40,10 @@ if ! printf '%s\0' "${cxx[@]}" |
   exit 1
 fi
 
+case $tidy_mode in
+  all | changed | off) ;;
+  *) echo "lint: TESSARO_TIDY is all, changed or off, not '$tidy_mode'" >&2; exit 2 ;;
+esac
 if [[ $tidy_mode == off ]]; then
   exit 0
 fi
@@ -52,11 +58,12 @@ changed_files() {
     elif git rev-parse -q --verify HEAD~1 >/dev/null; then
       base=HEAD~1
     else
+      echo "-- clang-tidy-14: no commit before HEAD (a shallow clone?): uncommitted changes only" >&2
       base=HEAD
     fi
   fi
   local from
-  from=$(git merge-base "$base" HEAD)
+  from=$(git merge-base "$base" HEAD) || { echo "lint: no merge-base of $base and HEAD" >&2; exit 1; }
   echo "-- clang-tidy-14: C++ files changed since $base (${from:0:10})" >&2
   {
     git diff --name-only --diff-filter=d "$from" -- '*.cpp' '*.h'
@@ -86,6 +93,7 @@ if [[ $tidy_mode == all ]]; then
   sources=("${in_db[@]}")
 else
   declare -A picked=()
+  changed=$(changed_files)
   while IFS= read -r f; do
     [[ -n $f ]] || continue
     src=""
@@ -94,15 +102,16 @@ else
     elif [[ -n ${known[${f%.h}.cpp]:-} ]]; then
       src=${f%.h}.cpp
     else
+      # Included by its path from the root, or (tests' helpers) from its folder.
       while IFS= read -r user; do
         if [[ -n ${known[$user]:-} ]]; then src=$user; break; fi
-      done < <(git grep -l -F "\"$f\"" -- '*.cpp' || true)
+      done < <(git grep -l -F -e "\"$f\"" -e "/${f##*/}\"" -e "\"${f##*/}\"" -- '*.cpp' || true)
     fi
     if [[ -n $src && -z ${picked[$src]:-} ]]; then
       picked[$src]=1
       sources+=("$src")
     fi
-  done < <(changed_files)
+  done <<<"$changed"
 fi
 
 if [[ ${#sources[@]} -eq 0 ]]; then
