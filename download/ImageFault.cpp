@@ -86,11 +86,12 @@ void DescribeFault(const FaultDetail& f, char* what, std::size_t size) {
 
 }  // namespace
 
-void FormatImageFault(const FaultDetail& f, bool nothingSent, char* out, std::size_t size) {
+void FormatImageFault(const FaultDetail& f, bool beforeHandshake, char* out, std::size_t size) {
   char what[160] = {};
   DescribeFault(f, what, sizeof what);
-  std::snprintf(out, size, "%s\n%s%s", download_text::kDownloadError, what,
-                nothingSent ? "\nNothing was sent to the base." : "");
+  std::snprintf(out, size, "%s\n%s%s%s", download_text::kDownloadError, what,
+                beforeHandshake ? "\n" : "",
+                beforeHandshake ? download_text::kNoProgramDataSent : "");
 }
 
 }  // namespace tessaro
