@@ -16,10 +16,6 @@ add_custom_target(tessaro_package_files DEPENDS ${package_doc}/changelog.gz)
 add_dependencies(tessaro_installed tessaro_package_files)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${package_doc}/changelog.gz
         DESTINATION ${TESSARO_DOCDIR})
-if(EXISTS ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides)
-  install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME tessaro)
-endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tessaro)

@@ -8,7 +8,6 @@ inline constexpr const char* kCaption = "Program Download";
 inline constexpr const char* kSuccessCaption = "Update Base's Program";
 
 inline constexpr const char* kFileFilter = "Absolute object programs {*.ABO}";
-inline constexpr const char* kFilePattern = "*.ABO";
 inline constexpr const char* kDefaultExtension = "ABO";
 // The other usual names of S-record files, and any file at all.
 inline constexpr const char* kSRecordFilter =

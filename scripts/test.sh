@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds and runs every test of Tessaro:
+#   0. lint (scripts/lint.sh): clang-format drift and clang-tidy findings in
+#      changed code, first so that it fails fast;
 #   1. the full build (window included), warnings as errors, all tests;
 #   2. the core and end-to-end tests under AddressSanitizer + UndefinedBehaviorSanitizer;
 #   3. the same under ThreadSanitizer;
 #   4. each libFuzzer target for a while (TESSARO_FUZZ_SECONDS, default 60);
 #   5. the Debian package: built, checked by lintian, installed, each installed
 #      program's --help (and --version) run, removed again.
-# Build folders: build-test, build-asan, build-tsan, build-fuzz, build-pkg.
+# Build folders: build-lint (configured only), build-test, build-asan, build-tsan, build-fuzz,
+# build-pkg.
 # TESSARO_TEST_STAGES limits the stages, e.g. TESSARO_TEST_STAGES="full fuzz".
 set -euo pipefail
 
@@ -14,7 +17,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=${TESSARO_JOBS:-$(nproc)}
 fuzz_seconds=${TESSARO_FUZZ_SECONDS:-60}
-stages=${TESSARO_TEST_STAGES:-"full asan tsan fuzz package"}
+stages=${TESSARO_TEST_STAGES:-"lint full asan tsan fuzz package"}
 
 "$root/scripts/install-deps.sh"
 
@@ -24,6 +27,11 @@ run_ctest() {
   local dir=$1; shift
   (cd "$dir" && ctest --output-on-failure --timeout 600 -j"$jobs" "$@")
 }
+
+if want lint; then
+  echo "== Lint: format of every C++ file, clang-tidy on changed files =="
+  TESSARO_JOBS=$jobs "$root/scripts/lint.sh"
+fi
 
 if want full; then
   echo "== Full build and tests =="

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/front/DialogLayout.h"
+#include "core/Version.h"
 
 namespace tessaro {
 
@@ -13,7 +14,7 @@ struct AboutBoxLayout {
   static constexpr DuRect kOk{74, 34, 44, 14};
 };
 
-inline constexpr char kAboutProgramLine[] = "Tessaro (Ver 1.20)";
+inline constexpr char kAboutProgramLine[] = "Tessaro (Ver " TESSARO_VERSION ")";
 inline constexpr char kAboutCopyrightLine[] = "Copyright (C) The Tessaro developers";
 
 }  // namespace tessaro
