@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "linktest/LinkStatistics.h"
 #include "protocol/Digits.h"
 
 namespace tessaro {
@@ -42,6 +43,8 @@ struct TestState {
   int linkMode = kActive;
   int testRun = 0;
   TerminalStats stats;
+  // The run's true totals and reply-time figures, beside the view's counters.
+  LinkStatistics statistics;
 };
 
 // Settings of the link test.

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 
+#include "linktest/cli/ResultFiles.h"
 #include "linktest/cli/Results.h"
 
 namespace tessaro::cli {
@@ -26,26 +27,9 @@ constexpr int kListWaitMs = 500;
 // After STOP, echoes already on their way are still counted for up to this long.
 constexpr int kDrainMs = 1000;
 
-struct FileCloser {
-  void operator()(std::FILE* f) const {
-    if (f != nullptr) std::fclose(f);
-  }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
 int MsUntil(Steady::time_point when) {
   const auto left = std::chrono::duration_cast<Ms>(when - Steady::now()).count();
   return left < 0 ? 0 : static_cast<int>(left);
-}
-
-// Opens a result file before the test, so that a bad path fails at once.
-bool OpenResultFile(const std::string& path, File& file, const Console& console) {
-  if (path.empty()) return true;
-  file.reset(std::fopen(path.c_str(), "w"));
-  if (file) return true;
-  std::fprintf(console.err, "tessaro-linktest: cannot write %s: %s\n", path.c_str(),
-               std::strerror(errno));
-  return false;
 }
 
 class Runner {
@@ -63,24 +47,21 @@ class Runner {
   void Drain();
   Results Collect(int seconds);
   void ShowLive(Steady::time_point start);
-  bool WriteFiles(const Results& results);
+  void SampleSeries();
 
   const LinkTestOptions& o_;
   Engine& engine_;
   ConsoleDisplay& display_;
   Pause& pause_;
   const Console& c_;
-  File json_;
-  File csv_;
+  SeriesLog series_;
   int liveLines_ = 0;
   int ranSeconds_ = 0;
   bool interrupted_ = false;
 };
 
 int Runner::Run() {
-  if (!OpenResultFile(o_.jsonPath, json_, c_) || !OpenResultFile(o_.csvPath, csv_, c_)) {
-    return kExitOutput;
-  }
+  if (!CheckResultFiles(o_, c_.err)) return kExitOutput;
   if (!engine_.Open()) {
     std::fprintf(c_.err, "tessaro-linktest: cannot open the port %s\n", o_.port.c_str());
     return kExitPort;
@@ -96,6 +77,7 @@ int Runner::Run() {
     return kExitNoBase;
   }
   Measure();
+  SampleSeries();
   const Results results = Collect(ranSeconds_);
   engine_.Close();
 
@@ -104,7 +86,7 @@ int Runner::Run() {
   if (interrupted_) std::fprintf(c_.out, "interrupted after %d s\n", ranSeconds_);
   PrintSummary(c_.out, results, o_.port);
   std::fflush(c_.out);
-  return WriteFiles(results) ? kExitOk : kExitOutput;
+  return WriteResultFiles(o_, results, series_, c_.err) ? kExitOk : kExitOutput;
 }
 
 bool Runner::Discover() {
@@ -178,6 +160,7 @@ void Runner::Measure() {
     const auto now = Steady::now();
     if (now >= nextTick) {
       if (display_.TimerRunning()) engine_.SuperviseTick();
+      SampleSeries();
       nextTick += Ms(kTickMs);
       if (nextTick <= now) nextTick = now + Ms(kTickMs);  // fell behind: no burst of ticks
     }
@@ -205,11 +188,9 @@ void Runner::Drain() {
     bool settled = true;
     {
       std::scoped_lock lock(engine_.Lock());
-      const TerminalStats& s = engine_.Test().stats;
+      const LinkStatistics& s = engine_.Test().statistics;
       for (int t = 1; t <= kMaxTerminal && settled; ++t) {
-        const std::int64_t out =
-            static_cast<std::int64_t>(s.sdReCount[t]) - s.okDpCount[t] - s.ngCount[t];
-        if (out > 0) settled = false;
+        if (Outstanding(s.terminal[t]) > 0) settled = false;
       }
     }
     if (settled) return;
@@ -244,17 +225,10 @@ void Runner::ShowLive(Steady::time_point start) {
   std::fflush(c_.out);
 }
 
-bool Runner::WriteFiles(const Results& results) {
-  bool ok = true;
-  if (json_ && !WriteJson(json_.get(), results)) {
-    std::fprintf(c_.err, "tessaro-linktest: cannot write %s\n", o_.jsonPath.c_str());
-    ok = false;
-  }
-  if (csv_ && !WriteCsv(csv_.get(), results)) {
-    std::fprintf(c_.err, "tessaro-linktest: cannot write %s\n", o_.csvPath.c_str());
-    ok = false;
-  }
-  return ok;
+void Runner::SampleSeries() {
+  if (o_.seriesPath.empty()) return;
+  std::scoped_lock lock(engine_.Lock());
+  series_.Take(engine_.Test().statistics);
 }
 
 }  // namespace
