@@ -106,7 +106,7 @@ bool Simulator::RemoveBase(int number) {
 
 void Simulator::SetDelay(EchoDelay delay) {
   std::scoped_lock lock(impl_->mu);
-  if (delay.minMs < 0 || delay.maxMs < delay.minMs) return;
+  if (delay.minMs < 0 || delay.maxMs < delay.minMs || delay.jitterMs < 0) return;
   impl_->config.delay = delay;
   impl_->Touch();
 }
@@ -118,6 +118,16 @@ void Simulator::SetFaults(const LinkFaults& faults) {
   check.faults = faults;
   if (!check.Validate(nullptr)) return;
   impl_->config.faults = faults;
+  impl_->Touch();
+}
+
+void Simulator::SetBurst(const BurstLoss& burst) {
+  std::scoped_lock lock(impl_->mu);
+  Scenario check = impl_->config;
+  impl_->net.Store(check);
+  check.burst = burst;
+  if (!check.Validate(nullptr)) return;
+  impl_->config.burst = burst;
   impl_->Touch();
 }
 
@@ -207,6 +217,11 @@ std::string Simulator::Describe() const {
                 "WT %.3f  silent loss %.3f\n",
                 s.config.delay.minMs, s.config.delay.maxMs, f.echoLoss, f.echoCorruption,
                 f.echoDuplicate, f.ngRate, f.wtRate, f.silentLoss);
+  text += line;
+  const BurstLoss& b = s.config.burst;
+  std::snprintf(line, sizeof line,
+                "jitter %d ms  bursts: enter %.3f  leave %.3f  loss good %.3f  loss bad %.3f\n",
+                s.config.delay.jitterMs, b.enterBad, b.leaveBad, b.lossGood, b.lossBad);
   text += line;
   std::snprintf(line, sizeof line,
                 "PASSIVE traffic %.3f/s per terminal (data length %d)  noise %.3f/s  "
