@@ -113,22 +113,12 @@ void Simulator::SetDelay(EchoDelay delay) {
 
 void Simulator::SetFaults(const LinkFaults& faults) {
   std::scoped_lock lock(impl_->mu);
-  Scenario check = impl_->config;
-  impl_->net.Store(check);
-  check.faults = faults;
-  if (!check.Validate(nullptr)) return;
-  impl_->config.faults = faults;
-  impl_->Touch();
+  impl_->ChangeChecked([&](Scenario& s) { s.faults = faults; });
 }
 
 void Simulator::SetBurst(const BurstLoss& burst) {
   std::scoped_lock lock(impl_->mu);
-  Scenario check = impl_->config;
-  impl_->net.Store(check);
-  check.burst = burst;
-  if (!check.Validate(nullptr)) return;
-  impl_->config.burst = burst;
-  impl_->Touch();
+  impl_->ChangeChecked([&](Scenario& s) { s.burst = burst; });
 }
 
 void Simulator::SetEchoLoss(double probability) {

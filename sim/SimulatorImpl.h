@@ -64,6 +64,16 @@ struct Simulator::Impl final : LoaderOutput {
   int PollTimeoutMs(std::int64_t nowUs) const;
   void LoaderReply(const char* bytes, std::size_t count) override;
   void LeftLoader();
+  // Makes `change` to the configuration when the result is a valid scenario.
+  template <typename Change>
+  void ChangeChecked(Change change) {
+    Scenario check = config;
+    net.Store(check);
+    change(check);
+    if (!check.Validate(nullptr)) return;
+    change(config);
+    Touch();
+  }
 
   // ---- BaseReplies.cpp ----
   void HandleMessage(const char* msg, int length, std::int64_t nowUs);

@@ -11,11 +11,6 @@ namespace {
 
 class StatisticsTest : public LinkTestFixture {
  protected:
-  void Start(std::uint32_t at) {
-    clock.now = at;
-    List(1, {5});
-    linkTest.ToggleTestRun();
-  }
   // The echo of terminal 5's outstanding packet after `ms`.
   void EchoAfter(std::uint32_t ms) {
     clock.Advance(ms);
