@@ -21,6 +21,13 @@ bool ReplacedByRename(const std::string& path) {
   return !fs::exists(status) || fs::is_regular_file(status);
 }
 
+// The file a symbolic link names is the one replaced, not the link.
+std::string Resolved(const std::string& path) {
+  std::error_code ec;
+  const fs::path real = fs::canonical(path, ec);
+  return ec ? path : real.string();
+}
+
 void Complain(std::FILE* err, const std::string& path, int error) {
   std::fprintf(err, "tessaro-linktest: cannot write %s: %s\n", path.c_str(),
                error != 0 ? std::strerror(error) : "write error");
@@ -36,7 +43,7 @@ bool CheckOne(const std::string& path, std::FILE* err) {
   // A device or pipe is opened when the results are written.
   if (!ReplacedByRename(path)) return true;
   // The temporary file is what will be written: the directory must take it.
-  const std::string partial = PartialPath(path);
+  const std::string partial = PartialPath(Resolved(path));
   std::FILE* probe = std::fopen(partial.c_str(), "wb");
   if (probe == nullptr) {
     Complain(err, path, errno);
@@ -50,7 +57,8 @@ bool CheckOne(const std::string& path, std::FILE* err) {
 bool WriteOne(const std::string& path, const Writer& write, std::FILE* err) {
   if (path.empty()) return true;
   const bool rename = ReplacedByRename(path);
-  const std::string target = rename ? PartialPath(path) : path;
+  const std::string real = Resolved(path);
+  const std::string target = rename ? PartialPath(real) : path;
   errno = 0;
   std::FILE* file = std::fopen(target.c_str(), "wb");
   if (file == nullptr) {
@@ -67,9 +75,9 @@ bool WriteOne(const std::string& path, const Writer& write, std::FILE* err) {
   if (ok && rename) {
     std::error_code ec;
     // Keeps the mode of the file it replaces.
-    const fs::perms perms = fs::status(path, ec).permissions();
+    const fs::perms perms = fs::status(real, ec).permissions();
     if (!ec && perms != fs::perms::unknown) fs::permissions(target, perms, ec);
-    fs::rename(target, path, ec);
+    fs::rename(target, real, ec);
     if (ec) {
       ok = false;
       error = ec.value();

@@ -268,6 +268,15 @@ TEST_F(ResultFilesTest, TheCheckBeforeTheRunLeavesAnEarlierFileAsItWas) {
               }).empty());
   EXPECT_EQ(Contents(options.jsonPath).rfind("{\"mode\": \"active\"", 0), 0u);
   EXPECT_FALSE(std::filesystem::exists(PartialPath(options.jsonPath)));
+
+  // Through a symbolic link the file it names is replaced, not the link.
+  const std::filesystem::path link = dir / "link.json";
+  std::filesystem::create_symlink(options.jsonPath, link);
+  { std::ofstream(options.jsonPath) << "old"; }
+  options.jsonPath = link.string();
+  ASSERT_TRUE(WriteResultFiles(options, results, series, stderr));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(Contents((dir / "r.json").string()).rfind("{\"mode\"", 0), 0u);
 }
 
 TEST_F(ResultFilesTest, UnwritablePlacesFailWithTheSystemsReason) {
