@@ -23,7 +23,7 @@ void DescribeCharacter(unsigned char c, char* out, std::size_t size) {
 
 }  // namespace
 
-void FormatImageFault(const FaultDetail& f, bool nothingSent, char* out, std::size_t size) {
+void FormatImageFault(const FaultDetail& f, bool beforeHandshake, char* out, std::size_t size) {
   char what[160] = {};
   char c[24] = {};
   DescribeCharacter(f.character, c, sizeof c);
@@ -84,8 +84,9 @@ void FormatImageFault(const FaultDetail& f, bool nothingSent, char* out, std::si
                     "The file ends after line %u without an end record (S7, S8 or S9).", f.line);
       break;
   }
-  std::snprintf(out, size, "%s\n%s%s", download_text::kDownloadError, what,
-                nothingSent ? "\nNothing was sent to the base." : "");
+  std::snprintf(out, size, "%s\n%s%s%s", download_text::kDownloadError, what,
+                beforeHandshake ? "\n" : "",
+                beforeHandshake ? download_text::kNoProgramDataSent : "");
 }
 
 }  // namespace tessaro

@@ -11,6 +11,7 @@ packages=(
   qt6-base-dev
   xvfb xauth x11-utils imagemagick fonts-dejavu-core
   binutils
+  file lintian desktop-file-utils man-db
 )
 
 missing=()

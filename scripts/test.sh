@@ -3,8 +3,10 @@
 #   1. the full build (window included), warnings as errors, all tests;
 #   2. the core and end-to-end tests under AddressSanitizer + UndefinedBehaviorSanitizer;
 #   3. the same under ThreadSanitizer;
-#   4. each libFuzzer target for a while (TESSARO_FUZZ_SECONDS, default 60).
-# Build folders: build-test, build-asan, build-tsan, build-fuzz.
+#   4. each libFuzzer target for a while (TESSARO_FUZZ_SECONDS, default 60);
+#   5. the Debian package: built, checked by lintian, installed, each installed
+#      program's --help (and --version) run, removed again.
+# Build folders: build-test, build-asan, build-tsan, build-fuzz, build-pkg.
 # TESSARO_TEST_STAGES limits the stages, e.g. TESSARO_TEST_STAGES="full fuzz".
 set -euo pipefail
 
@@ -12,7 +14,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=${TESSARO_JOBS:-$(nproc)}
 fuzz_seconds=${TESSARO_FUZZ_SECONDS:-60}
-stages=${TESSARO_TEST_STAGES:-"full asan tsan fuzz"}
+stages=${TESSARO_TEST_STAGES:-"full asan tsan fuzz package"}
 
 "$root/scripts/install-deps.sh"
 
@@ -64,6 +66,11 @@ if want fuzz; then
     "build-fuzz/fuzz/fuzz_$t" -max_total_time="$fuzz_seconds" -max_len=2048 -print_final_stats=1 \
       "$work" 2>&1 | tail -n 12
   done
+fi
+
+if want package; then
+  echo "== Debian package: build, lintian, install, run each program, remove =="
+  "$root/scripts/test-package.sh"
 fi
 
 echo "All test stages passed: $stages"

@@ -1,7 +1,6 @@
 #include "ui/StatusBar.h"
 
 #include <QResizeEvent>
-#include <algorithm>
 
 namespace tessaro {
 
@@ -34,11 +33,6 @@ StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent) {
   setMinimumHeight(fontMetrics().height() + 8);
 }
 
-void StatusBar::SetParts(const int (&rightEdges)[kPanes]) {
-  std::copy(std::begin(rightEdges), std::end(rightEdges), edges_);
-  PlacePanes();
-}
-
 void StatusBar::SetPaneText(int pane, const QString& text) {
   if (pane < 0 || pane >= kPanes) return;
   texts_[pane] = text;
@@ -59,14 +53,10 @@ void StatusBar::resizeEvent(QResizeEvent* event) {
 }
 
 void StatusBar::PlacePanes() {
-  int left = 0;
+  PaneSpan spans[kPanes];
+  PlaceStatusPanes(width(), spans);
   for (int i = 0; i < kPanes; ++i) {
-    const int right = edges_[i] < 0 ? width() : std::min(edges_[i], width());
-    // A frame narrower than 500 pixels leaves the first panes empty rather
-    // than overlapping.
-    const int w = std::max(0, right - left);
-    panes_[i]->setGeometry(left, 1, w, height() - 2);
-    left = std::max(left, right);
+    panes_[i]->setGeometry(spans[i].left, 1, spans[i].right - spans[i].left, height() - 2);
   }
 }
 

@@ -91,7 +91,7 @@ const char* UsageText() {
          "files as they were.\n"
          "\n"
          "Exit status: 0 the test ran, 2 bad options, 3 the port cannot be opened,\n"
-         "4 no base answered, 5 a result file cannot be written.\n";
+         "4 no base answered, 5 a result file or the standard output cannot be written.\n";
 }
 
 ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& options,

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "linktest/TestState.h"
+#include "core/TestState.h"
 #include "protocol/StationRegistry.h"
 
 namespace tessaro {
@@ -126,7 +126,7 @@ bool TerminalColumn(const StationRegistry& registry, int terminal, int* base, in
 
 // The five labels of a terminal cell by link mode, and the formatted line
 // "XX:%05d" (at least 16 bytes).  Returns the length.
-int FormatTerminalLine(int lineIndex, int linkMode, std::int32_t value, char* out,
+int FormatTerminalLine(int lineIndex, LinkMode linkMode, std::int32_t value, char* out,
                        std::size_t size);
 
 }  // namespace tessaro

@@ -1,6 +1,8 @@
-#include "ui/dialogs/BasePropertiesLogic.h"
+#include "app/front/BasePropertiesModel.h"
 
-#include "ui/dialogs/DialogNumbers.h"
+#include "app/Engine.h"
+#include "app/front/BaseList.h"
+#include "app/front/DialogNumbers.h"
 
 namespace tessaro {
 
@@ -84,6 +86,77 @@ void SendBaudChange(CommandBuffer& commands, PortWriter& port, PortSettings& set
   commands.SendSpeed(port, BaudTable[baudRow].text);
   settings.baudIndex = baudRow;
   stored.baudIndex = static_cast<std::uint8_t>(baudRow);
+}
+
+}  // namespace tessaro
+
+namespace tessaro {
+
+BasePropertiesModel::BasePropertiesModel(Engine& engine)
+    : engine_(engine),
+      bases_(PresentBases(engine)),
+      sixChannelMode_(engine.SixChannelMode() != 0) {}
+
+std::vector<std::string> BasePropertiesModel::ListTexts(List list) const {
+  std::vector<std::string> texts;
+  const auto digits = [&texts](int count) {
+    for (int i = 1; i <= count; ++i) texts.push_back(std::to_string(i));
+  };
+  switch (list) {
+    case kId:
+      for (int b : bases_) texts.push_back(BaseText(b, true));
+      break;
+    case kChannel:
+      digits(ChannelChoices(sixChannelMode_));
+      break;
+    case kGroup:
+      digits(kGroupChoices);
+      break;
+    case kPower:
+      digits(kPowerChoices);
+      break;
+    case kMode:
+      for (const char* text : ModeTable) texts.emplace_back(text);
+      break;
+    default:
+      for (int i = 0; i < kBaudChoices; ++i) texts.emplace_back(BaudTable[i].text);
+      break;
+  }
+  return texts;
+}
+
+bool BasePropertiesModel::Show(std::string_view idText, ShownProperties* shown) const {
+  const int base = BaseFromText(idText);
+  if (base == 0) return false;
+  const bool six = sixChannelMode_;
+  *shown = engine_.Read(
+      [base, six](const EngineView& v) { return ShowBase(v.registry.properties[base], six); });
+  return true;
+}
+
+BasePropertiesModel::Outcome BasePropertiesModel::Confirm(std::string_view idText,
+                                                          const PropertyChoices& chosen,
+                                                          std::string_view timeoutText,
+                                                          const char** refusal) {
+  int timeout = 0;
+  if (!ReadTimeoutBox(timeoutText, timeout)) {
+    *refusal = kTimeoutRangeText;
+    return Outcome::kRefused;
+  }
+  const int base = BaseFromText(idText);
+  if (base == 0) return Outcome::kCancelled;
+  // The question is asked without the lock: the reader thread keeps
+  // dispatching while the operator thinks.
+  pendingBaud_ = engine_.SendPropertyChanges(base, chosen, timeout);
+  pendingBase_ = base;
+  return pendingBaud_ >= 0 ? Outcome::kAskBaud : Outcome::kDone;
+}
+
+void BasePropertiesModel::ConfirmBaud() {
+  if (pendingBaud_ < 0) return;
+  engine_.ChangeBaud(pendingBase_, pendingBaud_);
+  pendingBaud_ = -1;
+  reopenRequest_ = true;
 }
 
 }  // namespace tessaro

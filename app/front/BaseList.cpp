@@ -1,6 +1,7 @@
-#include "ui/dialogs/BaseList.h"
+#include "app/front/BaseList.h"
 
-#include "ui/dialogs/DialogNumbers.h"
+#include "app/Engine.h"
+#include "app/front/DialogNumbers.h"
 
 namespace tessaro {
 
@@ -10,6 +11,10 @@ std::vector<int> PresentBases(const StationRegistry& registry) {
     if (registry.IsBasePresent(b)) bases.push_back(b);
   }
   return bases;
+}
+
+std::vector<int> PresentBases(const Engine& engine) {
+  return engine.Read([](const EngineView& v) { return PresentBases(v.registry); });
 }
 
 std::string BaseText(int base, bool twoDigits) {

@@ -8,8 +8,11 @@
 
 namespace tessaro {
 
-// The present bases 1..16 in ascending order.  Read under the engine lock.
+class Engine;
+
+// The present bases 1..16 in ascending order.
 std::vector<int> PresentBases(const StationRegistry& registry);
+std::vector<int> PresentBases(const Engine& engine);
 
 // A base number as a list shows it: "1".."16" in the ID dialog, "01".."16"
 // (two digits) in the properties dialog.

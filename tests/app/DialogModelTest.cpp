@@ -3,13 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include "app/Engine.h"
+#include "app/front/BaseIdModel.h"
+#include "app/front/BaseList.h"
+#include "app/front/BasePropertiesModel.h"
+#include "app/front/ComPortModel.h"
+#include "app/front/CriteriaModel.h"
+#include "app/front/DialogNumbers.h"
 #include "support/Recorders.h"
-#include "ui/dialogs/BaseIdLogic.h"
-#include "ui/dialogs/BaseList.h"
-#include "ui/dialogs/BasePropertiesLogic.h"
-#include "ui/dialogs/ComPropertiesLogic.h"
-#include "ui/dialogs/DialogNumbers.h"
-#include "ui/dialogs/ParameterLogic.h"
 
 namespace tessaro {
 namespace {
@@ -119,10 +120,15 @@ TEST(BaseList, PresentBasesAndTheirTexts) {
 }
 
 std::string ChangeIdBytes(std::string_view current, std::string_view typed) {
-  CommandBuffer commands;
-  RecordingPort port;
-  SendChangeId(commands, port, PlanChangeId(current, typed));
-  return port.All();
+  testing::RecordingDisplay display;
+  testing::ManualClock clock;
+  testing::AbsentSerialPort port;
+  RecordingPort sent;
+  Engine engine(display, clock, port, &sent);
+  BaseIdModel model(engine);
+  const char* refusal = nullptr;
+  model.Confirm(current, typed, &refusal);
+  return sent.All();
 }
 
 TEST(ChangeId, SendsTheChangeThenTheStatusPoll) {

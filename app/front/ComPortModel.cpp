@@ -1,4 +1,4 @@
-#include "ui/dialogs/ComPropertiesLogic.h"
+#include "app/front/ComPortModel.h"
 
 namespace tessaro {
 
@@ -31,6 +31,51 @@ void ConfirmComChoices(PortSettings& settings, const ComChoices& choices) {
   Take(settings.dataBitsIndex, choices.dataBits, kDataBitsCount);
   Take(settings.parityIndex, choices.parity, kParityCount);
   Take(settings.flowIndex, choices.flow, kFlowCount);
+}
+
+}  // namespace tessaro
+
+#include <array>
+
+#include "app/Engine.h"
+
+namespace tessaro {
+
+namespace {
+
+constexpr auto kBaudTexts = [] {
+  std::array<const char*, kBaudChoices> texts{};
+  for (int i = 0; i < kBaudChoices; ++i) texts[i] = BaudTable[i].text;
+  return texts;
+}();
+
+}  // namespace
+
+int ComPortModel::ListTexts(int list, const char* const** texts) {
+  switch (list) {
+    case 0:
+      *texts = PortNameTable;
+      return kPortCount;
+    case 1:
+      *texts = kBaudTexts.data();
+      return kBaudChoices;
+    case 2:
+      *texts = DataBitsTable;
+      return kDataBitsCount;
+    case 3:
+      *texts = ParityTable;
+      return kParityCount;
+    default:
+      *texts = FlowControlTable;
+      return kFlowCount;
+  }
+}
+
+ComPortModel::ComPortModel(Engine& engine)
+    : engine_(engine), initial_(ChoicesFromSettings(engine.Settings())) {}
+
+void ComPortModel::Confirm(const ComChoices& choices) {
+  engine_.ConfirmPortChoices(choices);
 }
 
 }  // namespace tessaro

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/TopologyLayout.h"
+#include "app/front/TopologyLayout.h"
 
 namespace tessaro {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/TopologyLayout.h"
+#include "app/front/TopologyLayout.h"
 
 #include <cstdio>
 #include <cstring>
@@ -102,7 +102,7 @@ TextColour ColourOfClass(int colourClass) {
   }
 }
 
-int FormatTerminalLine(int lineIndex, int linkMode, std::int32_t value, char* out,
+int FormatTerminalLine(int lineIndex, LinkMode linkMode, std::int32_t value, char* out,
                        std::size_t size) {
   if (lineIndex < 0 || lineIndex > 4) lineIndex = 0;
   const char* label = (linkMode == kPassive ? kPassiveLabels : kActiveLabels)[lineIndex];

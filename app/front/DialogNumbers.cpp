@@ -1,4 +1,4 @@
-#include "ui/dialogs/DialogNumbers.h"
+#include "app/front/DialogNumbers.h"
 
 #include <limits>
 
