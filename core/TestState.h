@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "linktest/LinkStatistics.h"
 #include "protocol/Digits.h"
 
 namespace tessaro {
@@ -64,6 +65,8 @@ struct TestState {
   TestRun testRun = TestRun::Stopped;
   bool Running() const { return testRun == TestRun::Running; }
   TerminalStats stats;
+  // The run's true totals and reply-time figures, beside the view's counters.
+  LinkStatistics statistics;
 };
 
 // Settings of the link test.

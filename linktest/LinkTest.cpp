@@ -34,6 +34,7 @@ void LinkTest::SendTestPacket(int t) {
   // Taken after the write returns: a write that blocks on a full line must
   // not count towards the reply time.
   s.sendTick[t] = clock_.NowMs();
+  NoteSent(test_.statistics, t, s.sendTick[t]);
   CountSent(s.sdReCount[t]);
   DrawCounter(t, kFirstCounterLine, "SD", s.sdReCount[t], kBlue);
 }
@@ -73,6 +74,7 @@ void LinkTest::StopRun() {
 
 void LinkTest::ResetTestCounters(bool redraw) {
   test_.stats = TerminalStats{};
+  ResetStatistics(test_.statistics, clock_.NowMs());
   lastMessageLength_ = 0;
   if (!redraw) return;
   const bool active = test_.linkMode == kActive;

@@ -21,8 +21,10 @@ constexpr std::size_t kDataStart = 7;
 
 void LinkTest::Measure(int t) {
   TerminalStats& s = test_.stats;
-  const std::int32_t replyTime = ClipReplyTime(clock_.NowMs() - s.sendTick[t]);
+  const std::uint32_t now = clock_.NowMs();
+  const std::int32_t replyTime = ClipReplyTime(now - s.sendTick[t]);
   s.replyTime[t] = replyTime;
+  NoteReply(test_.statistics, t, now, replyTime);
   DrawCounter(t, kTimeLine, "TM", replyTime, kRed);
   s.replyTimeSum[t] += replyTime;
   s.average[t] = AverageReplyTime(s.replyTimeSum[t], s.replyCount[t]);
@@ -66,6 +68,7 @@ void LinkTest::AccountPassiveData(int t, const char* m, std::size_t n) {
   if (s.sdReCount[t] != 0 && lastMessageLength_ == kept &&
       std::memcmp(packet_.Data(), m, kept) == 0) {
     CountWithWrap(s.okDpCount[t]);
+    NoteDuplicate(test_.statistics, t);
   }
   CountWithWrap(s.sdReCount[t]);
   ++s.replyCount[t];
@@ -77,6 +80,7 @@ void LinkTest::AccountPassiveData(int t, const char* m, std::size_t n) {
   std::memmove(echo + 3, m + 5, n - 5);
   port_.Write(echo, n - 2);
   s.sendTick[t] = clock_.NowMs();
+  NoteSent(test_.statistics, t, s.sendTick[t]);
 
   lastMessageLength_ = packet_.Store(m, kept);
   DrawCounter(t, kSecondCounterLine, "DP", s.okDpCount[t], kBlue);
@@ -105,6 +109,7 @@ void LinkTest::AccountNgReport(int t) {
     return;
   }
   CountWithWrap(s.ngCount[t]);
+  NoteLoss(test_.statistics, t, clock_.NowMs());
   DrawCounter(t, kNgLine, "NG", s.ngCount[t], kRed);
   s.state[t] = ReplyState::kIdle;
 }
@@ -119,11 +124,13 @@ void LinkTest::SuperviseTick() {
     const int highest = registry_.highestTerminal[b];
     for (int t = 1; t <= highest && t <= kMaxTerminal; ++t) {
       if (!registry_.rows[b].terminal[t] || s.state[t] == ReplyState::kIdle) continue;
-      const std::int32_t elapsed = ElapsedMs(clock_.NowMs(), s.sendTick[t]);
+      const std::uint32_t now = clock_.NowMs();
+      const std::int32_t elapsed = ElapsedMs(now, s.sendTick[t]);
       // Unclipped and not drawn: a repaint shows how long the packet has been out.
       s.replyTime[t] = elapsed;
       if (elapsed <= limit) continue;
       CountTimeout(s.ngCount[t]);
+      NoteLoss(test_.statistics, t, now);
       DrawCounter(t, kNgLine, "NG", s.ngCount[t], kBlack);
       if (test_.linkMode == kActive && test_.Running()) SendTestPacket(t);
     }

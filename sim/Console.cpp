@@ -19,7 +19,11 @@ const char kHelp[] =
     "  base add N [CH GP PW ME]  a new base N (not announced: the next @BS shows it)\n"
     "  base remove N             a base goes away (not the attached one)\n"
     "  delay MS | MIN-MAX        echo delay in milliseconds\n"
+    "  jitter MS                 standard deviation of the delay's jitter\n"
     "  loss P                    echo loss probability 0..1\n"
+    "  burst ENTER,LEAVE[,GOOD,BAD] | off\n"
+    "                            bursty loss: link turns bad / good again per\n"
+    "                            packet, loss in the good and the bad state\n"
     "  corrupt P | duplicate P | ng P | wt P | silent P\n"
     "                            the other faults of the radio link, 0..1\n"
     "  passive RATE [LENGTH]     unsolicited @DT per second per terminal\n"
@@ -132,11 +136,23 @@ std::string Console::Execute(const std::string& line) {
     return usage("add N [CHANNEL GROUP POWER MODE] | remove N");
   }
   if (cmd == "delay") {
-    EchoDelay d;
+    EchoDelay d = sim_.Snapshot().delay;  // keeps the jitter
     const bool ok = n == 2 && ParseDelay(w[1], d);
     if (!ok) return usage("MS | MIN-MAX (0..600000)");
     sim_.SetDelay(d);
     return "echo delay " + w[1] + " ms\n";
+  }
+  if (cmd == "jitter") {
+    EchoDelay d = sim_.Snapshot().delay;
+    if (n != 2 || !ParseInt(w[1], 0, 600000, d.jitterMs)) return usage("MS(0..600000)");
+    sim_.SetDelay(d);
+    return "delay jitter " + w[1] + " ms\n";
+  }
+  if (cmd == "burst") {
+    BurstLoss b = sim_.Snapshot().burst;
+    if (n != 2 || !ParseBurst(w[1], b)) return usage("ENTER,LEAVE[,GOOD,BAD](0..1) | off");
+    sim_.SetBurst(b);
+    return "burst " + w[1] + "\n";
   }
   if (cmd == "loss" || cmd == "corrupt" || cmd == "duplicate" || cmd == "ng" || cmd == "wt" ||
       cmd == "silent") {

@@ -35,6 +35,12 @@ const char kUsage[] =
     "Radio link (probabilities 0..1, per test packet):\n"
     "  --delay MS | MIN-MAX   echo delay in milliseconds, fixed or a random range\n"
     "                         (default 30-90)\n"
+    "  --jitter MS            adds a normally distributed jitter with this standard\n"
+    "                         deviation to every delay (never below 0)\n"
+    "  --burst ENTER,LEAVE[,LOSS_GOOD,LOSS_BAD]\n"
+    "                         bursty loss: each terminal's link turns bad with ENTER\n"
+    "                         and good again with LEAVE per packet; a packet is lost\n"
+    "                         with LOSS_GOOD (default 0) or LOSS_BAD (default 1)\n"
     "  --loss P               echo lost after the base's \"@OK\"\n"
     "  --corrupt P            echo comes back with one data character changed\n"
     "  --duplicate P          echo comes back twice\n"
@@ -137,6 +143,12 @@ const std::vector<Flag>& Flags() {
        [](Options& o, const std::string& v) { return ParseUnsigned(v, o.scenario.seed); }},
       {"--delay", true, "milliseconds MS or MIN-MAX (0..600000)",
        [](Options& o, const std::string& v) { return ParseDelay(v, o.scenario.delay); }},
+      {"--jitter", true, "milliseconds 0..600000",
+       [](Options& o, const std::string& v) {
+         return ParseInt(v, 0, 600000, o.scenario.delay.jitterMs);
+       }},
+      {"--burst", true, "ENTER,LEAVE[,LOSS_GOOD,LOSS_BAD] probabilities 0..1, or off",
+       [](Options& o, const std::string& v) { return ParseBurst(v, o.scenario.burst); }},
       {"--loss", true, "a probability 0..1",
        [](Options& o, const std::string& v) { return Probability(v, o.scenario.faults.echoLoss); }},
       {"--corrupt", true, "a probability 0..1",

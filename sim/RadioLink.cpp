@@ -18,6 +18,10 @@ constexpr char kNoiseBytes[] = "#$%&*+-./:;<=>?^_|~!0289AZaz\x00\x0a\x7f\xa5\xfe
 constexpr int kNoiseCount = sizeof kNoiseBytes - 1;
 // How far back a PASSIVE echo looks for the message it answers.
 constexpr std::size_t kPassiveLookBack = 256;
+// How long a terminal takes a packet for the PC's echo of its own message.
+// The PC echoes at once; after this the same bytes are a test packet (its
+// sequence numbers start at 0001 too, with the same payload).
+constexpr std::int64_t kEchoAwaitedUs = 2000000;
 
 int SequenceOf(const char* msg, int length) {
   if (length < 10) return -1;
@@ -39,13 +43,30 @@ void Simulator::Impl::HandleData(const char* msg, int length, std::int64_t nowUs
   }
   // A PASSIVE echo has the layout of a test packet; it is told apart by
   // answering one of the terminal's latest messages.
-  for (const PassiveExpectation& e : expect[t]) {
-    if (e.armed && e.length == length) {
-      PassiveEcho(t, msg, length, nowUs);
-      return;
-    }
+  bool intact = false;
+  if (PassiveExpectation* e = AwaitedEcho(t, msg, length, nowUs, intact)) {
+    PassiveEcho(t, msg, length, nowUs, *e, intact);
+    return;
   }
   TestPacket(t, msg, length, nowUs);
+}
+
+// The terminal's message that `msg` echoes: one awaiting its echo with the
+// same bytes (intact), else one with the same length and sequence (the data
+// changed on the way).  Each echo is taken once, and only for a while.
+PassiveExpectation* Simulator::Impl::AwaitedEcho(int t, const char* msg, int length,
+                                                 std::int64_t nowUs, bool& intact) {
+  PassiveExpectation* sameSequence = nullptr;
+  for (PassiveExpectation& e : expect[t]) {
+    if (e.remaining <= 0 || e.length != length || nowUs - e.sentUs > kEchoAwaitedUs) continue;
+    if (std::memcmp(msg, e.text, static_cast<std::size_t>(length)) == 0) {
+      intact = true;
+      return &e;
+    }
+    if (length >= 9 && std::memcmp(msg + 5, e.text + 5, 4) == 0) sameSequence = &e;
+  }
+  intact = false;
+  return sameSequence;
 }
 
 void Simulator::Impl::SendReport(char code1, char code2, int terminal) {
@@ -83,6 +104,8 @@ void Simulator::Impl::TestPacket(int t, const char* msg, int length, std::int64_
   }
   record.base = b;
   const LinkFaults& f = config.faults;
+  // The link's state moves on with every packet, whatever becomes of it.
+  const bool burstLost = burst.Lose(t, config.burst, rng);
   if (rng.Chance(f.silentLoss)) {
     record.fate = EchoFate::kSilent;
     return;
@@ -96,8 +119,8 @@ void Simulator::Impl::TestPacket(int t, const char* msg, int length, std::int64_
   const bool wait = rng.Chance(f.wtRate);
   record.report = wait ? Report::kWait : Report::kOk;
   SendReport(wait ? 'W' : 'O', wait ? 'T' : 'K', t);
-  record.delayMs = rng.Between(config.delay.minMs, config.delay.maxMs);
-  if (rng.Chance(f.echoLoss)) {
+  record.delayMs = DrawDelay(config.delay, rng);
+  if (burstLost || rng.Chance(f.echoLoss)) {
     record.fate = EchoFate::kLost;
     return;
   }
@@ -127,19 +150,17 @@ void Simulator::Impl::TestPacket(int t, const char* msg, int length, std::int64_
 
 // The PC's echo "@DT" tt data "\r" of a terminal's own message: the base
 // reports "@OK" (or "@NG") once the terminal has it, after the delay.
-void Simulator::Impl::PassiveEcho(int t, const char* msg, int length, std::int64_t nowUs) {
+void Simulator::Impl::PassiveEcho(int t, const char* msg, int length, std::int64_t nowUs,
+                                  PassiveExpectation& answers, bool intact) {
   ++counters.passiveEchoes;
+  --answers.remaining;
   MessageSlot& slot = passiveEchoes.Push();
   slot.length = length;
   std::memcpy(slot.text, msg, static_cast<std::size_t>(length));
-  bool intact = false;
-  for (const PassiveExpectation& e : expect[t]) {
-    intact = intact || (e.armed && e.length == length &&
-                        std::memcmp(msg, e.text, static_cast<std::size_t>(length)) == 0);
-  }
   const int sequence = SequenceOf(msg, length);
-  const bool ng = rng.Chance(config.faults.ngRate);
-  const int delay = rng.Between(config.delay.minMs, config.delay.maxMs);
+  const bool burstLost = burst.Lose(t, config.burst, rng);
+  const bool ng = rng.Chance(config.faults.ngRate) || burstLost;
+  const int delay = DrawDelay(config.delay, rng);
   // The oldest message of this terminal not yet echoed, with the echo's
   // sequence when the echo is intact (a duplicate is echoed twice).
   PassiveRecord* answered = nullptr;
@@ -183,7 +204,7 @@ void Simulator::Impl::ArmNoise(std::int64_t nowUs) {
 }
 
 // A terminal's own "@DT" bb tt ssss payload "\r", shaped like an echo.
-void Simulator::Impl::SendPassive() {
+void Simulator::Impl::SendPassive(std::int64_t nowUs) {
   int b = 0;
   int t = 0;
   if (!net.NthTerminal(rng.Between(0, net.TerminalCount() - 1), b, t)) return;
@@ -208,15 +229,16 @@ void Simulator::Impl::SendPassive() {
   for (int i = 0; i < payload; ++i) msg[n++] = kPayloadDigits[i % 36];
   msg[n++] = '\r';
   // The PC's echo: the message with the base number taken out.
+  const int copies = rng.Chance(config.faults.echoDuplicate) ? 2 : 1;
   PassiveExpectation& e = expect[t][nextExpectation[t]];
   nextExpectation[t] = (nextExpectation[t] + 1) % kExpectations;
-  e.armed = true;
+  e.remaining = copies;
+  e.sentUs = nowUs;
   e.length = n - 2;
   e.text[0] = '@';
   e.text[1] = 'D';
   e.text[2] = 'T';
   std::memcpy(e.text + 3, msg + 5, static_cast<std::size_t>(n - 5));
-  const int copies = rng.Chance(config.faults.echoDuplicate) ? 2 : 1;
   for (int c = 0; c < copies; ++c) {
     PassiveRecord& r = passive.Push();
     r = PassiveRecord{};
@@ -260,7 +282,7 @@ void Simulator::Impl::HandleEvent(const TimerEvent& event) {
       return;
     case EventKind::kPassive:
       if (event.generation != passiveGeneration) return;  // rearmed since
-      if (held && !loader.Active() && net.TerminalCount() > 0) SendPassive();
+      if (held && !loader.Active() && net.TerminalCount() > 0) SendPassive(now);
       ArmPassive(now);
       return;
     case EventKind::kNoise:

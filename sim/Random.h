@@ -31,6 +31,11 @@ class Random {
     const auto span = static_cast<std::uint64_t>(high - low) + 1;
     return low + static_cast<int>(Next() % span);
   }
+  // Standard normal (Box-Muller; the second value is dropped to keep no state).
+  double Normal() {
+    const double u = 1.0 - Unit();  // (0, 1]
+    return std::sqrt(-2.0 * std::log(u)) * std::cos(6.283185307179586 * Unit());
+  }
   // Waiting time of a Poisson process with `rate` events per second, in microseconds.
   std::int64_t ExponentialUs(double rate) {
     const double u = 1.0 - Unit();  // (0, 1]

@@ -74,8 +74,14 @@ bool Scenario::Validate(std::string* error) const {
   if (delay.minMs < 0 || delay.maxMs < delay.minMs || delay.maxMs > 600000)
     return Fail(error, "echo delay %d-%d ms is not a range within 0..600000", delay.minMs,
                 delay.maxMs);
-  const double probabilities[] = {faults.echoLoss, faults.echoCorruption, faults.echoDuplicate,
-                                  faults.ngRate,   faults.wtRate,         faults.silentLoss};
+  if (delay.jitterMs < 0 || delay.jitterMs > 600000)
+    return Fail(error, "the delay jitter must be 0..600000 ms");
+  const BurstLoss& b = burst;
+  const double probabilities[] = {faults.echoLoss,      faults.echoCorruption,
+                                  faults.echoDuplicate, faults.ngRate,
+                                  faults.wtRate,        faults.silentLoss,
+                                  b.enterBad,           b.leaveBad,
+                                  b.lossGood,           b.lossBad};
   for (double p : probabilities) {
     if (!IsProbability(p)) return Fail(error, "a fault probability is not within 0..1");
   }

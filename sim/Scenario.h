@@ -30,6 +30,23 @@ struct BaseSetup {
 struct EchoDelay {
   int minMs = 30;
   int maxMs = 90;
+  // Jitter: each delay drawn from [minMs, maxMs] gets a normally distributed
+  // extra with this standard deviation (0 = none); a delay never goes below 0.
+  int jitterMs = 0;
+};
+
+// Bursty loss, a Gilbert-Elliott channel: each terminal's radio link is in a
+// good or a bad state.  Before each packet (test packet or PASSIVE echo) it
+// goes from good to bad with `enterBad` and from bad to good with
+// `leaveBad`; the packet is then lost with `lossGood` or `lossBad`.  A mean
+// burst lasts 1 / leaveBad packets.  Off while enterBad and lossGood are 0.
+// A test packet lost in a burst is reported "@OK" and never echoed; a
+// PASSIVE echo lost in a burst is reported "@NG".
+struct BurstLoss {
+  double enterBad = 0.0;
+  double leaveBad = 0.5;
+  double lossGood = 0.0;
+  double lossBad = 1.0;
 };
 
 // Probabilities 0..1, drawn independently for each test packet.
@@ -85,6 +102,7 @@ struct Scenario {
   int attachedBase = 1;          // the base on the serial line; must be one of `bases`
   EchoDelay delay;
   LinkFaults faults;
+  BurstLoss burst;
   PassiveTraffic passive;
   LineConfig line;
   LoaderConfig loader;

@@ -250,9 +250,19 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string* err
   }
   if (const Json* echo = top.Find("echo"); top.Ok() && echo) {
     Reader r(*echo, "echo", error);
-    r.OnlyKeys(
-        {"delay_ms", "loss", "corruption", "duplicate", "ng_rate", "wt_rate", "silent_loss"});
+    r.OnlyKeys({"delay_ms", "jitter_ms", "loss", "corruption", "duplicate", "ng_rate", "wt_rate",
+                "silent_loss", "burst"});
     ReadDelay(r, s.delay);
+    r.Integer("jitter_ms", s.delay.jitterMs, 0, 600000);
+    if (const Json* burst = r.Find("burst"); r.Ok() && burst) {
+      Reader b(*burst, "echo.burst", error);
+      b.OnlyKeys({"enter_bad", "leave_bad", "loss_good", "loss_bad"});
+      b.Number("enter_bad", s.burst.enterBad, 0.0, 1.0);
+      b.Number("leave_bad", s.burst.leaveBad, 0.0, 1.0);
+      b.Number("loss_good", s.burst.lossGood, 0.0, 1.0);
+      b.Number("loss_bad", s.burst.lossBad, 0.0, 1.0);
+      r.Absorb(b);
+    }
     r.Number("loss", s.faults.echoLoss, 0.0, 1.0);
     r.Number("corruption", s.faults.echoCorruption, 0.0, 1.0);
     r.Number("duplicate", s.faults.echoDuplicate, 0.0, 1.0);

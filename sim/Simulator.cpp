@@ -106,19 +106,19 @@ bool Simulator::RemoveBase(int number) {
 
 void Simulator::SetDelay(EchoDelay delay) {
   std::scoped_lock lock(impl_->mu);
-  if (delay.minMs < 0 || delay.maxMs < delay.minMs) return;
+  if (delay.minMs < 0 || delay.maxMs < delay.minMs || delay.jitterMs < 0) return;
   impl_->config.delay = delay;
   impl_->Touch();
 }
 
 void Simulator::SetFaults(const LinkFaults& faults) {
   std::scoped_lock lock(impl_->mu);
-  Scenario check = impl_->config;
-  impl_->net.Store(check);
-  check.faults = faults;
-  if (!check.Validate(nullptr)) return;
-  impl_->config.faults = faults;
-  impl_->Touch();
+  impl_->ChangeChecked([&](Scenario& s) { s.faults = faults; });
+}
+
+void Simulator::SetBurst(const BurstLoss& burst) {
+  std::scoped_lock lock(impl_->mu);
+  impl_->ChangeChecked([&](Scenario& s) { s.burst = burst; });
 }
 
 void Simulator::SetEchoLoss(double probability) {
@@ -207,6 +207,11 @@ std::string Simulator::Describe() const {
                 "WT %.3f  silent loss %.3f\n",
                 s.config.delay.minMs, s.config.delay.maxMs, f.echoLoss, f.echoCorruption,
                 f.echoDuplicate, f.ngRate, f.wtRate, f.silentLoss);
+  text += line;
+  const BurstLoss& b = s.config.burst;
+  std::snprintf(line, sizeof line,
+                "jitter %d ms  bursts: enter %.3f  leave %.3f  loss good %.3f  loss bad %.3f\n",
+                s.config.delay.jitterMs, b.enterBad, b.leaveBad, b.lossGood, b.lossBad);
   text += line;
   std::snprintf(line, sizeof line,
                 "PASSIVE traffic %.3f/s per terminal (data length %d)  noise %.3f/s  "

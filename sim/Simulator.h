@@ -116,6 +116,7 @@ class Simulator {
   bool RemoveBase(int number);
   void SetDelay(EchoDelay delay);
   void SetFaults(const LinkFaults& faults);
+  void SetBurst(const BurstLoss& burst);
   void SetEchoLoss(double probability);
   void SetPassive(const PassiveTraffic& passive);
   void SetPacing(bool on);

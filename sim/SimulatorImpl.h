@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "sim/Line.h"
+#include "sim/LinkModel.h"
 #include "sim/Loader.h"
 #include "sim/Network.h"
 #include "sim/Random.h"
@@ -31,9 +32,11 @@ struct MessageSlot {
   char text[kLongestInbound];
 };
 
-// What a terminal sent on its own and expects to see echoed.
+// What a terminal sent on its own and expects to see echoed: `remaining`
+// echoes (two for a message sent twice), for a short while after `sentUs`.
 struct PassiveExpectation {
-  bool armed = false;
+  int remaining = 0;
+  std::int64_t sentUs = 0;
   int length = 0;
   char text[kLongestInbound];
 };
@@ -61,6 +64,16 @@ struct Simulator::Impl final : LoaderOutput {
   int PollTimeoutMs(std::int64_t nowUs) const;
   void LoaderReply(const char* bytes, std::size_t count) override;
   void LeftLoader();
+  // Makes `change` to the configuration when the result is a valid scenario.
+  template <typename Change>
+  void ChangeChecked(Change change) {
+    Scenario check = config;
+    net.Store(check);
+    change(check);
+    if (!check.Validate(nullptr)) return;
+    change(config);
+    Touch();
+  }
 
   // ---- BaseReplies.cpp ----
   void HandleMessage(const char* msg, int length, std::int64_t nowUs);
@@ -76,13 +89,16 @@ struct Simulator::Impl final : LoaderOutput {
   // ---- RadioLink.cpp ----
   void HandleData(const char* msg, int length, std::int64_t nowUs);
   void TestPacket(int terminal, const char* msg, int length, std::int64_t nowUs);
-  void PassiveEcho(int terminal, const char* msg, int length, std::int64_t nowUs);
+  PassiveExpectation* AwaitedEcho(int terminal, const char* msg, int length, std::int64_t nowUs,
+                                  bool& intact);
+  void PassiveEcho(int terminal, const char* msg, int length, std::int64_t nowUs,
+                   PassiveExpectation& answers, bool intact);
   void SendReport(char code1, char code2, int terminal);
   void Schedule(EventKind kind, std::int64_t dueUs, const char* bytes, int count,
                 std::size_t record = 0);
   void ArmPassive(std::int64_t nowUs);
   void ArmNoise(std::int64_t nowUs);
-  void SendPassive();
+  void SendPassive(std::int64_t nowUs);
   void SendNoise(int count);
   void HandleEvent(const TimerEvent& event);
 
@@ -90,6 +106,7 @@ struct Simulator::Impl final : LoaderOutput {
   Network net;
   ::tessaro::sim::Loader loader;  // qualified: Simulator::Loader() hides the name
   Random rng;
+  BurstChannel burst;
   Line line;
 
   mutable std::mutex mu;

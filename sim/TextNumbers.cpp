@@ -51,6 +51,27 @@ bool ParseDelay(const std::string& text, EchoDelay& delay) {
   return true;
 }
 
+bool ParseBurst(const std::string& text, BurstLoss& burst) {
+  if (text == "off") {
+    burst = BurstLoss{};
+    return true;
+  }
+  double p[4] = {0.0, 0.0, 0.0, 1.0};
+  std::size_t count = 0;
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', from);
+    const std::string part = text.substr(from, comma == std::string::npos ? comma : comma - from);
+    if (count == 4 || !ParseDouble(part, 0.0, 1.0, p[count])) return false;
+    ++count;
+    if (comma == std::string::npos) break;
+    from = comma + 1;
+  }
+  if (count != 2 && count != 4) return false;
+  burst = BurstLoss{p[0], p[1], p[2], p[3]};
+  return true;
+}
+
 bool ParseInt(const std::string& text, long long low, long long high, int& value) {
   long long v = 0;
   if (!ParseInt(text, low, high, v)) return false;

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -40,6 +41,15 @@ class SignalPause final : public Pause {
   sigset_t signals_;
 };
 
+// What went to standard output must have arrived: a full disk or /dev/full
+// makes the run fail instead of reporting success.
+int CheckStandardOutput(int status) {
+  if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return status;
+  std::fprintf(stderr, "tessaro-linktest: cannot write the standard output: %s\n",
+               std::strerror(errno));
+  return status == tessaro::cli::kExitOk ? tessaro::cli::kExitOutput : status;
+}
+
 int TerminalRows() {
   winsize size{};
   if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_row > 0) return size.ws_row;
@@ -65,7 +75,7 @@ int main(int argc, char** argv) {
   switch (ParseOptions(argc, argv, options, error)) {
     case ParseResult::kHelp:
       std::fputs(UsageText(), stdout);
-      return kExitOk;
+      return CheckStandardOutput(kExitOk);
     case ParseResult::kError:
       std::fprintf(stderr, "tessaro-linktest: %s\nTry 'tessaro-linktest --help'.\n", error.c_str());
       return kExitUsage;
@@ -89,5 +99,5 @@ int main(int argc, char** argv) {
   if (console.tty) console.rows = TerminalRows();
 
   Engine engine(display, clock, *port);
-  return RunLinkTest(options, engine, display, pause, console);
+  return CheckStandardOutput(RunLinkTest(options, engine, display, pause, console));
 }

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace tessaro::cli {
 
@@ -22,11 +24,41 @@ bool ParseNumber(const char* text, long low, long high, int& out) {
   return true;
 }
 
+// The file a path names once "." and ".." and symbolic links are resolved,
+// whether it exists or not.
+std::string SameFileKey(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  if (ec) return path;
+  const std::filesystem::path key = std::filesystem::weakly_canonical(absolute, ec);
+  return ec ? absolute.lexically_normal().string() : key.lexically_normal().string();
+}
+
+// Two outputs written to one file would mix into something neither reader
+// can use.
+bool OutputsAreDistinct(const LinkTestOptions& o, std::string& error) {
+  const struct {
+    const char* option;
+    const std::string& path;
+  } outputs[] = {{"--json", o.jsonPath}, {"--csv", o.csvPath}, {"--series", o.seriesPath}};
+  for (std::size_t i = 0; i < std::size(outputs); ++i) {
+    for (std::size_t j = i + 1; j < std::size(outputs); ++j) {
+      if (outputs[i].path.empty() || outputs[j].path.empty()) continue;
+      if (SameFileKey(outputs[i].path) != SameFileKey(outputs[j].path)) continue;
+      error = std::string(outputs[i].option) + " and " + outputs[j].option +
+              " name the same file: " + outputs[j].path;
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 const char* UsageText() {
   return "Usage: tessaro-linktest --port NAME [--seconds N] [--passive] [--json FILE] [--csv "
          "FILE]\n"
+         "                        [--series FILE]\n"
          "\n"
          "Runs the RF link test through the base station on a serial port and reports,\n"
          "for every terminal, the counters of the topology view and the loss in percent.\n"
@@ -38,6 +70,9 @@ const char* UsageText() {
          "                   their own (RE, DP, NG, TM, AV) instead of sending test packets\n"
          "  --json FILE      write the results as JSON\n"
          "  --csv FILE       write the results as CSV, one row per base and terminal\n"
+         "  --series FILE    write the per-second series as CSV: for each second and\n"
+         "                   terminal, packets sent (PASSIVE: received), good, lost and\n"
+         "                   the mean reply time\n"
          "  --wait N         seconds to wait for the bases and their terminals (default 5)\n"
          "  --interval N     when standard output is not a terminal, print the table every\n"
          "                   N seconds (default 1; 0 prints only the final results)\n"
@@ -47,11 +82,16 @@ const char* UsageText() {
          "In ACTIVE mode the test starts once the terminals are known and stops after N\n"
          "seconds; loss is NG / (OK + NG). In PASSIVE mode loss is NG / RE.\n"
          "TM is the last reply time in ms or, while a packet is still out, how long it\n"
-         "has been out; AV is the mean reply time of the run.\n"
+         "has been out; AV is the mean reply time of the run. The counters wrap at\n"
+         "99999 as on the window; LOSS%, the summary and the files use the true totals.\n"
+         "MIN, MAX and DEV are the shortest and longest reply times and their standard\n"
+         "deviation; RUN is the longest run of consecutive losses.\n"
          "Ctrl-C ends the test early; the results so far are still reported.\n"
+         "Result files are written only when the test ran; a failed run leaves earlier\n"
+         "files as they were.\n"
          "\n"
          "Exit status: 0 the test ran, 2 bad options, 3 the port cannot be opened,\n"
-         "4 no base answered, 5 a result file cannot be written.\n";
+         "4 no base answered, 5 a result file or the standard output cannot be written.\n";
 }
 
 ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& options,
@@ -104,6 +144,9 @@ ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& opt
     } else if (std::strcmp(arg, "--csv") == 0) {
       if (!value(v)) return ParseResult::kError;
       options.csvPath = v;
+    } else if (std::strcmp(arg, "--series") == 0) {
+      if (!value(v)) return ParseResult::kError;
+      options.seriesPath = v;
     } else {
       error = std::string("unknown option: ") + arg;
       return ParseResult::kError;
@@ -113,6 +156,7 @@ ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& opt
     error = "--port NAME is required";
     return ParseResult::kError;
   }
+  if (!OutputsAreDistinct(options, error)) return ParseResult::kError;
   return ParseResult::kRun;
 }
 

@@ -11,6 +11,7 @@ struct LinkTestOptions {
   bool passive = false;      // PASSIVE mode instead of ACTIVE
   std::string jsonPath;      // empty: no JSON file
   std::string csvPath;       // empty: no CSV file
+  std::string seriesPath;    // empty: no per-second series
   int discoverySeconds = 5;  // how long to wait for the bases and their terminals
   int intervalSeconds = 1;   // live table period when stdout is not a terminal; 0: none
 };

@@ -1,14 +1,34 @@
 #include "linktest/cli/Results.h"
 
+#include <algorithm>
 #include <cinttypes>
 
 namespace tessaro::cli {
 
-double LossPercent(bool passive, std::int64_t sdRe, std::int64_t okDp, std::int64_t ng) {
-  const std::int64_t settled = passive ? sdRe : okDp + ng;
-  if (settled <= 0) return 0.0;
-  return 100.0 * static_cast<double>(ng) / static_cast<double>(settled);
+namespace {
+
+// Adds terminal `s` to the totals, leaving the series alone.
+void AddToTotal(TerminalStatistics& total, const TerminalStatistics& s) {
+  if (s.good > 0) {
+    total.replyTimeMin =
+        total.good == 0 ? s.replyTimeMin : std::min(total.replyTimeMin, s.replyTimeMin);
+    total.replyTimeMax = std::max(total.replyTimeMax, s.replyTimeMax);
+  }
+  total.sent += s.sent;
+  total.good += s.good;
+  total.lost += s.lost;
+  total.duplicates += s.duplicates;
+  total.replyTimeSum += s.replyTimeSum;
+  total.replyTimeSquares += s.replyTimeSquares;
+  total.longestLossRun = std::max(total.longestLossRun, s.longestLossRun);
 }
+
+// The JSON key and CSV column of the first true total.
+const char* SentName(bool passive) {
+  return passive ? "received" : "sent";
+}
+
+}  // namespace
 
 Results CollectResults(const StationRegistry& registry, const TestState& test, int seconds) {
   Results r;
@@ -17,6 +37,7 @@ Results CollectResults(const StationRegistry& registry, const TestState& test, i
   const TerminalStats& s = test.stats;
   bool listed[kMaxTerminal + 1] = {};
   auto addRow = [&](int b, int t) {
+    const TerminalStatistics& f = test.statistics.terminal[t];
     TerminalRow row;
     row.base = b;
     row.terminal = t;
@@ -25,7 +46,16 @@ Results CollectResults(const StationRegistry& registry, const TestState& test, i
     row.ng = s.ngCount[t];
     row.tm = s.replyTime[t];
     row.av = s.average[t];
-    row.lossPercent = LossPercent(r.passive, row.sdRe, row.okDp, row.ng);
+    row.sent = f.sent;
+    row.good = f.good;
+    row.lost = f.lost;
+    row.duplicates = f.duplicates;
+    row.replyMin = f.replyTimeMin;
+    row.replyMax = f.replyTimeMax;
+    row.replyMean = MeanReplyTime(f);
+    row.replyDeviation = ReplyTimeDeviation(f);
+    row.longestLossRun = f.longestLossRun;
+    row.lossPercent = LossPercent(r.passive, f.sent, f.good, f.lost);
     r.rows.push_back(row);
   };
   for (int b = 1; b <= kMaxBase; ++b) {
@@ -37,15 +67,11 @@ Results CollectResults(const StationRegistry& registry, const TestState& test, i
     }
   }
   for (int t = 1; t <= kMaxTerminal; ++t) {
-    const bool counted = s.sdReCount[t] != 0 || s.okDpCount[t] != 0 || s.ngCount[t] != 0;
+    const TerminalStatistics& f = test.statistics.terminal[t];
+    const bool counted = s.sdReCount[t] != 0 || s.okDpCount[t] != 0 || s.ngCount[t] != 0 ||
+                         f.sent != 0 || f.good != 0 || f.lost != 0;
     if (!listed[t] && counted) addRow(0, t);
-    if (listed[t] || counted) {
-      r.sdRe += s.sdReCount[t];
-      r.okDp += s.okDpCount[t];
-      r.ng += s.ngCount[t];
-      r.replyTimeSum += s.replyTimeSum[t];
-      r.replyCount += s.replyCount[t];
-    }
+    if (listed[t] || counted) AddToTotal(r.total, f);
   }
   return r;
 }
@@ -53,14 +79,17 @@ Results CollectResults(const StationRegistry& registry, const TestState& test, i
 int PrintTable(std::FILE* out, const Results& results, int maxRows) {
   const char* first = results.passive ? "RE" : "SD";
   const char* second = results.passive ? "DP" : "OK";
-  std::fprintf(out, "BASE TERM %7s %7s %7s %7s %7s  LOSS%%\n", first, second, "NG", "TM", "AV");
+  std::fprintf(out, "BASE TERM %7s %7s %7s %7s %7s  LOSS%% %5s %5s %5s %4s\n", first, second, "NG",
+               "TM", "AV", "MIN", "MAX", "DEV", "RUN");
   int lines = 1;
   int shown = 0;
   for (const TerminalRow& row : results.rows) {
     if (shown == maxRows) break;
-    std::fprintf(out, "  %02d   %02d %7d %7d %7d %7d %7d %6.2f\n", row.base, row.terminal,
-                 static_cast<int>(row.sdRe), static_cast<int>(row.okDp), static_cast<int>(row.ng),
-                 static_cast<int>(row.tm), static_cast<int>(row.av), row.lossPercent);
+    std::fprintf(out, "  %02d   %02d %7d %7d %7d %7d %7d %6.2f %5d %5d %5.0f %4" PRId64 "\n",
+                 row.base, row.terminal, static_cast<int>(row.sdRe), static_cast<int>(row.okDp),
+                 static_cast<int>(row.ng), static_cast<int>(row.tm), static_cast<int>(row.av),
+                 row.lossPercent, static_cast<int>(row.replyMin), static_cast<int>(row.replyMax),
+                 row.replyDeviation, row.longestLossRun);
     ++shown;
     ++lines;
   }
@@ -73,48 +102,76 @@ int PrintTable(std::FILE* out, const Results& results, int maxRows) {
 }
 
 void PrintSummary(std::FILE* out, const Results& r, const std::string& port) {
-  const double loss = LossPercent(r.passive, r.sdRe, r.okDp, r.ng);
-  const std::int64_t mean = r.replyCount > 0 ? r.replyTimeSum / r.replyCount : 0;
+  const TerminalStatistics& t = r.total;
+  const double loss = LossPercent(r.passive, t.sent, t.good, t.lost);
   std::fprintf(out, "%s link test on %s: %d s, %zu terminal row(s)\n",
                r.passive ? "PASSIVE" : "ACTIVE", port.c_str(), r.seconds, r.rows.size());
   if (r.passive) {
     std::fprintf(out,
                  "received %" PRId64 ", duplicates %" PRId64 ", echoes refused %" PRId64
-                 " (%.2f %%), mean report time %" PRId64 " ms\n",
-                 r.sdRe, r.okDp, r.ng, loss, mean);
+                 " (%.2f %%), mean report time %.0f ms\n",
+                 t.sent, t.duplicates, t.lost, loss, MeanReplyTime(t));
   } else {
     std::fprintf(out,
                  "sent %" PRId64 ", good echoes %" PRId64 ", lost %" PRId64
-                 " (%.2f %%), mean reply time %" PRId64 " ms\n",
-                 r.sdRe, r.okDp, r.ng, loss, mean);
+                 " (%.2f %%), mean reply time %.0f ms\n",
+                 t.sent, t.good, t.lost, loss, MeanReplyTime(t));
   }
+  std::fprintf(out,
+               "%s time min %d ms, max %d ms, standard deviation %.1f ms; longest run of "
+               "losses %" PRId64 "\n",
+               r.passive ? "report" : "reply", static_cast<int>(t.replyTimeMin),
+               static_cast<int>(t.replyTimeMax), ReplyTimeDeviation(t), t.longestLossRun);
 }
 
 bool WriteJson(std::FILE* out, const Results& r) {
   const char* first = r.passive ? "re" : "sd";
   const char* second = r.passive ? "dp" : "ok";
-  std::fprintf(out, "{\"mode\": \"%s\", \"seconds\": %d, \"terminals\": [",
-               r.passive ? "passive" : "active", r.seconds);
+  const char* sent = SentName(r.passive);
+  const TerminalStatistics& t = r.total;
+  std::fprintf(out,
+               "{\"mode\": \"%s\", \"seconds\": %d,\n \"totals\": {\"%s\": %" PRId64
+               ", \"good\": %" PRId64 ", \"lost\": %" PRId64 ", \"duplicates\": %" PRId64
+               ", \"loss_percent\": %.4f, \"reply_min_ms\": %d, \"reply_max_ms\": %d, "
+               "\"reply_mean_ms\": %.3f, \"reply_sd_ms\": %.3f, \"longest_loss_run\": %" PRId64
+               "},\n \"terminals\": [",
+               r.passive ? "passive" : "active", r.seconds, sent, t.sent, t.good, t.lost,
+               t.duplicates, LossPercent(r.passive, t.sent, t.good, t.lost),
+               static_cast<int>(t.replyTimeMin), static_cast<int>(t.replyTimeMax), MeanReplyTime(t),
+               ReplyTimeDeviation(t), t.longestLossRun);
   for (std::size_t i = 0; i < r.rows.size(); ++i) {
     const TerminalRow& row = r.rows[i];
     std::fprintf(out,
                  "%s\n  {\"base\": %d, \"terminal\": %d, \"%s\": %d, \"%s\": %d, \"ng\": %d, "
-                 "\"tm\": %d, \"av\": %d, \"loss_percent\": %.2f}",
+                 "\"tm\": %d, \"av\": %d, \"loss_percent\": %.2f, \"%s\": %" PRId64
+                 ", \"good\": %" PRId64 ", \"lost\": %" PRId64 ", \"duplicates\": %" PRId64
+                 ", \"reply_min_ms\": %d, \"reply_max_ms\": %d, \"reply_mean_ms\": %.3f, "
+                 "\"reply_sd_ms\": %.3f, \"longest_loss_run\": %" PRId64 "}",
                  i == 0 ? "" : ",", row.base, row.terminal, first, static_cast<int>(row.sdRe),
                  second, static_cast<int>(row.okDp), static_cast<int>(row.ng),
-                 static_cast<int>(row.tm), static_cast<int>(row.av), row.lossPercent);
+                 static_cast<int>(row.tm), static_cast<int>(row.av), row.lossPercent, sent,
+                 row.sent, row.good, row.lost, row.duplicates, static_cast<int>(row.replyMin),
+                 static_cast<int>(row.replyMax), row.replyMean, row.replyDeviation,
+                 row.longestLossRun);
   }
   std::fprintf(out, "%s]}\n", r.rows.empty() ? "" : "\n");
   return std::fflush(out) == 0 && std::ferror(out) == 0;
 }
 
 bool WriteCsv(std::FILE* out, const Results& r) {
-  std::fprintf(out, "base,terminal,%s,%s,ng,tm,av,loss_percent\n", r.passive ? "re" : "sd",
-               r.passive ? "dp" : "ok");
+  std::fprintf(out,
+               "base,terminal,%s,%s,ng,tm,av,loss_percent,%s,good,lost,duplicates,reply_min_ms,"
+               "reply_max_ms,reply_mean_ms,reply_sd_ms,longest_loss_run\n",
+               r.passive ? "re" : "sd", r.passive ? "dp" : "ok", SentName(r.passive));
   for (const TerminalRow& row : r.rows) {
-    std::fprintf(out, "%d,%d,%d,%d,%d,%d,%d,%.2f\n", row.base, row.terminal,
-                 static_cast<int>(row.sdRe), static_cast<int>(row.okDp), static_cast<int>(row.ng),
-                 static_cast<int>(row.tm), static_cast<int>(row.av), row.lossPercent);
+    std::fprintf(out,
+                 "%d,%d,%d,%d,%d,%d,%d,%.2f,%" PRId64 ",%" PRId64 ",%" PRId64 ",%" PRId64
+                 ",%d,%d,%.3f,%.3f,%" PRId64 "\n",
+                 row.base, row.terminal, static_cast<int>(row.sdRe), static_cast<int>(row.okDp),
+                 static_cast<int>(row.ng), static_cast<int>(row.tm), static_cast<int>(row.av),
+                 row.lossPercent, row.sent, row.good, row.lost, row.duplicates,
+                 static_cast<int>(row.replyMin), static_cast<int>(row.replyMax), row.replyMean,
+                 row.replyDeviation, row.longestLossRun);
   }
   return std::fflush(out) == 0 && std::ferror(out) == 0;
 }

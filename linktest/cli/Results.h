@@ -22,25 +22,29 @@ struct TerminalRow {
   std::int32_t ng = 0;
   std::int32_t tm = 0;
   std::int32_t av = 0;
-  double lossPercent = 0.0;
+  // The run's true figures (LinkStatistics); the five above are what the
+  // view shows and wrap after 99998 or 99999.
+  std::int64_t sent = 0;        // ACTIVE: packets sent; PASSIVE: messages received
+  std::int64_t good = 0;        // ACTIVE: good echoes; PASSIVE: echoes reported "@OK"
+  std::int64_t lost = 0;        // ACTIVE: time-outs; PASSIVE: echoes reported "@NG"
+  std::int64_t duplicates = 0;  // PASSIVE
+  std::int32_t replyMin = 0;
+  std::int32_t replyMax = 0;
+  double replyMean = 0.0;
+  double replyDeviation = 0.0;
+  std::int64_t longestLossRun = 0;
+  double lossPercent = 0.0;  // from the true figures
 };
 
 struct Results {
   bool passive = false;
   int seconds = 0;
   std::vector<TerminalRow> rows;
-  // Sums over the distinct terminals (each counted once).
-  std::int64_t sdRe = 0;
-  std::int64_t okDp = 0;
-  std::int64_t ng = 0;
-  std::int64_t replyTimeSum = 0;
-  std::int64_t replyCount = 0;
+  // The true figures of all distinct terminals together (each counted
+  // once): sums, the extremes, the longest loss run of any terminal.  The
+  // series is not used.
+  TerminalStatistics total;
 };
-
-// ACTIVE: the share of the packets settled (echoed or timed out) that were
-// lost, NG / (OK + NG).  PASSIVE: the share of the received messages whose
-// echo the base reported "@NG", NG / RE.  0 when nothing was settled.
-double LossPercent(bool passive, std::int64_t sdRe, std::int64_t okDp, std::int64_t ng);
 
 // Builds the rows from copies of the records (taken under the engine lock).
 Results CollectResults(const StationRegistry& registry, const TestState& test, int seconds);
@@ -53,8 +57,8 @@ int PrintTable(std::FILE* out, const Results& results, int maxRows);
 // The closing lines: totals, overall loss and mean reply time.
 void PrintSummary(std::FILE* out, const Results& results, const std::string& port);
 
-// {"mode": ..., "seconds": N, "terminals": [...]} and the CSV with the same
-// rows.  Write to an open file; false when the write fails.
+// {"mode": ..., "seconds": N, "totals": {...}, "terminals": [...]} and the
+// CSV with the same rows.  Write to an open file; false when the write fails.
 bool WriteJson(std::FILE* out, const Results& results);
 bool WriteCsv(std::FILE* out, const Results& results);
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "linktest/cli/ResultFiles.h"
 #include "linktest/cli/Results.h"
 
 namespace tessaro::cli {
@@ -25,26 +26,9 @@ constexpr int kListWaitMs = 500;
 // After STOP, echoes already on their way are still counted for up to this long.
 constexpr int kDrainMs = 1000;
 
-struct FileCloser {
-  void operator()(std::FILE* f) const {
-    if (f != nullptr) std::fclose(f);
-  }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
 int MsUntil(Steady::time_point when) {
   const auto left = std::chrono::duration_cast<Ms>(when - Steady::now()).count();
   return left < 0 ? 0 : static_cast<int>(left);
-}
-
-// Opens a result file before the test, so that a bad path fails at once.
-bool OpenResultFile(const std::string& path, File& file, const Console& console) {
-  if (path.empty()) return true;
-  file.reset(std::fopen(path.c_str(), "w"));
-  if (file) return true;
-  std::fprintf(console.err, "tessaro-linktest: cannot write %s: %s\n", path.c_str(),
-               std::strerror(errno));
-  return false;
 }
 
 class Runner {
@@ -62,24 +46,21 @@ class Runner {
   void Drain();
   Results Collect(int seconds);
   void ShowLive(Steady::time_point start);
-  bool WriteFiles(const Results& results);
+  void SampleSeries();
 
   const LinkTestOptions& o_;
   Engine& engine_;
   ConsoleDisplay& display_;
   Pause& pause_;
   const Console& c_;
-  File json_;
-  File csv_;
+  SeriesLog series_;
   int liveLines_ = 0;
   int ranSeconds_ = 0;
   bool interrupted_ = false;
 };
 
 int Runner::Run() {
-  if (!OpenResultFile(o_.jsonPath, json_, c_) || !OpenResultFile(o_.csvPath, csv_, c_)) {
-    return kExitOutput;
-  }
+  if (!CheckResultFiles(o_, c_.err)) return kExitOutput;
   if (!engine_.Open()) {
     std::fprintf(c_.err, "tessaro-linktest: cannot open the port %s\n", o_.port.c_str());
     return kExitPort;
@@ -95,6 +76,7 @@ int Runner::Run() {
     return kExitNoBase;
   }
   Measure();
+  SampleSeries();
   const Results results = Collect(ranSeconds_);
   engine_.Close();
 
@@ -103,7 +85,7 @@ int Runner::Run() {
   if (interrupted_) std::fprintf(c_.out, "interrupted after %d s\n", ranSeconds_);
   PrintSummary(c_.out, results, o_.port);
   std::fflush(c_.out);
-  return WriteFiles(results) ? kExitOk : kExitOutput;
+  return WriteResultFiles(o_, results, series_, c_.err) ? kExitOk : kExitOutput;
 }
 
 bool Runner::Discover() {
@@ -175,6 +157,7 @@ void Runner::Measure() {
     const auto now = Steady::now();
     if (now >= nextTick) {
       if (display_.TimerRunning()) engine_.SuperviseTick();
+      SampleSeries();
       nextTick += Ms(kTickMs);
       if (nextTick <= now) nextTick = now + Ms(kTickMs);  // fell behind: no burst of ticks
     }
@@ -197,11 +180,8 @@ void Runner::Drain() {
   const auto deadline = Steady::now() + Ms(kDrainMs);
   while (Steady::now() < deadline) {
     const bool settled = engine_.Read([](const EngineView& v) {
-      const TerminalStats& s = v.test.stats;
       for (int t = 1; t <= kMaxTerminal; ++t) {
-        const std::int64_t out =
-            static_cast<std::int64_t>(s.sdReCount[t]) - s.okDpCount[t] - s.ngCount[t];
-        if (out > 0) return false;
+        if (Outstanding(v.test.statistics.terminal[t]) > 0) return false;
       }
       return true;
     });
@@ -231,17 +211,9 @@ void Runner::ShowLive(Steady::time_point start) {
   std::fflush(c_.out);
 }
 
-bool Runner::WriteFiles(const Results& results) {
-  bool ok = true;
-  if (json_ && !WriteJson(json_.get(), results)) {
-    std::fprintf(c_.err, "tessaro-linktest: cannot write %s\n", o_.jsonPath.c_str());
-    ok = false;
-  }
-  if (csv_ && !WriteCsv(csv_.get(), results)) {
-    std::fprintf(c_.err, "tessaro-linktest: cannot write %s\n", o_.csvPath.c_str());
-    ok = false;
-  }
-  return ok;
+void Runner::SampleSeries() {
+  if (o_.seriesPath.empty()) return;
+  engine_.Read([this](const EngineView& v) { series_.Take(v.test.statistics); });
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -40,7 +41,7 @@ class LinkToolTest : public ::testing::Test {
     dir_ = mkdtemp(pattern);
   }
   ~LinkToolTest() override {
-    for (const char* f : {"out", "err", "r.json", "r.csv"}) unlink(Path(f).c_str());
+    for (const char* f : {"out", "err", "r.json", "r.csv", "r.series"}) unlink(Path(f).c_str());
     rmdir(dir_.c_str());
   }
 
@@ -48,8 +49,9 @@ class LinkToolTest : public ::testing::Test {
 
   // Runs the tool with `args`; `interruptAfterMs` > 0 sends SIGINT then.
   // With `tty`, standard output is the slave of a pseudo-terminal whose
-  // output lands in ToolRun::out.
-  ToolRun Run(std::vector<std::string> args, int interruptAfterMs = 0, bool tty = false) {
+  // output lands in ToolRun::out.  `stdoutPath` replaces the file "out".
+  ToolRun Run(std::vector<std::string> args, int interruptAfterMs = 0, bool tty = false,
+              const std::string& stdoutPath = "") {
     int master = -1;
     std::string ttyOut;
     if (tty) {
@@ -66,7 +68,8 @@ class LinkToolTest : public ::testing::Test {
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    const std::string out = tty ? std::string(ptsname(master)) : Path("out");
+    const std::string out =
+        tty ? std::string(ptsname(master)) : (stdoutPath.empty() ? Path("out") : stdoutPath);
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, Path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
@@ -124,7 +127,7 @@ TEST_F(LinkToolTest, ActiveRunReportsEveryTerminalAsJsonAndCsv) {
   std::string error;
   ASSERT_TRUE(simulator.Start(&error)) << error;
   const ToolRun run = Run({"--port", simulator.SlavePath(), "--seconds", "2", "--json",
-                           Path("r.json"), "--csv", Path("r.csv")});
+                           Path("r.json"), "--csv", Path("r.csv"), "--series", Path("r.series")});
   ASSERT_EQ(run.status, 0) << run.err;
 
   const nlohmann::json j = nlohmann::json::parse(ReadFile(Path("r.json")));
@@ -152,8 +155,22 @@ TEST_F(LinkToolTest, ActiveRunReportsEveryTerminalAsJsonAndCsv) {
       << sent << " counted, " << simulator.Stats().testPackets << " on the line";
 
   const std::string csv = ReadFile(Path("r.csv"));
-  EXPECT_EQ(csv.rfind("base,terminal,sd,ok,ng,tm,av,loss_percent\n1,1,", 0), 0u) << csv;
+  EXPECT_EQ(csv.rfind("base,terminal,sd,ok,ng,tm,av,loss_percent,sent,", 0), 0u) << csv;
   EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 10);
+
+  // The true totals and the per-second series count the same packets.
+  EXPECT_EQ(j["totals"]["sent"], sent);
+  std::istringstream series(ReadFile(Path("r.series")));
+  std::string line;
+  std::getline(series, line);
+  EXPECT_EQ(line, "second,terminal,sent,good,lost,mean_reply_ms");
+  int seriesSent = 0;
+  while (std::getline(series, line)) {
+    int second = 0, terminal = 0, packets = 0;
+    ASSERT_EQ(std::sscanf(line.c_str(), "%d,%d,%d,", &second, &terminal, &packets), 3) << line;
+    seriesSent += packets;
+  }
+  EXPECT_EQ(seriesSent, sent);
   EXPECT_NE(run.out.find("ACTIVE link test on"), std::string::npos) << run.out;
 }
 
@@ -218,10 +235,12 @@ TEST_F(LinkToolTest, FailuresExitNonZeroWithAClearMessage) {
   ASSERT_GE(master, 0);
   ASSERT_EQ(grantpt(master), 0);
   ASSERT_EQ(unlockpt(master), 0);
+  { std::ofstream(Path("r.json")) << "keep"; }
   run = Run({"--port", ptsname(master), "--wait", "1", "--json", Path("r.json")});
   close(master);
   EXPECT_EQ(run.status, 4);
   EXPECT_NE(run.err.find("no base answered"), std::string::npos) << run.err;
+  EXPECT_EQ(ReadFile(Path("r.json")), "keep");  // a failed run leaves earlier results
 
   run = Run({"--port", "COM1", "--seconds", "soon"});
   EXPECT_EQ(run.status, 2);
@@ -234,6 +253,12 @@ TEST_F(LinkToolTest, FailuresExitNonZeroWithAClearMessage) {
   run = Run({"--help"});
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.out.find("--port NAME"), std::string::npos);
+
+  run = Run({"--help"}, 0, false, "/dev/full");
+  EXPECT_EQ(run.status, 5);
+  EXPECT_NE(run.err.find("cannot write the standard output: No space left on device"),
+            std::string::npos)
+      << run.err;
 }
 
 }  // namespace

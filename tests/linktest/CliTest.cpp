@@ -3,13 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "linktest/cli/Options.h"
+#include "linktest/cli/ResultFiles.h"
 #include "linktest/cli/Results.h"
 #include "linktest/cli/Runner.h"
+#include "linktest/cli/Series.h"
 
 namespace tessaro::cli {
 namespace {
@@ -51,6 +57,10 @@ TEST(LinkTestOptionsTest, RefusesWhatItCannotUseWithAReason) {
       {{"--port", "COM1", "--seconds", "99999999999999999999"}, "--seconds"},
       {{"--port", "COM1", "--verbose"}, "unknown option: --verbose"},
       {{"--port", "COM1", "--json"}, "--json needs a value"},
+      {{"--port", "COM1", "--json", "r.out", "--csv", "./r.out"},
+       "--json and --csv name the same file: ./r.out"},
+      {{"--port", "COM1", "--csv", "none/../r.out", "--series", "r.out"},
+       "--csv and --series name the same file"},
   };
   for (const Case& c : cases) {
     LinkTestOptions o;
@@ -72,6 +82,17 @@ TEST(LinkTestOptionsTest, ComNamesMapToThePortTable) {
   EXPECT_EQ(ComPortIndex("/dev/ttyS0"), -1);
 }
 
+// Everything written to `f`; closes it.
+std::string ReadAll(std::FILE* f) {
+  std::rewind(f);
+  std::string text;
+  char buffer[512];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+  std::fclose(f);
+  return text;
+}
+
 class ResultsTest : public ::testing::Test {
  protected:
   ResultsTest() {
@@ -91,18 +112,26 @@ class ResultsTest : public ::testing::Test {
     s.replyCount[5] = 90;
     s.sdReCount[20] = 3;  // counted, then no longer listed
     s.ngCount[20] = 3;
+    // The true figures behind the wrapped counters of terminal 5: 100100
+    // packets show as SD 101, 100088 good echoes as OK 90.
+    TerminalStatistics& f = test.statistics.terminal[5];
+    f.sent = 100100;
+    f.good = 100088;
+    f.lost = 10;
+    f.replyTimeSum = 100088 * 45;
+    f.replyTimeSquares = 100088ull * 45 * 45;
+    f.replyTimeMin = 45;
+    f.replyTimeMax = 45;
+    f.longestLossRun = 4;
+    test.statistics.terminal[20].sent = 3;
+    test.statistics.terminal[20].lost = 3;
+    test.statistics.terminal[20].longestLossRun = 3;
   }
 
-  std::string Write(bool json, const Results& r) {
+  static std::string Write(bool json, const Results& r) {
     std::FILE* f = std::tmpfile();
     EXPECT_TRUE(json ? WriteJson(f, r) : WriteCsv(f, r));
-    std::rewind(f);
-    std::string text;
-    char buffer[512];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-    std::fclose(f);
-    return text;
+    return ReadAll(f);
   }
 
   StationRegistry registry;
@@ -118,12 +147,28 @@ TEST_F(ResultsTest, RowsFollowTheViewAndKeepUnlistedCounts) {
   EXPECT_EQ(r.rows[2].terminal, 9);
   EXPECT_EQ(r.rows[3].base, 0);
   EXPECT_EQ(r.rows[3].terminal, 20);
-  EXPECT_DOUBLE_EQ(r.rows[0].lossPercent, 10.0);
   EXPECT_DOUBLE_EQ(r.rows[2].lossPercent, 0.0);    // nothing settled yet
   EXPECT_DOUBLE_EQ(r.rows[3].lossPercent, 100.0);  // all three timed out
   // Terminal 5 is counted once in the totals although two bases list it.
-  EXPECT_EQ(r.sdRe, 104);
-  EXPECT_EQ(r.ng, 13);
+  EXPECT_EQ(r.total.sent, 100103);
+  EXPECT_EQ(r.total.lost, 13);
+  EXPECT_EQ(r.total.longestLossRun, 4);
+}
+
+TEST_F(ResultsTest, LossAndTotalsComeFromTheTrueCountsNotTheWrappedView) {
+  const Results r = CollectResults(registry, test, 30);
+  // The view's counters would give 10 / (90 + 10) = 10 %.
+  EXPECT_NEAR(r.rows[0].lossPercent, 100.0 * 10 / 100098, 1e-12);
+  EXPECT_EQ(r.rows[0].sdRe, 101);
+  EXPECT_EQ(r.rows[0].sent, 100100);
+  std::FILE* f = std::tmpfile();
+  PrintSummary(f, r, "COM1");
+  const std::string summary = ReadAll(f);
+  EXPECT_NE(summary.find("sent 100103, good echoes 100088, lost 13 (0.01 %), mean reply time 45 "
+                         "ms\nreply time min 45 ms, max 45 ms, standard deviation 0.0 ms; "
+                         "longest run of losses 4\n"),
+            std::string::npos)
+      << summary;
 }
 
 TEST_F(ResultsTest, JsonAndCsvCarryTheSameRowsWithTheModesKeys) {
@@ -140,9 +185,24 @@ TEST_F(ResultsTest, JsonAndCsvCarryTheSameRowsWithTheModesKeys) {
   EXPECT_EQ(t["ng"], 10);
   EXPECT_EQ(t["tm"], 40);
   EXPECT_EQ(t["av"], 50);
-  EXPECT_DOUBLE_EQ(t["loss_percent"].get<double>(), 10.0);
-  EXPECT_EQ(Write(false, active).substr(0, 62),
-            "base,terminal,sd,ok,ng,tm,av,loss_percent\n1,5,101,90,10,40,50,");
+  EXPECT_DOUBLE_EQ(t["loss_percent"].get<double>(), 0.01);
+  EXPECT_EQ(t["sent"], 100100);
+  EXPECT_EQ(t["good"], 100088);
+  EXPECT_EQ(t["lost"], 10);
+  EXPECT_EQ(t["reply_min_ms"], 45);
+  EXPECT_EQ(t["reply_max_ms"], 45);
+  EXPECT_DOUBLE_EQ(t["reply_mean_ms"].get<double>(), 45.0);
+  EXPECT_DOUBLE_EQ(t["reply_sd_ms"].get<double>(), 0.0);
+  EXPECT_EQ(t["longest_loss_run"], 4);
+  EXPECT_EQ(j["totals"]["sent"], 100103);
+  EXPECT_EQ(j["totals"]["lost"], 13);
+  EXPECT_EQ(
+      Write(false, active)
+          .rfind("base,terminal,sd,ok,ng,tm,av,loss_percent,sent,good,lost,duplicates,reply_min_ms,"
+                 "reply_max_ms,reply_mean_ms,reply_sd_ms,longest_loss_run\n"
+                 "1,5,101,90,10,40,50,0.01,100100,100088,10,0,45,45,45.000,0.000,4\n",
+                 0),
+      0u);
 
   test.linkMode = kPassive;
   Results passive = CollectResults(registry, test, 30);
@@ -151,15 +211,121 @@ TEST_F(ResultsTest, JsonAndCsvCarryTheSameRowsWithTheModesKeys) {
   EXPECT_EQ(p["terminals"][0]["re"], 101);
   EXPECT_EQ(p["terminals"][0]["dp"], 90);
   EXPECT_FALSE(p["terminals"][0].contains("sd"));
-  EXPECT_NEAR(p["terminals"][0]["loss_percent"].get<double>(), 9.90, 0.005);  // NG / RE
-  EXPECT_EQ(Write(false, passive).substr(0, 42), "base,terminal,re,dp,ng,tm,av,loss_percent\n");
+  EXPECT_EQ(p["terminals"][0]["received"], 100100);
+  EXPECT_NEAR(p["terminals"][0]["loss_percent"].get<double>(), 0.01, 0.005);  // lost / received
+  EXPECT_EQ(Write(false, passive).substr(0, 51),
+            "base,terminal,re,dp,ng,tm,av,loss_percent,received,");
 
   registry.Reset();
   for (int b = 1; b <= kMaxBase; ++b) registry.rows[b].present = 0;
   test.stats = TerminalStats{};
+  ResetStatistics(test.statistics, 0);
   const nlohmann::json empty =
       nlohmann::json::parse(Write(true, CollectResults(registry, test, 1)));
   EXPECT_TRUE(empty["terminals"].empty());
+}
+
+class ResultFilesTest : public ::testing::Test {
+ protected:
+  ResultFilesTest() {
+    dir = std::filesystem::temp_directory_path() /
+          ("tessaro-results-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+           "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir);
+    options.jsonPath = (dir / "r.json").string();
+  }
+  ~ResultFilesTest() override { std::filesystem::remove_all(dir); }
+
+  static std::string Contents(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  // Runs `what` with a file for its messages and returns them.
+  template <typename F>
+  static std::string Messages(F what) {
+    std::FILE* err = std::tmpfile();
+    what(err);
+    return ReadAll(err);
+  }
+
+  std::filesystem::path dir;
+  LinkTestOptions options;
+  Results results;
+  SeriesLog series;
+};
+
+TEST_F(ResultFilesTest, TheCheckBeforeTheRunLeavesAnEarlierFileAsItWas) {
+  { std::ofstream(options.jsonPath) << "keep"; }
+  EXPECT_TRUE(
+      Messages([&](std::FILE* err) { EXPECT_TRUE(CheckResultFiles(options, err)); }).empty());
+  EXPECT_EQ(Contents(options.jsonPath), "keep");
+  EXPECT_FALSE(std::filesystem::exists(PartialPath(options.jsonPath)));
+
+  EXPECT_TRUE(Messages([&](std::FILE* err) {
+                EXPECT_TRUE(WriteResultFiles(options, results, series, err));
+              }).empty());
+  EXPECT_EQ(Contents(options.jsonPath).rfind("{\"mode\": \"active\"", 0), 0u);
+  EXPECT_FALSE(std::filesystem::exists(PartialPath(options.jsonPath)));
+
+  // Through a symbolic link the file it names is replaced, not the link.
+  const std::filesystem::path link = dir / "link.json";
+  std::filesystem::create_symlink(options.jsonPath, link);
+  { std::ofstream(options.jsonPath) << "old"; }
+  options.jsonPath = link.string();
+  ASSERT_TRUE(WriteResultFiles(options, results, series, stderr));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(Contents((dir / "r.json").string()).rfind("{\"mode\"", 0), 0u);
+}
+
+TEST_F(ResultFilesTest, UnwritablePlacesFailWithTheSystemsReason) {
+  options.jsonPath = (dir / "missing" / "r.json").string();
+  EXPECT_NE(Messages([&](std::FILE* err) {
+              EXPECT_FALSE(CheckResultFiles(options, err));
+            }).find("cannot write " + options.jsonPath + ": No such file or directory"),
+            std::string::npos);
+  options.jsonPath = dir.string();
+  EXPECT_NE(Messages([&](std::FILE* err) {
+              EXPECT_FALSE(CheckResultFiles(options, err));
+            }).find("Is a directory"),
+            std::string::npos);
+
+  // A device is written in place, and a full one is an error.
+  options.jsonPath.clear();
+  options.csvPath = "/dev/full";
+  EXPECT_TRUE(
+      Messages([&](std::FILE* err) { EXPECT_TRUE(CheckResultFiles(options, err)); }).empty());
+  EXPECT_NE(Messages([&](std::FILE* err) {
+              EXPECT_FALSE(WriteResultFiles(options, results, series, err));
+            }).find("cannot write /dev/full: No space left on device"),
+            std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+}
+
+TEST(SeriesLogTest, KeepsEverySecondOfARunLongerThanTheCoresRing) {
+  auto statistics = std::make_unique<LinkStatistics>();
+  ResetStatistics(*statistics, 0);
+  SeriesLog log;
+  for (std::uint32_t second = 0; second < 300; ++second) {
+    NoteSent(*statistics, 5, second * 1000 + 500);
+    if (second % 100 == 0) NoteReply(*statistics, 5, second * 1000 + 600, 40);
+    if (second % 60 == 59) log.Take(*statistics);
+  }
+  NoteLoss(*statistics, 7, 2500);  // terminal 7 took part once
+  log.Take(*statistics);
+  std::FILE* f = std::tmpfile();
+  ASSERT_TRUE(log.WriteCsv(f));
+  const std::string csv = ReadAll(f);
+  EXPECT_EQ(csv.rfind("second,terminal,sent,good,lost,mean_reply_ms\n"
+                      "0,5,1,1,0,40.0\n0,7,0,0,0,0.0\n1,5,1,0,0,0.0\n1,7,0,0,0,0.0\n"
+                      "2,5,1,0,0,0.0\n2,7,0,0,1,0.0\n",
+                      0),
+            0u)
+      << csv.substr(0, 200);
+  EXPECT_NE(csv.find("\n100,5,1,1,0,40.0\n"), std::string::npos);
+  EXPECT_NE(csv.find("\n299,7,0,0,0,0.0\n"), std::string::npos);
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 601);
 }
 
 }  // namespace

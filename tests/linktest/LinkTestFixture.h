@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
@@ -31,6 +32,15 @@ class LinkTestFixture : public ::testing::Test {
     }
     m += '\r';
     registry.ReplaceTerminals(b, m.data(), m.size(), [](int) {});
+  }
+
+  // START with terminal 5 listed under base 1, at tick `at`.
+  void Start(std::uint32_t at) {
+    clock.now = at;
+    List(1, {5});
+    linkTest.ToggleTestRun();
+    TakeWrites();
+    TakeCells();
   }
 
   void Data(const std::string& m) { linkTest.AccountDataMessage(m.data(), m.size()); }

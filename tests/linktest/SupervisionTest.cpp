@@ -10,16 +10,7 @@
 namespace tessaro::testing {
 namespace {
 
-class SupervisionTest : public LinkTestFixture {
- protected:
-  void Start(std::uint32_t at) {
-    clock.now = at;
-    List(1, {5});
-    linkTest.ToggleTestRun();
-    TakeWrites();
-    TakeCells();
-  }
-};
+class SupervisionTest : public LinkTestFixture {};
 
 TEST_F(SupervisionTest, DefaultTimeOutLosesAPacketAfter2200Ms) {
   Start(1000);

@@ -29,7 +29,8 @@ TEST(ScenarioFile, ReadsTheWholeNetworkAndItsFaults) {
       {"number": 16, "mode": 2, "terminals": []}
     ],
     "echo": {"delay_ms": [10, 250], "loss": 0.1, "corruption": 0.02, "duplicate": 0.03,
-             "ng_rate": 0.04, "wt_rate": 0.05, "silent_loss": 0.06},
+             "ng_rate": 0.04, "wt_rate": 0.05, "silent_loss": 0.06, "jitter_ms": 7,
+             "burst": {"enter_bad": 0.01, "leave_bad": 0.3, "loss_good": 0.001, "loss_bad": 0.9}},
     "passive": {"rate": 0.5, "data_length": 20},
     "line": {"pace": true, "noise": 1.5, "six_channel": true},
     "loader": {"wake_reply": "FN", "bad_checksum": "FF", "fault_at_packet": 3,
@@ -55,6 +56,11 @@ TEST(ScenarioFile, ReadsTheWholeNetworkAndItsFaults) {
   EXPECT_EQ(s.delay.minMs, 10);
   EXPECT_EQ(s.delay.maxMs, 250);
   EXPECT_DOUBLE_EQ(s.faults.silentLoss, 0.06);
+  EXPECT_EQ(s.delay.jitterMs, 7);
+  EXPECT_DOUBLE_EQ(s.burst.enterBad, 0.01);
+  EXPECT_DOUBLE_EQ(s.burst.leaveBad, 0.3);
+  EXPECT_DOUBLE_EQ(s.burst.lossGood, 0.001);
+  EXPECT_DOUBLE_EQ(s.burst.lossBad, 0.9);
   EXPECT_DOUBLE_EQ(s.passive.ratePerTerminal, 0.5);
   EXPECT_TRUE(s.line.pace);
   EXPECT_TRUE(s.line.sixChannel);
@@ -85,6 +91,8 @@ TEST(ScenarioFile, FaultsAreNamedWithTheirPlace) {
       {R"({"attached": 7})", "attached base 7"},
       {R"({"echo": {"loss": 1.5}})", "echo.loss: must be a number 0..1"},
       {R"({"echo": {"delay_ms": [50, 10]}})", "echo.delay_ms"},
+      {R"({"echo": {"burst": {"enter_bad": 2}}})", "echo.burst.enter_bad"},
+      {R"({"echo": {"burst": {"length": 2}}})", "echo.burst.length"},
       {R"({"echo": {"los": 0.1}})", "echo.los: is not a known key"},
       {R"({"speed": 1})", "speed: is not a known key"},
       {R"({"loader": {"bad_checksum": "FA"}})", "loader.bad_checksum"},
@@ -125,6 +133,10 @@ TEST(CommandLine, OptionsSetTheScenario) {
                      "--loss",
                      "0.25",
                      "--delay=20-80",
+                     "--jitter",
+                     "12",
+                     "--burst",
+                     "0.05,0.25",
                      "--pace",
                      "--passive-rate",
                      "2",
@@ -147,6 +159,11 @@ TEST(CommandLine, OptionsSetTheScenario) {
   EXPECT_DOUBLE_EQ(o.scenario.faults.echoLoss, 0.25);
   EXPECT_EQ(o.scenario.delay.minMs, 20);
   EXPECT_EQ(o.scenario.delay.maxMs, 80);
+  EXPECT_EQ(o.scenario.delay.jitterMs, 12);
+  EXPECT_DOUBLE_EQ(o.scenario.burst.enterBad, 0.05);
+  EXPECT_DOUBLE_EQ(o.scenario.burst.leaveBad, 0.25);
+  EXPECT_DOUBLE_EQ(o.scenario.burst.lossGood, 0.0);
+  EXPECT_DOUBLE_EQ(o.scenario.burst.lossBad, 1.0);
   EXPECT_TRUE(o.scenario.line.pace);
   EXPECT_DOUBLE_EQ(o.scenario.passive.ratePerTerminal, 2.0);
   EXPECT_TRUE(o.scenario.line.sixChannel);
@@ -181,6 +198,10 @@ TEST(CommandLine, BadOptionsAreRefusedWithAReason) {
       {{"--loss", "x"}, "expected a probability"},
       {{"--delay", "80-20"}, "--delay 80-20"},
       {{"--delay", "-5"}, "--delay -5"},
+      {{"--burst", "0.1"}, "--burst 0.1"},
+      {{"--burst", "0.1,0.2,0.3"}, "--burst 0.1,0.2,0.3"},
+      {{"--burst", "0.1,1.5"}, "--burst 0.1,1.5"},
+      {{"--jitter", "-1"}, "--jitter -1"},
       {{"--seed", "-1"}, "--seed -1"},
       {{"--baud", "1000"}, "--baud 1000"},
       {{"--pace=yes"}, "--pace takes no value"},
@@ -209,6 +230,8 @@ TEST(CommandLine, HelpNamesEveryOption) {
                            "--scenario",
                            "--loss",
                            "--delay",
+                           "--jitter",
+                           "--burst",
                            "--pace",
                            "--baud",
                            "--noise",
@@ -258,13 +281,17 @@ TEST_F(ConsoleTest, CommandsChangeTheNetworkAndTheLink) {
   EXPECT_EQ(Ask("@BS\r"), "@BS0111021206230932\r");
   EXPECT_EQ(console.Execute("base remove 9"), "base 9 removed\n");
   EXPECT_EQ(console.Execute("base remove 1"), "base 1 is absent or attached\n");
-  console.Execute("delay 10-20");
+  console.Execute("jitter 15");
+  console.Execute("burst 0.1,0.5,0,0.8");
+  console.Execute("delay 10-20");  // keeps the jitter
   console.Execute("loss 0.5");
   console.Execute("ng 0.25");
   console.Execute("passive 0 10");
   const Scenario s = sim->Snapshot();
   EXPECT_EQ(s.delay.minMs, 10);
   EXPECT_EQ(s.delay.maxMs, 20);
+  EXPECT_EQ(s.delay.jitterMs, 15);
+  EXPECT_DOUBLE_EQ(s.burst.lossBad, 0.8);
   EXPECT_DOUBLE_EQ(s.faults.echoLoss, 0.5);
   EXPECT_DOUBLE_EQ(s.faults.ngRate, 0.25);
   EXPECT_EQ(s.passive.dataLength, 10);
@@ -287,6 +314,7 @@ TEST_F(ConsoleTest, BadCommandsSayHowToUseThem) {
   EXPECT_EQ(console.Execute("add 3 1"), "base 3 is not in the network\n");
   EXPECT_EQ(console.Execute("loss 7").rfind("usage: loss", 0), 0u);
   EXPECT_EQ(console.Execute("delay 9-1").rfind("usage: delay", 0), 0u);
+  EXPECT_EQ(console.Execute("burst 0.5").rfind("usage: burst", 0), 0u);
   EXPECT_EQ(console.Execute("pace maybe").rfind("usage: pace", 0), 0u);
   EXPECT_EQ(console.Execute("move 1 2"), "base 1 is absent or 2 is taken\n");
   EXPECT_NE(console.Execute("help").find("remove TERMINAL"), std::string::npos);

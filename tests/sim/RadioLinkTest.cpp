@@ -74,6 +74,26 @@ TEST_F(RadioLink, ALostEchoStillFollowsTheReport) {
   EXPECT_EQ(sim->Echoes(1).at(0).fate, EchoFate::kLost);
 }
 
+TEST_F(RadioLink, BurstsKeepEachTerminalsLinkBadOrGoodFromPacketToPacket) {
+  Scenario s = QuickScenario();
+  s.burst = {1.0, 1.0, 0.0, 1.0};  // bad, good, bad, ... and lost while bad
+  StartWith(s);
+  for (int seq = 1; seq <= 4; ++seq) {
+    pc.Send(Packet(1, seq));
+    EXPECT_EQ(pc.ReadMessage(), "@OK01\r");
+    if (seq % 2 == 0) {
+      EXPECT_EQ(pc.ReadMessage(), Echo(1, 1, seq));
+    }
+  }
+  pc.Send(Packet(2, 1));  // terminal 2's link has a state of its own
+  EXPECT_EQ(pc.ReadMessage(), "@OK02\r");
+  EXPECT_TRUE(pc.Quiet(100ms));
+  std::vector<EchoFate> fates;
+  for (const EchoRecord& r : sim->Echoes()) fates.push_back(r.fate);
+  EXPECT_EQ(fates, (std::vector<EchoFate>{EchoFate::kLost, EchoFate::kEchoed, EchoFate::kLost,
+                                          EchoFate::kEchoed, EchoFate::kLost}));
+}
+
 TEST_F(RadioLink, SilentLossSendsNeitherReportNorEcho) {
   Scenario s = QuickScenario();
   s.faults.silentLoss = 1.0;
@@ -236,6 +256,47 @@ TEST_F(RadioLink, PassiveTrafficIsEchoedAndReported) {
   EXPECT_EQ(echoed, 5);
   EXPECT_EQ(sim->PassiveEchoesReceived().size(), 5u);
   EXPECT_EQ(sim->Stats().testPackets, 0u);  // echoes are not taken for test packets
+}
+
+TEST_F(RadioLink, TestPacketsAfterPassiveTrafficOfTheSameLengthAreEchoed) {
+  Scenario s = QuickScenario();
+  s.passive.ratePerTerminal = 50.0;
+  StartWith(s);
+  // PASSIVE: the PC echoes the terminals' messages, all but the last one.
+  std::vector<std::string> echoed;
+  std::string unanswered;
+  while (unanswered.empty()) {
+    const std::string m = pc.ReadMessage();
+    ASSERT_FALSE(m.empty());
+    if (m.rfind("@DT", 0) != 0) continue;  // a report on an earlier echo
+    if (echoed.size() == 6) {
+      unanswered = m;
+      break;
+    }
+    echoed.push_back("@DT" + m.substr(5));
+    pc.Send(echoed.back());
+  }
+  sim->SetPassive({0.0, 15});
+  ASSERT_TRUE(sim->WaitUntil([&] { return sim->Stats().reportsSent >= 6; }, 5s));
+  while (!pc.Quiet(50ms)) {
+  }
+  pc.Buffer().clear();
+
+  // ACTIVE with the same data length: the packets have the very bytes of the
+  // echoes above (both count from sequence 0001), or the length and
+  // terminal of a message still awaiting its echo.
+  std::vector<std::string> packets = echoed;
+  packets.push_back(Packet(std::stoi(unanswered.substr(5, 2)), 9000));
+  for (const std::string& packet : packets) {
+    pc.Send(packet);
+    const int t = std::stoi(packet.substr(3, 2));
+    const std::vector<std::string> answer = pc.ReadMessages(2);
+    ASSERT_EQ(answer.size(), 2u) << packet;
+    EXPECT_EQ(answer[0], "@OK" + packet.substr(3, 2) + "\r");
+    EXPECT_EQ(answer[1].substr(0, 3) + answer[1].substr(5), packet) << answer[1];
+    EXPECT_EQ(std::stoi(answer[1].substr(3, 2)), sim->Echoes(t).back().base);
+  }
+  EXPECT_EQ(sim->Stats().testPackets, packets.size());
 }
 
 TEST_F(RadioLink, APassiveEchoWithChangedDataIsRecordedAsNotIntact) {
