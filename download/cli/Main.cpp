@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <memory>
 #include <string>
 
 #include "app/Engine.h"
@@ -11,10 +10,8 @@
 #include "download/cli/Options.h"
 #include "download/cli/Runner.h"
 #include "download/cli/Statuses.h"
-#include "link/NativeSerialPort.h"
 #include "linktest/cli/ConsoleDisplay.h"
-#include "linktest/cli/PathPort.h"
-#include "linktest/cli/Runner.h"
+#include "linktest/cli/ToolPort.h"
 
 int main(int argc, char** argv) {
   using namespace tessaro;
@@ -37,16 +34,12 @@ int main(int argc, char** argv) {
   console.tty = isatty(STDOUT_FILENO) != 0;
   if (options.checkOnly) return CheckImageOnly(options, console);
 
-  std::unique_ptr<SerialPort> native = MakeNativeSerialPort();
-  std::unique_ptr<PathPort> path;
-  SerialPort* port = native.get();
-  if (ComPortIndex(options.port.c_str()) < 0) {
-    path = std::make_unique<PathPort>(*native, options.port);
-    port = path.get();
+  ToolPort port;
+  if (!port.Make(options.port, options.tracePath, argc, argv, "tessaro-download")) {
+    return kDownloadUsage;
   }
-
   ConsoleDisplay display(stderr);
   SteadyClock clock;
-  Engine engine(display, clock, *port);
+  Engine engine(display, clock, port.Port());
   return RunDownloadTool(options, engine, console);
 }

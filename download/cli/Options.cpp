@@ -57,10 +57,10 @@ const char* DownloadUsageText() {
          "so that a script never hangs.  Run the program again to retry.\n"
          "\n"
          "Exit status: 0 the image went through (or, with --check, it is sound),\n"
-         "2 bad options, 3 the image cannot be read or is refused (nothing is sent),\n"
-         "4 the port cannot be opened or set, 5 the base is not ready (no base answered,\n"
-         "or its loader did not), 6 fault on downloading (the base refused a packet),\n"
-         "7 time-out (a packet was not acknowledged).\n";
+         "2 bad options (or the trace cannot be written), 3 the image cannot be read or\n"
+         "is refused (nothing is sent), 4 the port cannot be opened or set, 5 the base\n"
+         "is not ready (no base answered, or its loader did not), 6 fault on downloading\n"
+         "(the base refused a packet), 7 time-out (a packet was not acknowledged).\n";
 }
 
 DownloadParse ParseDownloadOptions(int argc, const char* const* argv, DownloadOptions& options,

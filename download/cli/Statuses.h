@@ -4,7 +4,7 @@ namespace tessaro::cli {
 
 // Exit statuses of tessaro-download (listed in --help and the manual page).
 inline constexpr int kDownloadOk = 0;
-inline constexpr int kDownloadUsage = 2;
+inline constexpr int kDownloadUsage = 2;     // bad options, or the trace cannot be written
 inline constexpr int kDownloadBadImage = 3;  // the image cannot be read or is refused
 inline constexpr int kDownloadPort = 4;      // the port cannot be opened or set
 inline constexpr int kDownloadNotReady = 5;  // no base answered, or its loader did not

@@ -13,6 +13,7 @@ struct LinkTestOptions {
   std::string csvPath;       // empty: no CSV file
   int discoverySeconds = 5;  // how long to wait for the bases and their terminals
   int intervalSeconds = 1;   // live table period when stdout is not a terminal; 0: none
+  std::string tracePath;     // empty: no line trace
 };
 
 enum class ParseResult { kRun, kHelp, kError };
