@@ -44,11 +44,13 @@ class DownloadToolTest : public ::testing::Test {
     errPath = dir.Name("err");
   }
 
-  // 37 records of 16 bytes at 0x30000, then a second range at 0x40000.
-  static std::string Image() {
+  // 37 records of 16 bytes at 0x30000, then a second range at 0x40000;
+  // record `changed` holds other bytes.
+  static std::string Image(int changed = -1) {
     std::string text = Record('0', 0, {'h', 'd'});
     for (int r = 0; r < 37; ++r) {
-      text += Record('3', 0x30000 + 16u * r, Sequence(16, static_cast<std::uint8_t>(r)));
+      const auto first = static_cast<std::uint8_t>(r == changed ? 0x77 : r);
+      text += Record('3', 0x30000 + 16u * r, Sequence(16, first));
     }
     text += Record('3', 0x40000, Sequence(5, 0xA0));
     return text + Record('7', 0, {});
@@ -108,6 +110,31 @@ TEST_F(DownloadToolTest, TheImageArrivesByteForByteInThePacketsTheCheckForetold)
   EXPECT_EQ(kept.at(0x40000), Sequence(5, 0xA0));
   // Nothing reopened afterwards.
   EXPECT_TRUE(sim.WaitUntil([&] { return !sim.LineHeld(); }, 10s));
+}
+
+TEST_F(DownloadToolTest, ATraceOfTheDownloadReplaysAndAChangedImageShows) {
+  const std::string trace = dir.Name("dl.trace");
+  const ToolRun run = Run({"--port", sim.SlavePath(), "--trace", trace, image});
+  ASSERT_EQ(run.status, cli::kDownloadOk) << run.err;
+
+  const auto replay = [&](const std::string& with) {
+    testing::ToolProcess tool;
+    const std::string report = dir.Name("replay");
+    if (!tool.Start({TESSARO_REPLAY_TOOL, "--trace", trace, "--image", with}, report, errPath)) {
+      return ToolRun{};
+    }
+    return ToolRun{tool.Wait(60s), ReadFile(report), ReadFile(errPath)};
+  };
+  ToolRun same = replay(image);
+  EXPECT_EQ(same.status, 0) << same.out << same.err;
+  EXPECT_NE(same.out.find("download from line"), std::string::npos) << same.out;
+  EXPECT_NE(same.out.find("12 writes, 0 differ"), std::string::npos) << same.out;
+
+  // Other data in the fifth record: its packet differs, nothing else.
+  const ToolRun changed = replay(dir.Write("changed.abo", Image(4)));
+  EXPECT_EQ(changed.status, 3) << changed.out << changed.err;
+  EXPECT_NE(changed.out.find("the tool sends > S3"), std::string::npos) << changed.out;
+  EXPECT_NE(changed.out.find("12 writes, 1 differ"), std::string::npos) << changed.out;
 }
 
 TEST_F(DownloadToolTest, EachFailureHasItsStatusAndTheWindowsText) {
