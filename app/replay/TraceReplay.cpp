@@ -75,8 +75,9 @@ int ReplaySession(const Events& events, const Segment& s, const TraceReplayOptio
     }
     break;
   }
-  engine.PresetLinkTest(o.passive ? LinkMode::Passive : LinkMode::Active,
-                        o.running ? TestRun::Running : TestRun::Stopped);
+  engine.PresetLinkTest(o.passive ? LinkMode::Passive : LinkMode::Active, TestRun::Stopped);
+  // A running test starts with the tool's first test packet.
+  bool started = !o.running;
   // Answers after the tool's last write cannot be checked: it may have
   // stopped the test or be closing.
   std::size_t lastWrite = s.first;
@@ -85,6 +86,10 @@ int ReplaySession(const Events& events, const Segment& s, const TraceReplayOptio
   }
   int chunks = 0, answered = 0, differ = 0;
   for (std::size_t i = s.first; i < lastWrite; ++i) {
+    if (!started && events[i].kind == ">" && events[i].bytes.rfind("@DT", 0) == 0) {
+      engine.PresetLinkTest(LinkMode::Active, TestRun::Running);
+      started = true;
+    }
     if (events[i].kind != "<") continue;
     ++chunks;
     answers.writes.clear();

@@ -10,7 +10,7 @@ struct TraceReplayOptions {
   std::string tracePath;
   std::string imagePath;  // the image of a recorded download; empty: downloads are skipped
   bool passive = false;   // the link test in PASSIVE mode
-  bool running = false;   // an ACTIVE test running
+  bool running = false;   // an ACTIVE test runs from the tool's first test packet on
 };
 
 // Replays the inbound side of a line trace (docs/traces.md) and compares the
