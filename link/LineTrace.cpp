@@ -114,7 +114,7 @@ void TracingPort::Record(const char* event, const std::string& rest) {
 
 bool TracingPort::Open(const char* name) {
   const bool ok = port_.Open(name);
-  hungUp_ = false;
+  hungUp_.store(false);
   Record("open", std::string(name) + (ok ? " ok" : " failed"));
   return ok;
 }
@@ -135,8 +135,7 @@ void TracingPort::SetQueuesAndTimeouts(const PortTimeouts& t) {
 
 WaitResult TracingPort::WaitReadable(int timeoutMs) {
   const WaitResult result = port_.WaitReadable(timeoutMs);
-  if (result == WaitResult::HungUp && !hungUp_) {
-    hungUp_ = true;
+  if (result == WaitResult::HungUp && !hungUp_.exchange(true)) {
     Record("hangup", "");
     std::scoped_lock guard(lock_);
     std::fflush(file_);

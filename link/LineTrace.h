@@ -3,6 +3,7 @@
 // Line traces: every byte in and out of a serial port with a timestamp, and
 // every open, close, setting and hang-up, as text (docs/traces.md).
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <mutex>
@@ -53,7 +54,7 @@ class TracingPort final : public SerialPort {
   std::FILE* file_;
   std::mutex lock_;
   std::chrono::steady_clock::time_point start_;
-  bool hungUp_ = false;  // one "hangup" per open
+  std::atomic<bool> hungUp_{false};  // one "hangup" per open
 };
 
 // One line of a trace.

@@ -173,11 +173,16 @@ TEST_F(DownloadToolTest, AHangUpInTheMiddleEndsTheRunWithAStatus) {
   config.silentAtPacket = 3;
   sim.SetLoader(config);
   testing::ToolProcess tool;
-  ASSERT_TRUE(Start(tool, {"--port", sim.SlavePath(), image}));
+  const std::string trace = dir.Name("hang.trace");
+  ASSERT_TRUE(Start(tool, {"--port", sim.SlavePath(), "--trace", trace, image}));
   ASSERT_TRUE(sim.WaitUntil([&] { return sim.Loader().packetsReceived >= 3; }, 30s));
   sim.Stop();
   const ToolRun run = Finish(tool);
   EXPECT_EQ(run.status, cli::kDownloadTimeOut) << run.err;
+  const std::string recorded = ReadFile(trace);
+  const std::size_t hangup = recorded.find(" hangup\n");
+  EXPECT_NE(hangup, std::string::npos) << recorded;
+  EXPECT_NE(recorded.find(" close\n", hangup), std::string::npos) << recorded;
 }
 
 TEST_F(DownloadToolTest, RefusalsBeforeTheLineSendNothing) {

@@ -35,6 +35,9 @@ class ToolProcess {
                                      0644);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
+    // Nothing else of the test's: an inherited pty master would keep the
+    // line up after the simulator has hung up.
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     const int spawned = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) pid_ = 0;
