@@ -1,18 +1,12 @@
 #include "link/LineTrace.h"
 
+#include <charconv>
 #include <cstring>
 #include <ctime>
 
 namespace tessaro {
 
 namespace {
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 
 std::string LineText(const LineSettings& line) {
   static const char kParity[] = {'N', 'O', 'E', 'M', 'S'};
@@ -71,10 +65,11 @@ bool UnescapeLineBytes(const std::string& text, std::string& bytes) {
         break;
       case 'x': {
         if (i + 2 >= text.size()) return false;
-        const int high = HexValue(text[i + 1]);
-        const int low = HexValue(text[i + 2]);
-        if (high < 0 || low < 0) return false;
-        bytes += static_cast<char>(high * 16 + low);
+        const char* digits = text.data() + i + 1;
+        unsigned value = 0;
+        const auto [stop, ec] = std::from_chars(digits, digits + 2, value, 16);
+        if (ec != std::errc() || stop != digits + 2) return false;
+        bytes += static_cast<char>(value);
         i += 2;
         break;
       }
