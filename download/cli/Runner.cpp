@@ -39,14 +39,13 @@ int OpenAndCheck(const DownloadOptions& o, ImageFile& image, const DownloadConso
 
 // The base to update once it has answered; 0 when none did in time.
 int WaitForBase(const DownloadOptions& o, Engine& engine) {
+  const auto present = [&engine](int base) {
+    return engine.Read([base](const EngineView& v) { return v.registry.IsBasePresent(base); });
+  };
   const auto deadline = Steady::now() + std::chrono::seconds(o.discoverySeconds);
   for (;;) {
-    const int base =
-        o.base != 0
-            ? (engine.Read([&o](const EngineView& v) { return v.registry.IsBasePresent(o.base); })
-                   ? o.base
-                   : 0)
-            : engine.ConnectedBase();
+    int base = engine.ConnectedBase();
+    if (o.base != 0) base = present(o.base) ? o.base : 0;
     if (base != 0 || Steady::now() >= deadline) return base;
     std::this_thread::sleep_until(std::min(Steady::now() + kPoll, deadline));
   }
