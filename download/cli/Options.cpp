@@ -60,7 +60,8 @@ const char* DownloadUsageText() {
          "2 bad options (or the trace cannot be written), 3 the image cannot be read or\n"
          "is refused (nothing is sent), 4 the port cannot be opened or set, 5 the base\n"
          "is not ready (no base answered, or its loader did not), 6 fault on downloading\n"
-         "(the base refused a packet), 7 time-out (a packet was not acknowledged).\n";
+         "(the base refused a packet), 7 time-out (a packet was not acknowledged, or\n"
+         "the line went away).\n";
 }
 
 DownloadParse ParseDownloadOptions(int argc, const char* const* argv, DownloadOptions& options,
