@@ -11,6 +11,7 @@ set(TESSARO_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/tessaro)
 set(TESSARO_PROGRAMS
   tessaro
   tessaro-basesim
+  tessaro-download
   tessaro-linktest
   tessaro-replay
 )

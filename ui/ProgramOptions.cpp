@@ -29,6 +29,12 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv) {
       }
       options.demoTestSeconds = static_cast<int>(n);
       ++i;
+    } else if (std::strcmp(arg, "--trace") == 0) {
+      if (i + 1 >= argc || argv[i + 1][0] == 0) {
+        options.error = "--trace needs a file for the line trace";
+        return options;
+      }
+      options.tracePath = argv[++i];
     } else {
       options.error = std::string("unknown option: ") + arg;
       return options;
@@ -47,6 +53,8 @@ const char* ProgramUsage() {
          "  --demo DIR               open COM1, wait for the network, run an ACTIVE\n"
          "                           test, save screenshots in DIR and quit\n"
          "  --demo-test-seconds N    length of the demo's test (default 4)\n"
+         "  --trace FILE             record every byte on the line, and every open,\n"
+         "                           close, setting and hang-up, in FILE\n"
          "  --help                   show this text\n";
 }
 

@@ -11,6 +11,7 @@ struct ProgramOptions {
   bool help = false;        // --help
   std::string demoDir;      // --demo DIR: run the demo, save screenshots in DIR
   int demoTestSeconds = 4;  // --demo-test-seconds N: length of the ACTIVE test
+  std::string tracePath;    // --trace FILE: record the line in FILE
   std::string error;        // set when the line cannot be understood
 };
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QStringList>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -10,6 +11,7 @@
 
 #include "app/Engine.h"
 #include "core/Clock.h"
+#include "link/LineTrace.h"
 #include "link/NativeSerialPort.h"
 #include "ui/AboutBox.h"
 #include "ui/Demo.h"
@@ -46,7 +48,19 @@ int main(int argc, char** argv) {
 
   tessaro::QtDisplay display;
   tessaro::SteadyClock clock;
-  const std::unique_ptr<tessaro::SerialPort> port = tessaro::MakeNativeSerialPort();
+  const std::unique_ptr<tessaro::SerialPort> native = tessaro::MakeNativeSerialPort();
+  tessaro::SerialPort* port = native.get();
+  std::unique_ptr<tessaro::TracingPort> trace;
+  if (!options.tracePath.empty()) {
+    std::FILE* file = tessaro::TracingPort::OpenTraceFile(options.tracePath.c_str(), argc, argv);
+    if (file == nullptr) {
+      std::fprintf(stderr, "tessaro: cannot write %s: %s\n", options.tracePath.c_str(),
+                   std::strerror(errno));
+      return 2;
+    }
+    trace = std::make_unique<tessaro::TracingPort>(*native, file);
+    port = trace.get();
+  }
   tessaro::Engine engine(display, clock, *port);
   display.AttachEngine(engine);
 

@@ -2,6 +2,7 @@
 
 #include "app/Engine.h"
 #include "core/Clock.h"
+#include "link/LineTrace.h"
 #include "link/NullSerialPort.h"
 
 namespace tessaro {
@@ -92,26 +93,7 @@ void PrintRegistry(std::FILE* out, const StationRegistry& r, int sixChannelMode)
 }  // namespace
 
 std::string EscapeBytes(const char* bytes, std::size_t count) {
-  std::string s;
-  s.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    const auto c = static_cast<unsigned char>(bytes[i]);
-    if (c == '\r') {
-      s += "\\r";
-    } else if (c == '\n') {
-      s += "\\n";
-    } else if (c == '\\') {
-      s += "\\\\";
-    } else if (c < 0x20 || c >= 0x7f) {
-      static const char kHex[] = "0123456789ABCDEF";
-      s += "\\x";
-      s += kHex[c >> 4];
-      s += kHex[c & 15];
-    } else {
-      s += static_cast<char>(c);
-    }
-  }
-  return s;
+  return EscapeLineBytes(bytes, count);
 }
 
 int RunReplay(std::FILE* input, std::FILE* out, const ReplayOptions& options) {

@@ -6,12 +6,14 @@
 #include <cstring>
 
 #include "app/replay/Replay.h"
+#include "app/replay/TraceReplay.h"
 #include "core/Version.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "Usage: tessaro-replay [options] [FILE]\n"
+    "       tessaro-replay --trace TRACE [--image IMAGE] [--passive] [--running]\n"
     "\n"
     "Feeds a recorded inbound byte stream (FILE, or standard input when FILE is\n"
     "missing or \"-\") through the frame assembler and message dispatcher of a\n"
@@ -29,6 +31,11 @@ constexpr const char* kUsage =
     "  --running          an ACTIVE test is running (listed terminals get packets)\n"
     "  --baud-index N     the PC's baud row, 0 (115200) .. 7 (1200); default 0\n"
     "  --cells            also print every cell redraw of the topology view\n"
+    "  --trace TRACE      replay the inbound side of a line trace (docs/traces.md)\n"
+    "                     and show where the tool's answers differ from the\n"
+    "                     recorded outbound side; exit status 3 when they do\n"
+    "  --image IMAGE      with --trace: the image of a recorded download, which is\n"
+    "                     run again against the recorded replies\n"
     "  -h, --help         this text\n"
     "  --version          the version\n";
 
@@ -41,6 +48,7 @@ int Fail(const char* text) {
 
 int main(int argc, char** argv) {
   tessaro::ReplayOptions options;
+  tessaro::TraceReplayOptions trace;
   const char* path = nullptr;
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];
@@ -54,6 +62,9 @@ int main(int argc, char** argv) {
       options.passive = true;
     } else if (std::strcmp(a, "--running") == 0) {
       options.running = true;
+    } else if (std::strcmp(a, "--trace") == 0 || std::strcmp(a, "--image") == 0) {
+      if (i + 1 >= argc || argv[i + 1][0] == '\0') return Fail("--trace and --image need a file");
+      (a[2] == 't' ? trace.tracePath : trace.imagePath) = argv[++i];
     } else if (std::strcmp(a, "--cells") == 0) {
       options.cells = true;
     } else if (std::strcmp(a, "--baud-index") == 0) {
@@ -72,6 +83,14 @@ int main(int argc, char** argv) {
     } else {
       path = a;
     }
+  }
+
+  if (!trace.imagePath.empty() && trace.tracePath.empty()) return Fail("--image needs --trace");
+  if (!trace.tracePath.empty()) {
+    if (path != nullptr) return Fail("--trace takes no input file");
+    trace.passive = options.passive;
+    trace.running = options.running;
+    return tessaro::RunTraceReplay(trace, stdout, stderr);
   }
 
   std::FILE* input = stdin;

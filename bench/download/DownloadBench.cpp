@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "PacedLoader.h"
 #include "download/DownloadSession.h"
 #include "download/ImageCheck.h"
 #include "link/NativeSerialPort.h"
@@ -25,56 +26,9 @@
 namespace {
 
 using Steady = std::chrono::steady_clock;
+using tessaro::bench::PacedLoader;
+using tessaro::bench::WriteImage;
 using tessaro::testing::PtyPair;
-
-// 8N1: ten bit times per byte.
-constexpr auto kByteTime = std::chrono::nanoseconds(1'000'000'000LL * 10 / 115200);
-
-// A loader at the far end of a full-duplex 115200-baud line.  Bytes the PC
-// writes land in the pty at once; the loader counts each one as arrived one
-// byte time after the previous, answers a complete packet or line as soon as
-// its last byte has arrived, and its answer reaches the PC three byte times
-// later.
-class PacedLoader {
- public:
-  explicit PacedLoader(int master) : master_(master) {}
-
-  void Run() {
-    Steady::time_point inFree{}, outFree{};
-    std::vector<std::uint8_t> packet;
-    bool inPacket = false;
-    while (!stop_.load(std::memory_order_acquire)) {
-      pollfd p{master_, POLLIN, 0};
-      if (poll(&p, 1, 50) <= 0) continue;
-      std::uint8_t chunk[512];
-      const ssize_t n = read(master_, chunk, sizeof chunk);
-      if (n <= 0) continue;
-      const auto seen = Steady::now();
-      for (ssize_t i = 0; i < n; ++i) {
-        inFree = std::max(inFree, seen) + kByteTime;
-        if (packet.empty()) inPacket = chunk[i] == 'S';
-        packet.push_back(chunk[i]);
-        const bool complete =
-            inPacket ? packet.size() >= 3 && packet.size() == packet[2] + 4u : chunk[i] == '\r';
-        if (!complete) continue;
-        const char* reply = inPacket ? "FA\r" : "FN\r";  // "FN" to the wake-up: ready
-        if (inPacket && packet[1] == '3') imageBytes_ += packet[2] - 5;
-        packet.clear();
-        std::this_thread::sleep_until(inFree);
-        outFree = std::max(outFree, inFree) + 3 * kByteTime;
-        std::this_thread::sleep_until(outFree);
-        (void)!write(master_, reply, 3);
-      }
-    }
-  }
-  void Stop() { stop_.store(true, std::memory_order_release); }
-  long ImageBytes() const { return imageBytes_; }
-
- private:
-  int master_;
-  std::atomic<bool> stop_{false};
-  long imageBytes_ = 0;
-};
 
 class BenchUi final : public tessaro::DownloadUi {
  public:
@@ -105,31 +59,6 @@ double ThreadCpuSeconds() {
          static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// `bytes` of image as S3 records of 16 data bytes, CR LF, one address run.
-std::string WriteImage(const std::string& path, int bytes) {
-  std::string text;
-  for (int offset = 0; offset < bytes; offset += 16) {
-    char line[64];
-    const std::uint32_t address = 0x08000000u + static_cast<std::uint32_t>(offset);
-    unsigned sum = 21;
-    int n = std::snprintf(line, sizeof line, "S315%08X", address);
-    for (int k = 0; k < 4; ++k) sum += (address >> (8 * k)) & 0xFF;
-    for (int i = 0; i < 16; ++i) {
-      const unsigned b = static_cast<unsigned>((offset + i) * 7) & 0xFF;
-      sum += b;
-      n += std::snprintf(line + n, sizeof line - static_cast<std::size_t>(n), "%02X", b);
-    }
-    std::snprintf(line + n, sizeof line - static_cast<std::size_t>(n), "%02X\r\n", ~sum & 0xFF);
-    text += line;
-  }
-  text += "S70500000000FA\r\n";
-  if (FILE* f = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
-  }
-  return text;
-}
-
 void Throughput(const std::string& path, int imageBytes) {
   PtyPair pty;
   if (!pty.Ok()) {
@@ -157,7 +86,7 @@ void Throughput(const std::string& path, int imageBytes) {
 
   const double seconds = std::chrono::duration<double>(ui.end - ui.start).count();
   const double rate = loader.ImageBytes() / seconds;
-  const double ceiling = 96.0 / (108.0 * 10.0 / 115200.0);
+  const double ceiling = tessaro::bench::kCeilingBytesPerSecond;
   std::printf("download of %d image bytes over a paced 115200-baud pty: %s\n", imageBytes,
               completed ? "completed" : "failed");
   std::printf("  packet phase         %.2f s, %.0f image bytes/s\n", seconds, rate);

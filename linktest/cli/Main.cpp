@@ -8,16 +8,14 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <memory>
 #include <string>
 
 #include "app/Engine.h"
 #include "core/Clock.h"
-#include "link/NativeSerialPort.h"
 #include "linktest/cli/ConsoleDisplay.h"
 #include "linktest/cli/Options.h"
-#include "linktest/cli/PathPort.h"
 #include "linktest/cli/Runner.h"
+#include "linktest/cli/ToolPort.h"
 
 namespace {
 
@@ -83,12 +81,9 @@ int main(int argc, char** argv) {
       break;
   }
 
-  std::unique_ptr<SerialPort> native = MakeNativeSerialPort();
-  std::unique_ptr<PathPort> path;
-  SerialPort* port = native.get();
-  if (ComPortIndex(options.port.c_str()) < 0) {
-    path = std::make_unique<PathPort>(*native, options.port);
-    port = path.get();
+  ToolPort port;
+  if (!port.Make(options.port, options.tracePath, argc, argv, "tessaro-linktest")) {
+    return kExitOutput;
   }
 
   ConsoleDisplay display(stderr);
@@ -98,6 +93,6 @@ int main(int argc, char** argv) {
   console.tty = isatty(STDOUT_FILENO) != 0;
   if (console.tty) console.rows = TerminalRows();
 
-  Engine engine(display, clock, *port);
+  Engine engine(display, clock, port.Port());
   return CheckStandardOutput(RunLinkTest(options, engine, display, pause, console));
 }

@@ -58,7 +58,7 @@ bool OutputsAreDistinct(const LinkTestOptions& o, std::string& error) {
 const char* UsageText() {
   return "Usage: tessaro-linktest --port NAME [--seconds N] [--passive] [--json FILE] [--csv "
          "FILE]\n"
-         "                        [--series FILE]\n"
+         "                        [--series FILE] [--wait N] [--interval N] [--trace FILE]\n"
          "\n"
          "Runs the RF link test through the base station on a serial port and reports,\n"
          "for every terminal, the counters of the topology view and the loss in percent.\n"
@@ -76,6 +76,8 @@ const char* UsageText() {
          "  --wait N         seconds to wait for the bases and their terminals (default 5)\n"
          "  --interval N     when standard output is not a terminal, print the table every\n"
          "                   N seconds (default 1; 0 prints only the final results)\n"
+         "  --trace FILE     record every byte on the line, and every open, close,\n"
+         "                   setting and hang-up, in FILE (see docs/traces.md)\n"
          "  --help           show this text\n"
          "\n"
          "The port is opened at 115200 bps, 8 data bits, no parity, no flow control.\n"
@@ -91,7 +93,8 @@ const char* UsageText() {
          "files as they were.\n"
          "\n"
          "Exit status: 0 the test ran, 2 bad options, 3 the port cannot be opened,\n"
-         "4 no base answered, 5 a result file or the standard output cannot be written.\n";
+         "4 no base answered, 5 a result file, the trace or the standard output cannot be\n"
+         "written.\n";
 }
 
 ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& options,
@@ -141,6 +144,9 @@ ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& opt
     } else if (std::strcmp(arg, "--json") == 0) {
       if (!value(v)) return ParseResult::kError;
       options.jsonPath = v;
+    } else if (std::strcmp(arg, "--trace") == 0) {
+      if (!value(v)) return ParseResult::kError;
+      options.tracePath = v;
     } else if (std::strcmp(arg, "--csv") == 0) {
       if (!value(v)) return ParseResult::kError;
       options.csvPath = v;

@@ -14,6 +14,7 @@ struct LinkTestOptions {
   std::string seriesPath;    // empty: no per-second series
   int discoverySeconds = 5;  // how long to wait for the bases and their terminals
   int intervalSeconds = 1;   // live table period when stdout is not a terminal; 0: none
+  std::string tracePath;     // empty: no line trace
 };
 
 enum class ParseResult { kRun, kHelp, kError };

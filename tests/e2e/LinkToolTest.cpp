@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "e2e/E2eSupport.h"
+#include "support/ToolProcess.h"
 
 extern char** environ;
 
@@ -41,7 +42,8 @@ class LinkToolTest : public ::testing::Test {
     dir_ = mkdtemp(pattern);
   }
   ~LinkToolTest() override {
-    for (const char* f : {"out", "err", "r.json", "r.csv", "r.series"}) unlink(Path(f).c_str());
+    for (const char* f : {"out", "err", "r.json", "r.csv", "r.series", "trace", "replay"})
+      unlink(Path(f).c_str());
     rmdir(dir_.c_str());
   }
 
@@ -223,6 +225,27 @@ TEST_F(LinkToolTest, LiveTableIsRedrawnInPlaceOnATerminal) {
   // Each refresh moves the cursor back over the table and clears below it.
   EXPECT_NE(run.out.find("\x1b[11A\x1b[J"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("sent "), std::string::npos);
+}
+
+TEST_F(LinkToolTest, ATraceOfTheTestReplaysWithTheSameAnswers) {
+  sim::Simulator simulator;
+  ASSERT_TRUE(simulator.Start());
+  const ToolRun run =
+      Run({"--port", simulator.SlavePath(), "--seconds", "2", "--trace", Path("trace")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string trace = ReadFile(Path("trace"));
+  EXPECT_NE(trace.find(" open " + simulator.SlavePath() + " ok\n"), std::string::npos);
+  EXPECT_NE(trace.find(" > @AT\\r\n"), std::string::npos);
+  EXPECT_NE(trace.find(" close\n"), std::string::npos);
+
+  testing::ToolProcess replay;
+  ASSERT_TRUE(replay.Start({TESSARO_REPLAY_TOOL, "--trace", Path("trace"), "--running"},
+                           Path("replay"), Path("err")));
+  EXPECT_EQ(replay.Wait(std::chrono::seconds(60)), 0) << ReadFile(Path("replay"));
+  const std::string report = ReadFile(Path("replay"));
+  EXPECT_NE(report.find(" 0 differ"), std::string::npos) << report;
+  // Answers were compared, not skipped: the engine answers each echo.
+  EXPECT_EQ(report.find(", 0 answers"), std::string::npos) << report;
 }
 
 TEST_F(LinkToolTest, FailuresExitNonZeroWithAClearMessage) {

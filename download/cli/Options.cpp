@@ -1,0 +1,136 @@
+#include "download/cli/Options.h"
+
+#include <charconv>
+#include <cstring>
+
+#include "link/PortSettings.h"
+
+namespace tessaro::cli {
+
+namespace {
+
+bool WholeNumber(const char* text, int low, int high, int& out) {
+  const char* end = text + std::strlen(text);
+  int value = 0;
+  const auto [stop, ec] = std::from_chars(text, end, value);
+  if (text == end || *text == '-' || *text == '+' || ec != std::errc() || stop != end) return false;
+  if (value < low || value > high) return false;
+  out = value;
+  return true;
+}
+
+// The row of the session's baud table that holds `rate`; -1 when none does.
+int BaudRowOf(const char* text) {
+  for (int row = 0; row < kBaudChoices; ++row) {
+    if (std::strcmp(BaudTable[row].text, text) == 0) return row;
+  }
+  return -1;
+}
+
+}  // namespace
+
+const char* DownloadUsageText() {
+  return "Usage: tessaro-download --port NAME [--baud N] [--base N] [--wait N] [--trace FILE] "
+         "IMAGE\n"
+         "       tessaro-download --check IMAGE\n"
+         "\n"
+         "Puts a new program image (an S-record file) into a base station, as the\n"
+         "window's Download command does: the whole image is checked first; the base is\n"
+         "told \"@UP\" over the session, the port is closed and opened again at the\n"
+         "download's line settings (115200 bps, 8N1), and the loader's handshake and the\n"
+         "acknowledged packets follow, with a progress bar on a terminal (plain lines\n"
+         "otherwise).  Nothing is reopened afterwards.\n"
+         "\n"
+         "  --port NAME   COM1 .. COM6 (the device in $TESSARO_COMn, else /dev/ttyS0 ..\n"
+         "                /dev/ttyS5) or a device path such as /dev/ttyUSB0\n"
+         "  --baud N      the session's speed for finding the base and sending \"@UP\":\n"
+         "                115200 (default), 57600, 38400, 19200, 9600, 4800 or 2400\n"
+         "  --base N      the base to update, 1 .. 16 (default: the first present base)\n"
+         "  --wait N      seconds to wait for the base to answer (default 5)\n"
+         "  --check       only check the image and print what it holds (records, address\n"
+         "                ranges, bytes, packets it would send); no port is opened\n"
+         "  --trace FILE  record every byte on the line, and every open, close, setting\n"
+         "                and hang-up, in FILE (see docs/traces.md)\n"
+         "  --help        show this text\n"
+         "\n"
+         "A failed attempt is not retried: the question the window asks is answered no,\n"
+         "so that a script never hangs.  Run the program again to retry.\n"
+         "\n"
+         "Exit status: 0 the image went through (or, with --check, it is sound),\n"
+         "2 bad options (or the trace cannot be written), 3 the image cannot be read or\n"
+         "is refused (nothing is sent), 4 the port cannot be opened or set, 5 the base\n"
+         "is not ready (no base answered, or its loader did not), 6 fault on downloading\n"
+         "(the base refused a packet), 7 time-out (a packet was not acknowledged, or\n"
+         "the line went away).\n";
+}
+
+DownloadParse ParseDownloadOptions(int argc, const char* const* argv, DownloadOptions& options,
+                                   std::string& error) {
+  bool havePort = false;
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    const char* v = nullptr;
+    auto value = [&] {
+      if (i + 1 >= argc) {
+        error = std::string(arg) + " needs a value";
+        return false;
+      }
+      v = argv[++i];
+      return true;
+    };
+    if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+      return DownloadParse::kHelp;
+    } else if (std::strcmp(arg, "--check") == 0) {
+      options.checkOnly = true;
+    } else if (std::strcmp(arg, "--port") == 0) {
+      if (!value()) return DownloadParse::kError;
+      if (*v == '\0') {
+        error = "--port needs a port name";
+        return DownloadParse::kError;
+      }
+      options.port = v;
+      havePort = true;
+    } else if (std::strcmp(arg, "--baud") == 0) {
+      if (!value()) return DownloadParse::kError;
+      options.baudRow = BaudRowOf(v);
+      if (options.baudRow < 0) {
+        error = std::string("--baud: not one of 115200 57600 38400 19200 9600 4800 2400: ") + v;
+        return DownloadParse::kError;
+      }
+    } else if (std::strcmp(arg, "--base") == 0) {
+      if (!value()) return DownloadParse::kError;
+      if (!WholeNumber(v, 1, 16, options.base)) {
+        error = std::string("--base: not a base number from 1 to 16: ") + v;
+        return DownloadParse::kError;
+      }
+    } else if (std::strcmp(arg, "--wait") == 0) {
+      if (!value()) return DownloadParse::kError;
+      if (!WholeNumber(v, 1, 3600, options.discoverySeconds)) {
+        error = std::string("--wait: not a whole number of seconds from 1 to 3600: ") + v;
+        return DownloadParse::kError;
+      }
+    } else if (std::strcmp(arg, "--trace") == 0) {
+      if (!value()) return DownloadParse::kError;
+      options.tracePath = v;
+    } else if (arg[0] == '-' && arg[1] != '\0') {
+      error = std::string("unknown option: ") + arg;
+      return DownloadParse::kError;
+    } else if (options.image.empty()) {
+      options.image = arg;
+    } else {
+      error = std::string("only one image, please: ") + arg;
+      return DownloadParse::kError;
+    }
+  }
+  if (options.image.empty()) {
+    error = "IMAGE is required";
+    return DownloadParse::kError;
+  }
+  if (!havePort && !options.checkOnly) {
+    error = "--port NAME is required";
+    return DownloadParse::kError;
+  }
+  return DownloadParse::kRun;
+}
+
+}  // namespace tessaro::cli
