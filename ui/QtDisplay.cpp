@@ -9,6 +9,7 @@
 #include "app/Engine.h"
 #include "ui/StatusBar.h"
 #include "ui/TopologyView.h"
+#include "ui/dialogs/DialogControls.h"
 
 namespace tessaro {
 
@@ -148,6 +149,7 @@ void QtDisplay::ShowMessage(const char* text, const char* caption, MessageIcon i
   const QString title = QString::fromLatin1(caption);
   auto show = [this, body, title, icon] {
     QMessageBox box(BoxIcon(icon), title, body, QMessageBox::Ok, owner_);
+    CentreOnScreenWhenShown(box);
     box.exec();
   };
   // A message box waits for the operator: from any other thread it is

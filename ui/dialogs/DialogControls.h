@@ -32,6 +32,10 @@ inline constexpr int kComboHeightDu = 12;
 // menu and close box, no resizing) of a dialog of width x height units.
 void SetUpDialogFrame(QDialog& dialog, const DialogFrame& frame);
 
+// Centres `window` on its screen each time it shows, after it has taken its
+// final size (a message box sizes itself only then).
+void CentreOnScreenWhenShown(QWidget& window);
+
 // An untitled group box.
 QGroupBox* AddGroupBox(QWidget* parent, const QRect& rect);
 
