@@ -72,6 +72,7 @@ class TopologyCanvasTest : public WindowFixture {
 TEST_F(TopologyCanvasTest, PresentBasesAreStackedWithoutGaps) {
   const QImage canvas = Canvas();
   const QImage base = Picture("base");
+  if (getenv("UIREV_SAVE")) canvas.save(getenv("UIREV_SAVE"));
   // The number box and the column the property texts share are left out.
   const QRect texts(11, 34, 16, 16);
   EXPECT_TRUE(ShowsPicture(canvas, base, 84, 20, texts));
@@ -179,6 +180,27 @@ TEST_F(TopologyCanvasTest, ViewLargerThanTheWindowScrolls) {
   Settle();
   EXPECT_EQ(View().mapTo(scroll->viewport(), QPoint(0, 1600)).y(), scroll->viewport()->height());
   EXPECT_EQ(View().ModeButton()->pos(), QPoint(3, 160));
+}
+
+// Every label of the view stays readable at the 6-pixel advance: between two
+// capitals there is a column without ink, where a squeezed face merges them.
+TEST(TopologyCanvasFontTest, CapitalsOfTheLabelsStayApart) {
+  TopologyCanvas canvas;
+  ASSERT_EQ(canvas.CharWidth(), 6);
+  canvas.Resize(QSize(200, 20));
+  std::vector<std::string> merged;
+  for (const char* label :
+       {"SD", "RE", "DP", "OK", "NG", "TM", "AV", "CH", "GP", "PW", "DM", "HW", "MN", "WM"}) {
+    canvas.DrawCell(10, 2, label, 0);
+    const QImage image = canvas.Snapshot();
+    bool apart = false;
+    // From the middle of the first capital to the middle of the second.
+    for (int x = 10 + 3; x <= 10 + 6 + 2 && !apart; ++x) {
+      apart = Count(image, QRect(x, 2, 1, 16), kWhite) == 16;
+    }
+    if (!apart) merged.push_back(label);
+  }
+  EXPECT_TRUE(merged.empty()) << ::testing::PrintToString(merged);
 }
 
 }  // namespace
