@@ -146,7 +146,7 @@ void QtDisplay::FlushRender() {
 
 void QtDisplay::ShowMessage(const char* text, const char* caption, MessageIcon icon) {
   const QString body = QString::fromLatin1(text);
-  const QString title = QString::fromLatin1(caption);
+  const QString title = CaptionText(caption);
   auto show = [this, body, title, icon] {
     QMessageBox box(BoxIcon(icon), title, body, QMessageBox::Ok, owner_);
     CentreOnScreenWhenShown(box);

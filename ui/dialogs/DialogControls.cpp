@@ -46,6 +46,10 @@ void CentreOnScreenWhenShown(QWidget& window) {
   new ScreenCentrer(window);
 }
 
+QString CaptionText(const char* caption) {
+  return caption[0] == '\0' ? QStringLiteral(" ") : QString::fromLatin1(caption);
+}
+
 void SetUpDialogFrame(QDialog& dialog, const DialogFrame& frame) {
   dialog.setWindowTitle(QString::fromLatin1(frame.title));
   dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

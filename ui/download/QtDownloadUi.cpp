@@ -83,14 +83,14 @@ bool QtDownloadUi::ChooseImageFile(char* path, std::size_t size) {
 void QtDownloadUi::ShowMessage(const char* text, const char* caption, DownloadBox box,
                                BoxOwner owner) {
   QMessageBox message(box == DownloadBox::kWarning ? QMessageBox::Warning : QMessageBox::NoIcon,
-                      Text(caption), Text(text), QMessageBox::Ok,
+                      CaptionText(caption), Text(text), QMessageBox::Ok,
                       owner == BoxOwner::kView ? view_.data() : nullptr);
   CentreOnScreenWhenShown(message);
   message.exec();
 }
 
 bool QtDownloadUi::AskRetry(const char* text, const char* caption) {
-  QMessageBox question(QMessageBox::Question, Text(caption), Text(text),
+  QMessageBox question(QMessageBox::Question, CaptionText(caption), Text(text),
                        QMessageBox::Yes | QMessageBox::No, view_.data());
   question.setDefaultButton(QMessageBox::Yes);
   CentreOnScreenWhenShown(question);
