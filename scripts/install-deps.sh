@@ -9,7 +9,7 @@ packages=(
   clang libclang-rt-14-dev clang-format-14 clang-tidy-14
   nlohmann-json3-dev
   qt6-base-dev
-  xvfb xauth x11-utils imagemagick fonts-dejavu-core
+  xvfb xauth x11-utils imagemagick fonts-dejavu-core fonts-terminus
   binutils
   file lintian desktop-file-utils man-db
 )

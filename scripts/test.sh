@@ -8,8 +8,8 @@
 #   4. each libFuzzer target for a while (TESSARO_FUZZ_SECONDS, default 60);
 #   5. the Debian package: built, checked by lintian, installed, each installed
 #      program's --help (and --version) run, removed again.
-# Build folders: build-lint (configured only), build-test, build-asan, build-tsan, build-fuzz,
-# build-pkg.
+# Build folders: build-lint (configured only), build-test, build-asan, build-tsan,
+# build-tsan-ui, build-fuzz, build-pkg.
 # TESSARO_TEST_STAGES limits the stages, e.g. TESSARO_TEST_STAGES="full fuzz".
 set -euo pipefail
 
@@ -56,6 +56,13 @@ if want tsan; then
     -DTESSARO_SANITIZE=thread -DTESSARO_BUILD_UI=OFF -DTESSARO_BUILD_BENCH=OFF
   cmake --build build-tsan -j"$jobs"
   TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_ctest build-tsan
+  echo "-- the window's adapter, drawing from two threads (Qt's own calls suppressed)"
+  cmake -S . -B build-tsan-ui -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSARO_WERROR=ON \
+    -DTESSARO_SANITIZE=thread -DTESSARO_BUILD_UI=ON -DTESSARO_BUILD_BENCH=OFF
+  cmake --build build-tsan-ui -j"$jobs" --target ui_window_tests
+  QT_QPA_PLATFORM=offscreen \
+    TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$root/tests/ui/tsan-qt.supp" \
+    build-tsan-ui/tests/ui/ui_window_tests --gtest_filter='QtDisplayTest.*:TopologyCanvasTest.*'
 fi
 
 if want fuzz; then

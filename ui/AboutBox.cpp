@@ -1,13 +1,12 @@
 #include "ui/AboutBox.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 
 #include "app/front/AboutTexts.h"
+#include "ui/dialogs/DialogControls.h"
 
 namespace tessaro {
 
@@ -50,10 +49,7 @@ AboutBox::AboutBox(QWidget* owner)
   ok->setFocus();
   connect(ok, &QPushButton::clicked, this, [this] { done(1); });
 
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect area = screen->geometry();
-    move(area.center() - rect().center());
-  }
+  CentreOnScreenWhenShown(*this);
 }
 
 void AboutBox::Run(QWidget* owner) {

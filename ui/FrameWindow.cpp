@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QMetaObject>
 #include <QScreen>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "app/Engine.h"
@@ -45,8 +46,16 @@ FrameWindow::FrameWindow(Engine& engine, QtDisplay& display)
   edge->setLineWidth(2);
   auto* layout = new QVBoxLayout(edge);
   layout->setContentsMargins(2, 2, 2, 2);
-  view_ = new TopologyView(engine_, display_.Canvas(), edge);
-  layout->addWidget(view_);
+  // The view is as large as the window, or as its content where that is
+  // larger: then the window scrolls it.
+  auto* scroll = new QScrollArea(edge);
+  scroll->setObjectName(QStringLiteral("ClientScroll"));
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setFocusPolicy(Qt::NoFocus);
+  scroll->setWidgetResizable(true);
+  view_ = new TopologyView(engine_, display_.Canvas(), scroll);
+  scroll->setWidget(view_);
+  layout->addWidget(scroll);
   setCentralWidget(edge);
 
   statusBar_ = new StatusBar(this);

@@ -9,6 +9,7 @@
 #include "app/Engine.h"
 #include "ui/StatusBar.h"
 #include "ui/TopologyView.h"
+#include "ui/dialogs/DialogControls.h"
 
 namespace tessaro {
 
@@ -145,9 +146,10 @@ void QtDisplay::FlushRender() {
 
 void QtDisplay::ShowMessage(const char* text, const char* caption, MessageIcon icon) {
   const QString body = QString::fromLatin1(text);
-  const QString title = QString::fromLatin1(caption);
+  const QString title = CaptionText(caption);
   auto show = [this, body, title, icon] {
     QMessageBox box(BoxIcon(icon), title, body, QMessageBox::Ok, owner_);
+    CentreOnScreenWhenShown(box);
     box.exec();
   };
   // A message box waits for the operator: from any other thread it is

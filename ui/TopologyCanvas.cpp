@@ -13,6 +13,8 @@ namespace {
 // The view font asks for a cell 15 pixels high and 6 wide.
 constexpr int kViewFontPixels = 15;
 constexpr int kViewCharWidth = 6;
+// The narrow pixel face's size whose advance is that width.
+constexpr int kNarrowFontPixels = 12;
 // The numbers on the pictures: two bold digits in a 16-pixel box.
 constexpr int kSystemFontPixels = 13;
 constexpr int kSystemCharWidth = 8;
@@ -32,14 +34,25 @@ QImage LoadPicture(const char* path) {
 
 QFont MakeViewFont() {
   QFont font;
-  font.setFamilies({QStringLiteral("Elite"), QStringLiteral("DejaVu Sans Mono"),
-                    QStringLiteral("Liberation Mono"), QStringLiteral("monospace")});
   font.setStyleHint(QFont::TypeWriter);
   font.setFixedPitch(true);
-  font.setPixelSize(kViewFontPixels);
   font.setWeight(QFont::Normal);
   // Plain pixels in the four text colours, as the picture's palette has.
   font.setStyleStrategy(QFont::NoAntialias);
+  font.setFamilies({QStringLiteral("Elite")});
+  font.setPixelSize(kViewFontPixels);
+  if (QFontInfo(font).family() == QLatin1String("Elite")) return font;
+  // A face drawn on a 6 x 12 pixel grid: every capital stays apart at the
+  // cell's advance, where a squeezed face merges them.
+  font.setFamilies({QStringLiteral("Terminus (TTF)")});
+  font.setPixelSize(kNarrowFontPixels);
+  if (QFontInfo(font).family() == QLatin1String("Terminus (TTF)") &&
+      QFontMetrics(font).horizontalAdvance(QLatin1Char('0')) == kViewCharWidth) {
+    return font;
+  }
+  font.setFamilies({QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono"),
+                    QStringLiteral("monospace")});
+  font.setPixelSize(kViewFontPixels);
   SqueezeTo(font, kViewCharWidth);
   return font;
 }
@@ -82,10 +95,15 @@ class CanvasPainter final : public PaintSink {
   }
   void DrawText(const TextBox& box, const char* text, int length, TextFace face,
                 TextColour colour) override {
-    painter_.setFont(face == TextFace::View ? canvas_.viewFont_ : canvas_.systemFont_);
+    const bool view = face == TextFace::View;
+    painter_.setFont(view ? canvas_.viewFont_ : canvas_.systemFont_);
     painter_.setPen(TopologyCanvas::ColourOf(colour));
     const QRect rect(box.left, box.top, box.right - box.left, box.bottom - box.top);
-    painter_.drawText(rect, Qt::AlignLeft | Qt::AlignTop, QString::fromLatin1(text, length));
+    painter_.save();
+    painter_.setClipRect(rect, Qt::IntersectClip);
+    painter_.drawText(rect.translated(view ? canvas_.viewInset_ : 0, 0),
+                      Qt::AlignLeft | Qt::AlignTop, QString::fromLatin1(text, length));
+    painter_.restore();
   }
 
  private:
@@ -100,7 +118,11 @@ TopologyCanvas::TopologyCanvas()
       viewFont_(MakeViewFont()),
       systemFont_(MakeSystemFont()) {
   image_.fill(Qt::white);
-  charWidth_ = QFontMetrics(viewFont_).horizontalAdvance(QLatin1Char('0'));
+  const QFontMetrics metrics(viewFont_);
+  charWidth_ = metrics.horizontalAdvance(QLatin1Char('0'));
+  // A pixel face inks its cell's first column; a text box that starts on a
+  // picture's last column would cover it.
+  viewInset_ = metrics.leftBearing(QLatin1Char('H')) < 1 ? 1 : 0;
 }
 
 void TopologyCanvas::Resize(QSize size) {
@@ -137,7 +159,8 @@ QRect TopologyCanvas::DrawCell(int x, int y, const char* text, int colourClass) 
   painter.fillRect(background, Qt::white);
   painter.setFont(viewFont_);
   painter.setPen(ColourOf(ColourOfClass(colourClass)));
-  painter.drawText(clip, Qt::AlignLeft | Qt::AlignTop, QString::fromLatin1(text, length));
+  painter.drawText(clip.translated(viewInset_, 0), Qt::AlignLeft | Qt::AlignTop,
+                   QString::fromLatin1(text, length));
   return clip.intersected(image_.rect());
 }
 

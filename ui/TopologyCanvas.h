@@ -55,10 +55,14 @@ class TopologyCanvas {
   QFont viewFont_;
   QFont systemFont_;
   int charWidth_ = 6;
+  // Pixels the view font's text moves right in its box: 1 for a face whose
+  // glyphs start on the cell's first column, as its neighbours' ink would.
+  int viewInset_ = 0;
 };
 
-// The fixed-pitch view font ("Elite" where installed, else a fixed-pitch face
-// squeezed to the same 6-pixel advance) and the bold face of the numbers.
+// The fixed-pitch view font ("Elite" where installed, else the narrow pixel
+// face of the same 6-pixel advance, else a fixed-pitch face squeezed to it)
+// and the bold face of the numbers.
 QFont MakeViewFont();
 QFont MakeSystemFont();
 

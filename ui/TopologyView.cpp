@@ -50,9 +50,15 @@ TopologyView::TopologyView(Engine& engine, TopologyCanvas& canvas, QWidget* pare
 }
 
 void TopologyView::RenderCanvas(bool whole) {
-  const QRect area = engine_.Read([this, whole](const EngineView& v) {
+  ContentSize content{};
+  const QRect area = engine_.Read([this, whole, &content](const EngineView& v) {
+    content = ContentSizeOf(v.registry, v.portOpen);
     return canvas_.Render(TopologyModel{v.registry, v.test, v.portOpen}, whole);
   });
+  // The scroll area around the view gives it at least this size; the resize
+  // that follows renders the larger canvas.
+  const QSize needed(content.width, content.height);
+  if (minimumSize() != needed) setMinimumSize(needed);
   RequestUpdate(area);
 }
 
@@ -78,7 +84,12 @@ void TopologyView::ApplyButtons(const ButtonState& state) {
   run_->setText(QString::fromLatin1(state.runText));
   mode_->setEnabled(state.modeEnabled);
   run_->setEnabled(state.runEnabled);
-  if (state.focusMode) mode_->setFocus();
+  if (state.focusMode) {
+    // The style draws the focus only after a keyboard focus change: mark
+    // this one as such, so that the button a stray Space would press shows.
+    window()->setAttribute(Qt::WA_KeyboardFocusChange);
+    mode_->setFocus(Qt::TabFocusReason);
+  }
 }
 
 void TopologyView::SetSupervisionTimer(bool running) {

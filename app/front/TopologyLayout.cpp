@@ -130,6 +130,30 @@ void PaintTopology(const TopologyModel& model, int height, PaintSink& sink) {
   }
 }
 
+ContentSize ContentSizeOf(const StationRegistry& registry, bool portOpen) {
+  const ButtonGeometry lowestButton = ButtonRect(1);
+  ContentSize size{kHostX + kHostWidth, kHostY + kHostHeight};
+  if (!portOpen) return size;
+  size.height = lowestButton.y + lowestButton.height + kLegendFromBottom;
+  int rows = 0;
+  int columns = 0;
+  // The bounds the repaint draws within.
+  const int highestBase = registry.highestBase < kMaxBase ? registry.highestBase : kMaxBase;
+  for (int b = 1; b <= highestBase; ++b) {
+    if (!registry.IsBasePresent(b)) continue;
+    ++rows;
+    const int highest =
+        registry.highestTerminal[b] < kMaxTerminal ? registry.highestTerminal[b] : kMaxTerminal;
+    int n = 0;
+    for (int t = 1; t <= highest; ++t) n += registry.IsTerminalPresent(b, t) ? 1 : 0;
+    if (n > columns) columns = n;
+  }
+  if (rows == 0) return size;
+  if (rows * kRowHeight > size.height) size.height = rows * kRowHeight;
+  size.width = kFirstTerminalX + columns * kColumnWidth;
+  return size;
+}
+
 int RowIndexOf(const StationRegistry& registry, int base) {
   int k = 0;
   for (int b = 1; b < base && b <= kMaxBase; ++b) k += registry.IsBasePresent(b) ? 1 : 0;

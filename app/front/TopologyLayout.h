@@ -116,6 +116,14 @@ void PaintTopology(const TopologyModel& model, int height, PaintSink& sink);
 bool CellPosition(const StationRegistry& registry, char kind, int lineOffset, int number, int* x,
                   int* y);
 
+// The size the view needs to show everything: a row per present base, a
+// column per terminal of the fullest row, and the strip with the buttons
+// above the legend.  A window smaller than this scrolls the view.
+struct ContentSize {
+  int width, height;
+};
+ContentSize ContentSizeOf(const StationRegistry& registry, bool portOpen);
+
 // The row index of a present base: the number of present bases below it.
 int RowIndexOf(const StationRegistry& registry, int base);
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -220,6 +221,39 @@ TEST_F(TopologyLayoutTest, OnlyBasesUpToTheHighestAreDrawn) {
   AddBase(2);
   registry.rows[9].present = 1;  // present, but above highestBase
   EXPECT_EQ(Paint().Pictures(Picture::Base).size(), 1u);
+}
+
+// A window smaller than this size scrolls; whatever lies outside it cannot
+// be reached.  Text ends where its 6-pixel characters end.
+TEST_F(TopologyLayoutTest, ContentSizeHoldsEverythingTheRepaintDraws) {
+  EXPECT_EQ(ContentSizeOf(registry, false).height, 10 + 96);
+  for (int b = 1; b <= 16; ++b) AddBase(b);
+  for (int t = 1; t <= 99; t += 7) AddTerminal(16, t);
+  AddTerminal(3, 4);
+  const ContentSize size = ContentSizeOf(registry, true);
+  EXPECT_EQ(size.height, 16 * 100);
+  EXPECT_EQ(size.width, 154 + 15 * 84);
+  const RecordingSink sink = Paint(true, size.height);
+  int right = 0;
+  int bottom = 0;
+  for (const Drawn& d : sink.all) {
+    if (d.kind == Drawn::kText) {
+      right = std::max(right, d.x + 6 * static_cast<int>(d.text.size()));
+      bottom = std::max(bottom, d.y + 16);
+    } else if (d.kind == Drawn::kPicture && d.picture != Picture::Host) {
+      const bool base = d.picture == Picture::Base;
+      right = std::max(right, d.x + (base ? 44 : 32));
+      bottom = std::max(bottom, d.y + (base ? 64 : 88));
+    }
+  }
+  EXPECT_LE(right, size.width);
+  EXPECT_LE(bottom, size.height);
+  EXPECT_GT(right, size.width - 84);
+
+  // Few rows still leave the strip's buttons above the legend.
+  registry.Reset();
+  AddBase(1);
+  EXPECT_EQ(ContentSizeOf(registry, true).height, 192 + 28 + 100);
 }
 
 TEST_F(TopologyLayoutTest, CellPositionsAgreeWithTheRepaint) {

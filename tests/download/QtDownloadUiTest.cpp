@@ -141,6 +141,13 @@ TEST_F(QtDownloadUiTest, AReplyLineCaptionShowsEveryByte) {
   AnswerBox(seen);
   ui.ShowMessage("Error : Time out !!", "F\xE9", DownloadBox::kWarning, BoxOwner::kView);
   EXPECT_EQ(seen.title, QString::fromLatin1("F\xE9"));
+
+  // No reply at all: an empty caption, which X11 windows would fill with the
+  // program's name; a blank title shows as empty.
+  AnswerBox(seen);
+  ui.ShowMessage("Error : Time out !!", "", DownloadBox::kWarning, BoxOwner::kView);
+  EXPECT_FALSE(seen.title.isEmpty());
+  EXPECT_TRUE(seen.title.trimmed().isEmpty());
 }
 
 TEST_F(QtDownloadUiTest, TheRetryQuestionIsYesOrNo) {

@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -137,6 +138,31 @@ TEST_F(FrameWindowTest, AboutBoxClosesOnlyOnOkOrEnter) {
   };
   frame->OnCommand(kCmdAbout);
   EXPECT_EQ(modals.seen.size(), 2u);
+}
+
+TEST_F(FrameWindowTest, DialogsAndMessageBoxesAreCentredOnTheScreen) {
+  const QPoint centre = QGuiApplication::primaryScreen()->geometry().center();
+  std::vector<std::string> offCentre;
+  modals.answer = [&](QWidget* w) {
+    const QPoint shown = w->frameGeometry().center();
+    if ((shown - centre).manhattanLength() > 2) offCentre.push_back(w->windowTitle().toStdString());
+    return false;
+  };
+  // The port's settings, the criteria, the About box, and a message box
+  // (no base connected).
+  for (int id : {kCmdCommProperties, kCmdTestingCriteria, kCmdAbout, kCmdBaseId}) {
+    if (id == kCmdAbout) {
+      modals.answer = [&, answer = modals.answer](QWidget* w) {
+        answer(w);
+        auto* ok = w->findChild<QPushButton*>(QStringLiteral("button1"));
+        if (ok != nullptr) ok->click();
+        return ok != nullptr;
+      };
+    }
+    frame->OnCommand(id);
+  }
+  EXPECT_EQ(modals.seen.size(), 4u);
+  EXPECT_TRUE(offCentre.empty()) << offCentre.front();
 }
 
 TEST_F(FrameWindowTest, OpenShowsThePortPollsAndEnablesTheButtons) {
@@ -292,12 +318,51 @@ TEST_F(FrameWindowTest, CloseBoxEndsTheSessionFirst) {
   EXPECT_FALSE(frame->isVisible());
 }
 
+TEST_F(FrameWindowTest, CloseBoxDuringADownloadSaysWhyAndKeepsTheWindow) {
+  OpenOnPty();
+  base.Say("@BS0111\r");
+  ASSERT_TRUE(WaitFor([&] { return engine->ConnectedBase() == 1; }));
+  bool chooserSeen = false;
+  modals.answer = [&](QWidget* w) {
+    if (chooserSeen || qobject_cast<QFileDialog*>(w) == nullptr) return false;
+    chooserSeen = true;
+    // The close box, pressed while the file chooser is up; from the queue,
+    // so that the watcher answers the box the close brings.
+    QTimer::singleShot(0, frame.get(), [&, w] {
+      frame->close();
+      EXPECT_TRUE(frame->isVisible());
+      qobject_cast<QDialog*>(w)->reject();
+    });
+    return true;
+  };
+  frame->OnCommand(kCmdDownload);
+  ASSERT_TRUE(chooserSeen);
+  ASSERT_EQ(modals.seen.size(), 2u);
+  EXPECT_EQ(modals.seen[1].text, kDownloadRunningText);
+  EXPECT_EQ(modals.seen[1].icon, QMessageBox::Warning);
+  EXPECT_TRUE(frame->isVisible());
+}
+
 TEST_F(FrameWindowTest, ExitClosesTheSessionAndTheFrame) {
   OpenOnPty();
   frame->OnCommand(kCmdExit);
   EXPECT_FALSE(engine->IsPortOpen());
   EXPECT_FALSE(frame->isVisible());
   EXPECT_EQ(Pane(2), QStringLiteral("  "));
+}
+
+// A stray Space on a focused button switches the mode and clears the
+// counters: the focus the open gives the mode button must show.
+TEST_F(FrameWindowTest, ModeButtonShowsTheFocusItGetsOnOpen) {
+  frame->activateWindow();
+  ASSERT_TRUE(WaitFor([&] { return frame->isActiveWindow(); }));
+  OpenOnPty();
+  QPushButton* mode = View().ModeButton();
+  ASSERT_TRUE(WaitFor([&] { return mode->hasFocus(); }));
+  const QImage focused = mode->grab().toImage();
+  View().RunButton()->setFocus();
+  ASSERT_FALSE(mode->hasFocus());
+  EXPECT_FALSE(focused == mode->grab().toImage()) << "the focus does not show";
 }
 
 TEST_F(FrameWindowTest, ModeButtonTogglesAndSwitchesTheRunButton) {

@@ -1,5 +1,7 @@
 #include <QImage>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 
 #include "WindowFixture.h"
 #include "support/EngineTestAccess.h"
@@ -157,6 +159,47 @@ TEST_F(TopologyCanvasTest, NewBaseListRepaintsOnlyTheTopology) {
            Count(Canvas(), QRect(84, 120, 44, 64), kWhite) == 44 * 64;
   }));
   EXPECT_GT(Count(Canvas(), TextBox(5, 300, 4), kRed), 10);
+}
+
+// Sixteen bases take 1,600 pixels: the window scrolls to the last row, which
+// is drawn where the layout puts it.
+TEST_F(TopologyCanvasTest, ViewLargerThanTheWindowScrolls) {
+  std::string bases = "@BS";
+  for (int b = 1; b <= 16; ++b)
+    bases += QStringLiteral("%1").arg(b, 2, 10, QLatin1Char('0')).toStdString() + "11";
+  base.Say(bases + "\r");
+  ASSERT_TRUE(WaitFor([&] { return View().height() >= 1600; }));
+  auto* scroll = frame->findChild<QScrollArea*>();
+  ASSERT_NE(scroll, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return Canvas().height() >= 1600; }));
+  ASSERT_TRUE(WaitFor([&] {
+    return ShowsPicture(Canvas(), Picture("base"), 84, 1500 + 20, QRect(11, 34, 16, 16));
+  }));
+  scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
+  Settle();
+  EXPECT_EQ(View().mapTo(scroll->viewport(), QPoint(0, 1600)).y(), scroll->viewport()->height());
+  EXPECT_EQ(View().ModeButton()->pos(), QPoint(3, 160));
+}
+
+// Every label of the view stays readable at the 6-pixel advance: between two
+// capitals there is a column without ink, where a squeezed face merges them.
+TEST(TopologyCanvasFontTest, CapitalsOfTheLabelsStayApart) {
+  TopologyCanvas canvas;
+  ASSERT_EQ(canvas.CharWidth(), 6);
+  canvas.Resize(QSize(200, 20));
+  std::vector<std::string> merged;
+  for (const char* label :
+       {"SD", "RE", "DP", "OK", "NG", "TM", "AV", "CH", "GP", "PW", "DM", "HW", "MN", "WM"}) {
+    canvas.DrawCell(10, 2, label, 0);
+    const QImage image = canvas.Snapshot();
+    bool apart = false;
+    // From the middle of the first capital to the middle of the second.
+    for (int x = 10 + 3; x <= 10 + 6 + 2 && !apart; ++x) {
+      apart = Count(image, QRect(x, 2, 1, 16), kWhite) == 16;
+    }
+    if (!apart) merged.push_back(label);
+  }
+  EXPECT_TRUE(merged.empty()) << ::testing::PrintToString(merged);
 }
 
 }  // namespace

@@ -2,15 +2,52 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 
 namespace tessaro {
 
 QString ControlName(int id) {
   return QString::number(id);
+}
+
+namespace {
+
+class ScreenCentrer final : public QObject {
+ public:
+  explicit ScreenCentrer(QWidget& window) : QObject(&window), window_(window) {
+    window.installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == &window_ && event->type() == QEvent::Show) {
+      const QScreen* screen = window_.screen();
+      if (screen != nullptr) {
+        QRect frame = window_.frameGeometry();
+        frame.moveCenter(screen->geometry().center());
+        window_.move(frame.topLeft());
+      }
+    }
+    return false;
+  }
+
+ private:
+  QWidget& window_;
+};
+
+}  // namespace
+
+void CentreOnScreenWhenShown(QWidget& window) {
+  new ScreenCentrer(window);
+}
+
+QString CaptionText(const char* caption) {
+  return caption[0] == '\0' ? QStringLiteral(" ") : QString::fromLatin1(caption);
 }
 
 void SetUpDialogFrame(QDialog& dialog, const DialogFrame& frame) {
@@ -19,6 +56,7 @@ void SetUpDialogFrame(QDialog& dialog, const DialogFrame& frame) {
                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   dialog.setModal(true);
   dialog.setFixedSize(DuToPixels(frame.width), DuToPixels(frame.height));
+  CentreOnScreenWhenShown(dialog);
 }
 
 QGroupBox* AddGroupBox(QWidget* parent, const QRect& rect) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRect>
+#include <QString>
 
 #include "app/front/DialogLayout.h"
 
@@ -31,6 +32,14 @@ inline constexpr int kComboHeightDu = 12;
 // Sets the caption, the fixed client size and the frame (caption, system
 // menu and close box, no resizing) of a dialog of width x height units.
 void SetUpDialogFrame(QDialog& dialog, const DialogFrame& frame);
+
+// Centres `window` on its screen each time it shows, after it has taken its
+// final size (a message box sizes itself only then).
+void CentreOnScreenWhenShown(QWidget& window);
+
+// A message box's caption.  X11 platform windows give a window with an empty
+// title the program's name; a blank keeps an empty caption empty.
+QString CaptionText(const char* caption);
 
 // An untitled group box.
 QGroupBox* AddGroupBox(QWidget* parent, const QRect& rect);

@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "download/DownloadTexts.h"
+#include "ui/dialogs/DialogControls.h"
 
 namespace tessaro {
 
@@ -55,6 +56,7 @@ bool QtDownloadUi::ChooseImageFile(char* path, std::size_t size) {
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  CentreOnScreenWhenShown(dialog);
   // Upper- and lower-case names alike on file systems that tell them apart.
   dialog.setNameFilters({Text(download_text::kFileFilter) + QStringLiteral(" (*.ABO *.abo)"),
                          Text(download_text::kSRecordFilter),
@@ -81,15 +83,17 @@ bool QtDownloadUi::ChooseImageFile(char* path, std::size_t size) {
 void QtDownloadUi::ShowMessage(const char* text, const char* caption, DownloadBox box,
                                BoxOwner owner) {
   QMessageBox message(box == DownloadBox::kWarning ? QMessageBox::Warning : QMessageBox::NoIcon,
-                      Text(caption), Text(text), QMessageBox::Ok,
+                      CaptionText(caption), Text(text), QMessageBox::Ok,
                       owner == BoxOwner::kView ? view_.data() : nullptr);
+  CentreOnScreenWhenShown(message);
   message.exec();
 }
 
 bool QtDownloadUi::AskRetry(const char* text, const char* caption) {
-  QMessageBox question(QMessageBox::Question, Text(caption), Text(text),
+  QMessageBox question(QMessageBox::Question, CaptionText(caption), Text(text),
                        QMessageBox::Yes | QMessageBox::No, view_.data());
   question.setDefaultButton(QMessageBox::Yes);
+  CentreOnScreenWhenShown(question);
   return question.exec() == QMessageBox::Yes;
 }
 
@@ -107,6 +111,7 @@ void QtDownloadUi::ShowProgress() {
   bar_->setRange(0, 100);
   bar_->setValue(0);
   bar_->setTextVisible(false);
+  CentreOnScreenWhenShown(*dialog);
   progress_ = std::move(dialog);
   progress_->show();
 }
