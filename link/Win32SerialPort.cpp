@@ -33,8 +33,8 @@ constexpr int kCloseDrainCapMs = 1000;
 // Beyond the driver's own write time-out, how long Write() waits before it
 // cancels the write itself.
 constexpr DWORD kWriteMarginMs = 500;
-// A blocking read that waits for a byte ends after this long and is started
-// again: idle, the reader wakes once in this time.
+// The read that waits for a byte ends after this long and is started again:
+// idle, the reader wakes once in this time.
 constexpr DWORD kReadWaitMs = 1000;
 
 DWORD MsUntil(Steady::time_point deadline) {
@@ -179,11 +179,14 @@ void Win32SerialPort::SetQueuesAndTimeouts(const PortTimeouts& timeouts) {
 
 void Win32SerialPort::ApplyTimeouts() {
   COMMTIMEOUTS t{};
+  // Reads return at once with what is queued.
   t.ReadIntervalTimeout = MAXDWORD;
   if (waitByReading_) {
-    // Return at once with what is queued, else with the first byte to come,
-    // else after kReadWaitMs with none.
-    t.ReadTotalTimeoutMultiplier = MAXDWORD;
+    // The waiting read asks for one byte and ends with it or after
+    // kReadWaitMs.  (Wine leaves a read pending for good under the
+    // "MAXDWORD, MAXDWORD, constant" form meant for this.)  Read() never
+    // asks for more than is queued, so it still returns at once.
+    t.ReadIntervalTimeout = 0;
     t.ReadTotalTimeoutConstant = kReadWaitMs;
   }
   t.WriteTotalTimeoutMultiplier = static_cast<DWORD>(timeouts_.writeMsPerByte);
@@ -278,7 +281,7 @@ Win32SerialPort::Step Win32SerialPort::StartReadWait() {
   if (readPending_) return Step::Pending;
   ResetOverlapped(readOverlapped_);
   DWORD got = 0;
-  if (ReadFile(handle_, stash_, sizeof stash_, &got, &readOverlapped_)) {
+  if (ReadFile(handle_, stash_, 1, &got, &readOverlapped_)) {
     // Done at once: with bytes, or after the read time-out with none.
     if (!GetOverlappedResult(handle_, &readOverlapped_, &got, TRUE)) got = 0;
     stashSize_ = got;

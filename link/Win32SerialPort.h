@@ -72,8 +72,8 @@ class Win32SerialPort final : public SerialPort {
   std::atomic<unsigned> wakes_{0};
   unsigned wakesAtWait_ = 0;
   std::atomic<bool> woken_{false};
-  // Bytes a blocking read took while waiting, handed out by Read() first.
-  char stash_[256];
+  // The byte the waiting read took, handed out by Read() first.
+  char stash_[1];
   DWORD stashSize_ = 0;
   DWORD stashPos_ = 0;
   PortTimeouts timeouts_{};
