@@ -8,7 +8,6 @@
 
 namespace tessaro {
 
-
 bool ImageFile::Open(const char* path) {
   Close();
   if (path == nullptr || path[0] == '\0') return false;

@@ -6,7 +6,9 @@ namespace tessaro {
 
 namespace {
 
-HANDLE AsHandle(std::intptr_t value) { return reinterpret_cast<HANDLE>(value); }
+HANDLE AsHandle(std::intptr_t value) {
+  return reinterpret_cast<HANDLE>(value);
+}
 
 }  // namespace
 
@@ -15,10 +17,9 @@ bool ImageFile::Open(const char* path) {
   if (path == nullptr || path[0] == '\0') return false;
   // As on POSIX, the file may be rewritten or removed while it is held (the
   // user mends it while a retry is offered); the next attempt opens it anew.
-  const HANDLE file = CreateFileA(path, GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  const HANDLE file = CreateFileA(
+      path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   // A directory does not open this way; a device or a pipe is no disk file.
   if (GetFileType(file) != FILE_TYPE_DISK) {

@@ -44,8 +44,7 @@ void ApplyPortSettings(const PortSettings& settings, LineSettings& line) {
 }
 
 void FormatPortStatus(const PortSettings& settings, char* out, int size) {
-  std::snprintf(out, static_cast<std::size_t>(size), "%s: %s bps, %s",
-                PortName(settings),
+  std::snprintf(out, static_cast<std::size_t>(size), "%s: %s bps, %s", PortName(settings),
                 BaudTable[Clamp(settings.baudIndex, kBaudCount)].text,
                 FlowControlTable[Clamp(settings.flowIndex, kFlowCount)]);
 }

@@ -13,8 +13,8 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <type_traits>
 #include <thread>
+#include <type_traits>
 
 #if __has_include(<linux/serial.h>)
 #include <linux/serial.h>

@@ -28,11 +28,11 @@ enum class WaitResult {
 // kind) and the system's own reason (its error number and text).
 enum class PortErrorKind {
   None,
-  NotFound,     // no such device
-  Busy,         // another program (or this object) holds it
-  NotSerial,    // it exists but is no serial line
-  Settings,     // the device refused the line settings
-  Gone,         // the device went away while open
+  NotFound,   // no such device
+  Busy,       // another program (or this object) holds it
+  NotSerial,  // it exists but is no serial line
+  Settings,   // the device refused the line settings
+  Gone,       // the device went away while open
   Other,
 };
 

@@ -53,7 +53,9 @@ void ResetOverlapped(OVERLAPPED& overlapped) {
 
 }  // namespace
 
-std::unique_ptr<SerialPort> MakeNativeSerialPort() { return std::make_unique<Win32SerialPort>(); }
+std::unique_ptr<SerialPort> MakeNativeSerialPort() {
+  return std::make_unique<Win32SerialPort>();
+}
 
 Win32SerialPort::Win32SerialPort() {
   wakeEvent_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -74,8 +76,8 @@ void Win32SerialPort::Record(PortErrorKind kind, DWORD code) {
   error_ = PortError{};
   error_.kind = kind;
   error_.code = static_cast<int>(code);
-  const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                 code, 0, error_.text, sizeof error_.text, nullptr);
+  const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, code, 0, error_.text, sizeof error_.text, nullptr);
   // The system's texts end in "\r\n".
   DWORD end = n;
   while (end > 0 && (error_.text[end - 1] == '\n' || error_.text[end - 1] == '\r')) --end;
@@ -104,7 +106,8 @@ bool Win32SerialPort::Open(const char* name) {
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();
     PortErrorKind kind = PortErrorKind::Other;
-    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) kind = PortErrorKind::NotFound;
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
+      kind = PortErrorKind::NotFound;
     if (code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION) kind = PortErrorKind::Busy;
     Record(kind, code);
     return false;
@@ -222,7 +225,8 @@ WaitResult Win32SerialPort::WaitReadable(int timeoutMs) {
 
     const HANDLE handles[2] = {waitByReading_ ? readOverlapped_.hEvent : waitOverlapped_.hEvent,
                                wakeEvent_};
-    const DWORD got = WaitForMultipleObjects(2, handles, FALSE, forever ? INFINITE : MsUntil(deadline));
+    const DWORD got =
+        WaitForMultipleObjects(2, handles, FALSE, forever ? INFINITE : MsUntil(deadline));
     if (got == WAIT_TIMEOUT) return WaitResult::TimedOut;
     if (got == WAIT_OBJECT_0 + 1) {
       // The pending wait or read stays; the next call takes it up again.
@@ -430,8 +434,8 @@ bool Win32SerialPort::DrainOutputBounded() {
   COMSTAT status{};
   if (!ClearCommError(handle_, &errors, &status) || status.cbOutQue == 0) return true;
   const long long budgetMs = std::min<long long>(
-      kCloseDrainCapMs,
-      static_cast<long long>(timeouts_.writeMsPerByte) * status.cbOutQue + timeouts_.writeConstantMs);
+      kCloseDrainCapMs, static_cast<long long>(timeouts_.writeMsPerByte) * status.cbOutQue +
+                            timeouts_.writeConstantMs);
   const Steady::time_point deadline = Steady::now() + std::chrono::milliseconds(budgetMs);
   while (Steady::now() < deadline) {
     Sleep(2);

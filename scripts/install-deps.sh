@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tessaro needs to build, test and run.
+#   scripts/install-deps.sh           the Linux build, tests and window
+#   scripts/install-deps.sh windows   also the Windows cross-build and Wine
 # Idempotent: when everything is there it only checks and returns.
 set -euo pipefail
 
@@ -12,6 +14,12 @@ packages=(
   xvfb xauth x11-utils imagemagick fonts-dejavu-core
   binutils
 )
+if [ "${1:-}" = windows ]; then
+  packages+=(
+    g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
+    googletest wine64 jq zip
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -3,8 +3,10 @@
 #   1. the full build (window included), warnings as errors, all tests;
 #   2. the core and end-to-end tests under AddressSanitizer + UndefinedBehaviorSanitizer;
 #   3. the same under ThreadSanitizer;
-#   4. each libFuzzer target for a while (TESSARO_FUZZ_SECONDS, default 60).
-# Build folders: build-test, build-asan, build-tsan, build-fuzz.
+#   4. each libFuzzer target for a while (TESSARO_FUZZ_SECONDS, default 60);
+#   5. windows: the Qt-free programs and tests cross-built for Windows and run
+#      under Wine (scripts/test-windows.sh).
+# Build folders: build-test, build-asan, build-tsan, build-fuzz, build-win.
 # TESSARO_TEST_STAGES limits the stages, e.g. TESSARO_TEST_STAGES="full fuzz".
 set -euo pipefail
 
@@ -12,7 +14,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=${TESSARO_JOBS:-$(nproc)}
 fuzz_seconds=${TESSARO_FUZZ_SECONDS:-60}
-stages=${TESSARO_TEST_STAGES:-"full asan tsan fuzz"}
+stages=${TESSARO_TEST_STAGES:-"full asan tsan fuzz windows"}
 
 "$root/scripts/install-deps.sh"
 
@@ -64,6 +66,11 @@ if want fuzz; then
     "build-fuzz/fuzz/fuzz_$t" -max_total_time="$fuzz_seconds" -max_len=2048 -print_final_stats=1 \
       "$work" 2>&1 | tail -n 12
   done
+fi
+
+if want windows; then
+  echo "== Windows: cross-built programs and tests under Wine =="
+  TESSARO_JOBS="$jobs" "$root/scripts/test-windows.sh"
 fi
 
 echo "All test stages passed: $stages"

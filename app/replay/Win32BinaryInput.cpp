@@ -5,6 +5,8 @@
 
 namespace tessaro {
 
-void UseBinaryInput(std::FILE* stream) { (void)_setmode(_fileno(stream), _O_BINARY); }
+void UseBinaryInput(std::FILE* stream) {
+  (void)_setmode(_fileno(stream), _O_BINARY);
+}
 
 }  // namespace tessaro

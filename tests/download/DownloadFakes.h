@@ -12,8 +12,8 @@
 #include <filesystem>
 #include <functional>
 #include <random>
-#include <system_error>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "download/DownloadUi.h"
