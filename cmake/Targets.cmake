@@ -24,6 +24,17 @@ if(WIN32)
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 endif()
 
+# Sets `var` to the sources of one platform seam: those after WINDOWS on
+# Windows, those after POSIX elsewhere (one file per platform, no #ifdef).
+function(tessaro_platform_sources var)
+  cmake_parse_arguments(P "" "" "POSIX;WINDOWS" ${ARGN})
+  if(WIN32)
+    set(${var} ${P_WINDOWS} PARENT_SCOPE)
+  else()
+    set(${var} ${P_POSIX} PARENT_SCOPE)
+  endif()
+endfunction()
+
 # A library of one core folder: sources given, include root is the project root
 # so that headers are included as "folder/File.h".
 function(tessaro_library name)

@@ -12,16 +12,13 @@ cd "$root"
 jobs=${TESSARO_JOBS:-$(nproc)}
 "$root/scripts/install-deps.sh" windows
 
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
+source "$root/scripts/wine-prefix.sh"
 out="$root/build-win"
 link="$out/bench-com1"
-export WINEPREFIX="$out/bench-wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
 far_pid=""
 cleanup() {
   if [ -n "$far_pid" ]; then kill "$far_pid" 2>/dev/null || true; fi
-  "$wineserver" -k 2>/dev/null || true
+  wine_stop
 }
 trap cleanup EXIT
 
@@ -32,24 +29,17 @@ cmake -S . -B "$out/bench-cross" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/Mi
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DTESSARO_BUILD_UI=OFF >/dev/null
 cmake --build "$out/bench-cross" -j"$jobs" --target bench_serial_roundtrip
 
-if [ ! -d "$WINEPREFIX" ]; then "$wine" wineboot -i >/dev/null 2>&1; fi
-"$wine" reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$link" /f >/dev/null 2>&1
-"$wineserver" -w
-"$wineserver" -p >/dev/null 2>&1 </dev/null
-# Wine's own services start with the first program and outlive it; started
-# here, they do not hold that program's output open.
-"$wine" wineboot >/dev/null 2>&1 </dev/null
+wine_prefix "$out/bench-wine" "$link"
 
 # The far end stops when its standard input closes.
 coproc FAR { "$out/bench-host/bench/link/bench_echo_far_end" "$link"; }
 far_pid=$FAR_PID
 read -r slave <&"${FAR[0]}"
 
-echo "== Linux, termios backend on $slave"
-linux=$("$out/bench-host/bench/link/bench_serial_roundtrip" "$link" | tee /dev/stderr)
-echo "== Windows, Win32 backend under Wine on COM1"
-windows=$("$wine" "$out/bench-cross/bench/link/bench_serial_roundtrip.exe" COM1 | tr -d '\r' |
-  tee /dev/stderr)
+linux=$("$out/bench-host/bench/link/bench_serial_roundtrip" "$link")
+windows=$("$wine" "$out/bench-cross/bench/link/bench_serial_roundtrip.exe" COM1 | tr -d '\r')
+printf '== Linux, termios backend on %s\n%s\n' "$slave" "$linux"
+printf '== Windows, Win32 backend under Wine on COM1\n%s\n' "$windows"
 
 figure() { echo "$1" | sed -n "$2" | head -n 1; }
 l50=$(figure "$linux" 's/.*p50 \([0-9]*\) us.*/\1/p')

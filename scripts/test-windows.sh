@@ -16,21 +16,16 @@ started=$(date +%s)
 
 "$root/scripts/install-deps.sh" windows
 
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
-[ -x "$wine" ] || wine=$(command -v wine64 || command -v wine)
-[ -x "$wineserver" ] || wineserver=$(command -v wineserver)
+source "$root/scripts/wine-prefix.sh"
 
 out="$root/build-win"
 e2e="$out/e2e"
 com1="$out/com1"
-export WINEPREFIX="$out/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
 sim_pid=""
 
 cleanup() {
   if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; fi
-  "$wineserver" -k 2>/dev/null || true
+  wine_stop
 }
 trap cleanup EXIT
 
@@ -50,17 +45,8 @@ programs=("$out/cross/linktest/tessaro-linktest.exe" "$out/cross/app/tessaro-rep
 "$root/scripts/check-windows-imports.sh" "${programs[@]}"
 
 echo "-- a fresh Wine prefix; COM1 is $com1"
-rm -rf "$WINEPREFIX" "$e2e" && mkdir -p "$e2e"
-"$wine" wineboot -i >/dev/null 2>&1
-# Wine's mount manager rewrites dosdevices/comN at start-up; a value under
-# Ports, set while no Wine server runs, is what it honours.
-"$wine" reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$com1" /f >/dev/null 2>&1
-"$wineserver" -w
-# One server for every test process (each would start its own otherwise).
-"$wineserver" -p >/dev/null 2>&1 </dev/null
-# Wine's own services start with the first program and outlive it; started
-# here, they do not hold that program's output open.
-"$wine" wineboot >/dev/null 2>&1 </dev/null
+rm -rf "$out/wine" "$e2e" && mkdir -p "$e2e"
+wine_prefix "$out/wine" "$com1"
 
 echo "-- unit tests under Wine"
 (cd "$out/cross" && ctest --output-on-failure --timeout 300 -j"$jobs")
