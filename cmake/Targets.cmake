@@ -35,6 +35,19 @@ function(tessaro_platform_sources var)
   endif()
 endfunction()
 
+# Gives a Windows program its version resource (compiled with windres or
+# rc); nothing elsewhere.
+function(tessaro_windows_version target description)
+  if(NOT WIN32)
+    return()
+  endif()
+  set(TESSARO_RC_NAME ${target})
+  set(TESSARO_RC_DESCRIPTION ${description})
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}-version.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/resources/windows/version.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+endfunction()
+
 # A library of one core folder: sources given, include root is the project root
 # so that headers are included as "folder/File.h".
 function(tessaro_library name)
