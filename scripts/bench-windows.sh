@@ -15,12 +15,7 @@ jobs=${TESSARO_JOBS:-$(nproc)}
 source "$root/scripts/wine-prefix.sh"
 out="$root/build-win"
 link="$out/bench-com1"
-far_pid=""
-cleanup() {
-  if [ -n "$far_pid" ]; then kill "$far_pid" 2>/dev/null || true; fi
-  wine_stop
-}
-trap cleanup EXIT
+trap wine_stop EXIT
 
 cmake -S . -B "$out/bench-host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSARO_BUILD_UI=OFF \
   >/dev/null
@@ -33,7 +28,7 @@ wine_prefix "$out/bench-wine" "$link"
 
 # The far end stops when its standard input closes.
 coproc FAR { "$out/bench-host/bench/link/bench_echo_far_end" "$link"; }
-far_pid=$FAR_PID
+far_end_pid=$FAR_PID
 read -r slave <&"${FAR[0]}"
 
 linux=$("$out/bench-host/bench/link/bench_serial_roundtrip" "$link")

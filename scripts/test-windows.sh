@@ -21,13 +21,7 @@ source "$root/scripts/wine-prefix.sh"
 out="$root/build-win"
 e2e="$out/e2e"
 com1="$out/com1"
-sim_pid=""
-
-cleanup() {
-  if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; fi
-  wine_stop
-}
-trap cleanup EXIT
+trap wine_stop EXIT
 
 echo "-- cross-build for Windows"
 cmake -S . -B "$out/cross" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/MinGW64Toolchain.cmake" \
@@ -54,7 +48,7 @@ echo "-- unit tests under Wine"
 echo "-- tessaro-linktest.exe against the simulator"
 rm -f "$com1"
 "$out/host/sim/tessaro-basesim" --no-console --quiet --link "$com1" >"$e2e/sim.out" 2>&1 </dev/null &
-sim_pid=$!
+far_end_pid=$!
 for _ in $(seq 100); do [ -L "$com1" ] && break; sleep 0.1; done
 [ -L "$com1" ] || { echo "the simulator did not publish $com1" >&2; exit 1; }
 "$wine" "${programs[0]}" --port COM1 --seconds 5 --json "$e2e/linktest.json" >"$e2e/linktest.out"
@@ -62,8 +56,8 @@ jq -e '.mode == "active" and (.terminals | length) > 0
        and all(.terminals[]; .sd > 0 and .ok > 0)' "$e2e/linktest.json" >/dev/null ||
   { echo "unexpected results:" >&2; cat "$e2e/linktest.json" >&2; exit 1; }
 tail -n 2 "$e2e/linktest.out"
-kill "$sim_pid" && wait "$sim_pid" 2>/dev/null || true
-sim_pid=""
+kill "$far_end_pid" && wait "$far_end_pid" 2>/dev/null || true
+far_end_pid=""
 status=0
 "$wine" "${programs[0]}" --port COM1 --seconds 1 >"$e2e/gone.out" 2>&1 || status=$?
 grep -q "cannot open the port COM1" "$e2e/gone.out" && [ "$status" -eq 3 ] ||

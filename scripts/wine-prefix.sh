@@ -2,7 +2,9 @@
 # display, with one serial port.
 #   wine_prefix PREFIX COM1_PATH   a prefix whose COM1 is COM1_PATH (a fresh
 #                                  one when PREFIX does not exist), and a
-#                                  running Wine server; call wine_stop at exit
+#                                  running Wine server
+#   wine_stop                      ends the Wine server and the far end whose
+#                                  pid is in far_end_pid (trap it on EXIT)
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 [ -x "$wine" ] || wine=$(command -v wine64 || command -v wine)
@@ -24,6 +26,8 @@ wine_prefix() {
   "$wine" wineboot >/dev/null 2>&1 </dev/null
 }
 
+far_end_pid=""
 wine_stop() {
+  if [ -n "$far_end_pid" ]; then kill "$far_end_pid" 2>/dev/null || true; fi
   if [ -n "${WINEPREFIX:-}" ]; then "$wineserver" -k 2>/dev/null || true; fi
 }
