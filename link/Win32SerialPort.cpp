@@ -286,7 +286,7 @@ Win32SerialPort::Step Win32SerialPort::StartReadWait() {
   ResetOverlapped(readOverlapped_);
   DWORD got = 0;
   if (ReadFile(handle_, stash_, 1, &got, &readOverlapped_)) {
-    // Done at once: with bytes, or after the read time-out with none.
+    // Done at once: a byte was queued.
     if (!GetOverlappedResult(handle_, &readOverlapped_, &got, TRUE)) got = 0;
     stashSize_ = got;
     stashPos_ = 0;
@@ -297,6 +297,7 @@ Win32SerialPort::Step Win32SerialPort::StartReadWait() {
     readPending_ = true;
     return Step::Pending;
   }
+  if (code == ERROR_TIMEOUT || code == ERROR_SEM_TIMEOUT) return Step::Again;
   Record(PortErrorKind::Gone, code);
   return Step::HungUp;
 }
@@ -317,7 +318,12 @@ bool Win32SerialPort::TakePendingRead() {
     return true;
   }
   const DWORD code = GetLastError();
-  if (code == ERROR_OPERATION_ABORTED) return true;
+  // Cancelled (purge, close), or no byte within kReadWaitMs: Windows ends
+  // such a read with success and 0 bytes, Wine with ERROR_TIMEOUT.
+  if (code == ERROR_OPERATION_ABORTED || code == ERROR_TIMEOUT || code == ERROR_SEM_TIMEOUT) {
+    stashSize_ = stashPos_ = 0;
+    return true;
+  }
   Record(PortErrorKind::Gone, code);
   return false;
 }

@@ -47,7 +47,10 @@ echo "-- unit tests under Wine"
 
 echo "-- tessaro-linktest.exe against the simulator"
 rm -f "$com1"
-"$out/host/sim/tessaro-basesim" --no-console --quiet --link "$com1" >"$e2e/sim.out" 2>&1 </dev/null &
+# Echoes come after 1.2 s, so the line also idles longer than one round of
+# the port's wait (a timed-out wait must not count as the device gone).
+"$out/host/sim/tessaro-basesim" --no-console --quiet --delay 1200 --link "$com1" \
+  >"$e2e/sim.out" 2>&1 </dev/null &
 far_end_pid=$!
 for _ in $(seq 100); do [ -L "$com1" ] && break; sleep 0.1; done
 [ -L "$com1" ] || { echo "the simulator did not publish $com1" >&2; exit 1; }
