@@ -256,6 +256,10 @@ Win32SerialPort::Step Win32SerialPort::StartCommWait() {
     waitPending_ = true;
     return Step::Pending;
   }
+  if (code == ERROR_OPERATION_ABORTED && wakes_.load() == wakesAtWait_) {
+    UseReadWait();  // Wine's branch, ended before it was pending
+    return Step::Again;
+  }
   Record(PortErrorKind::Gone, code);
   return Step::HungUp;
 }
