@@ -256,8 +256,9 @@ Win32SerialPort::Step Win32SerialPort::StartCommWait() {
     waitPending_ = true;
     return Step::Pending;
   }
-  if (code == ERROR_OPERATION_ABORTED && wakes_.load() == wakesAtWait_) {
-    UseReadWait();  // Wine's branch, ended before it was pending
+  if (code == ERROR_OPERATION_ABORTED) {
+    // Wine's branch, ended before it was pending, unless a Wake() did it.
+    if (wakes_.load() == wakesAtWait_) UseReadWait();
     return Step::Again;
   }
   Record(PortErrorKind::Gone, code);
