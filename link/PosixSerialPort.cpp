@@ -113,7 +113,7 @@ bool PosixSerialPort::Fail(PortErrorKind kind, int code) {
   error_.code = code;
   // The GNU strerror_r returns its text, the XSI one fills the buffer.
   const auto text = strerror_r(code, error_.text, sizeof error_.text);
-  if constexpr (std::is_same_v<decltype(text), char*>) {
+  if constexpr (std::is_same_v<std::remove_cv_t<decltype(text)>, char*>) {
     if (text != error_.text) std::snprintf(error_.text, sizeof error_.text, "%s", text);
   }
   return false;
