@@ -2,16 +2,22 @@
 
 #include <cstddef>
 #include <mutex>
+#include <type_traits>
 
+#include "app/CellRouter.h"
+#include "app/EngineView.h"
+#include "app/front/BasePropertiesModel.h"
+#include "app/front/ComPortModel.h"
 #include "core/Clock.h"
 #include "core/Display.h"
 #include "core/PortWriter.h"
+#include "core/TestState.h"
+#include "download/DownloadSession.h"
 #include "link/FrameAssembler.h"
 #include "link/PortSession.h"
 #include "link/PortSettings.h"
 #include "link/SerialPort.h"
 #include "linktest/LinkTest.h"
-#include "linktest/TestState.h"
 #include "protocol/CommandBuffer.h"
 #include "protocol/MessageDispatcher.h"
 #include "protocol/StationRegistry.h"
@@ -19,13 +25,17 @@
 namespace tessaro {
 
 // The application object: owns one of each shared record, the frame
-// assembler, the dispatcher, the link test and the port session, and the one
-// engine lock.  Every front end (the window, tessaro-linktest, tessaro-replay,
-// the tests) drives the system through it.
+// assembler, the dispatcher, the link test, the port session and the one
+// engine lock.  Every front end (the window, the command-line tools, the
+// tests) drives the system through the operations below and reads what it
+// shows through Read() or Snapshot(); none of them can reach the lock or a
+// mutable record.
 //
-// The reader thread runs each dispatch under the engine lock.  Window-thread
-// code that reads or writes the records, or writes a command, takes it too
-// (the operations below do so themselves).
+// The reader thread runs each dispatch under the engine lock.  Every
+// operation takes the lock itself, for as long as it reads or writes the
+// records or writes a command, so commands never interleave on the line.
+// Operations are for one front-end thread (the window thread); the reader
+// thread only dispatches.
 class Engine final : private FrameSink, private ByteSink, private PortWriter {
  public:
   // `outbound`, when given, takes every command in place of the port (the
@@ -35,29 +45,39 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
   Engine(const Engine&) = delete;
   Engine& operator=(const Engine&) = delete;
 
-  std::mutex& Lock() { return lock_; }
+  // --- Reading -----------------------------------------------------------
 
-  // The shared records.  Use them under Lock() while a session is open.
-  PortSettings& Settings() { return settings_; }
-  StationRegistry& Registry() { return registry_; }
-  TestState& Test() { return test_; }
-  TestCriteria& Criteria() { return criteria_; }
-  CommandBuffer& Commands() { return commands_; }
-  // Where commands are written; use under Lock().
-  PortWriter& Outbound() { return *outbound_; }
-  LinkTest& Links() { return linkTest_; }
-  Display& View() { return display_; }
-  Clock& Ticks() { return clock_; }
-  SerialPort& Port() { return port_; }
-  int SixChannelMode() const { return assembler_.SixChannelMode(); }
+  // Runs `visitor(const EngineView&)` under the engine lock and returns what
+  // it returns.  Never call an operation from inside it.
+  template <typename Visitor>
+  decltype(auto) Read(Visitor&& visitor) const {
+    std::scoped_lock lock(lock_);
+    const EngineView view{settings_, registry_,        test_,
+                          criteria_, SixChannelMode(), session_.IsOpen()};
+    return visitor(view);
+  }
+
+  // A consistent copy of every record.
+  EngineSnapshot Snapshot() const;
+
   bool IsPortOpen() const { return session_.IsOpen(); }
+  // True once the open session's device went away (hang-up, adapter pulled).
+  bool IsLinkLost() const { return session_.LinkLost(); }
+  int SixChannelMode() const { return assembler_.SixChannelMode(); }
 
-  // Feeds inbound bytes as the reader thread does (under the lock).
-  void Feed(const char* bytes, std::size_t count);
+  // Sends every cell redraw to `placer` as a positioned draw instead of to
+  // the display's UpdateCell (windows draw at pixel positions; tools need
+  // none).  Set before any session opens; nullptr restores UpdateCell.
+  void PlaceCellsFor(CellPlacer* placer) { router_.SetPlacer(placer); }
 
   // Sees every complete message right before it is dispatched (the replay
   // tool prints them).  Set before any session opens; nullptr removes it.
   void SetFrameObserver(FrameSink* observer) { frameObserver_ = observer; }
+
+  // Feeds inbound bytes as the reader thread does (under the lock).
+  void Feed(const char* bytes, std::size_t count);
+
+  // --- The port session --------------------------------------------------
 
   // The Open command after its settings dialog: opens the session, runs the
   // status poll, sends "@AT\r" and enables the buttons.  Does nothing when a
@@ -71,22 +91,75 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
   // Closes the session if one is open (Exit, and the frame's close box).
   void ShutDown();
 
-  // The first present base when a port is open; 0 when the commands that
-  // need a base ("Base is not connected !") must refuse.
-  int ConnectedBase();
+  // The port dialog's OK: the settings count as confirmed and take the
+  // chosen rows (a list without a selection keeps the value in force).
+  void ConfirmPortChoices(const ComChoices& choices);
+
+  // Selects port row `index` (clamped to the list) without the dialog, for
+  // front ends that name the port on their command line.
+  void SelectPort(int index);
+
+  // Selects baud row `row` (clamped to the table) without the dialog, as a
+  // recorded stream was taken at.
+  void SelectBaud(int row);
+
+  // The session's settings as they stand.
+  PortSettings Settings() const;
+
+  // --- The link test -----------------------------------------------------
 
   // The view's buttons and timer.
   void ToggleLinkMode();
   void ToggleTestRun();
   void SuperviseTick();
+  // STOP when a test runs; nothing otherwise.
+  void StopTestRun();
+  // Current texts and enabled states of the two buttons.
+  ButtonState Buttons() const;
 
-  // "@UP" nn "\r" to base n over the open session (the download command).
+  // The testing criteria dialog's OK.
+  void SetCriteria(const TestCriteria& criteria);
+  TestCriteria Criteria() const;
+
+  // Puts the link test into a mode and run state without a session, as a
+  // recorded stream found it (the replay tool, the fuzz target).
+  void PresetLinkTest(LinkMode mode, TestRun run);
+
+  // --- Bases -------------------------------------------------------------
+
+  // The first present base when a port is open; 0 when the commands that
+  // need a base ("Base is not connected !") must refuse.
+  int ConnectedBase() const;
+
+  // "@ID" cc nn "\r" then "@BS\r": base `oldBase` takes number `newBase`
+  // (0 sends the query form "00").
+  void ChangeBaseId(int oldBase, int newBase);
+
+  // The properties dialog's OK before the baud question: one set command per
+  // changed property, in the order channel, group, power, time-out, mode.
+  // Returns the baud row to ask about, or -1 when the baud stays.
+  int SendPropertyChanges(int base, const PropertyChoices& chosen, int timeout);
+
+  // The confirmed baud change: "@SP" + rate text + "\r", and the PC and the
+  // base follow the new row at the next open.
+  void ChangeBaud(int base, int baudRow);
+
+  // Asks every present base for its terminal list ("@TM" nn "\r").
+  void QueryTerminals();
+
+  // --- The program download ----------------------------------------------
+
+  // "@UP" nn "\r" to base n over the open session.
   void SendUpdateRequest(int base);
 
-  // Current texts and enabled states of the two buttons.
-  ButtonState Buttons();
+  // Runs the download on the calling thread with the session closed (the
+  // port by the name in the settings), through `ui`.
+  DownloadResult Download(DownloadUi& ui, DownloadState& state);
 
  private:
+  // Tests set up and inspect the records directly (tests/support).
+  friend class EngineTestAccess;
+
   void OnFrame(const char* message, std::size_t length) override;
   void OnBytes(const char* bytes, std::size_t count) override;
   void Write(const char* bytes, std::size_t count) override;
@@ -94,7 +167,7 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
   Display& display_;
   Clock& clock_;
   SerialPort& port_;
-  std::mutex lock_;
+  mutable std::mutex lock_;
 
   PortSettings settings_;
   StationRegistry registry_;
@@ -102,6 +175,7 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
   TestCriteria criteria_;
   CommandBuffer commands_;
 
+  CellRouter router_;
   PortWriter* outbound_;
   FrameSink* frameObserver_ = nullptr;
   PortSession session_;

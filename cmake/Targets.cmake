@@ -78,25 +78,21 @@ function(tessaro_test name label)
     DISCOVERY_TIMEOUT 60 ${mode})
 endfunction()
 
-# Adds every subfolder of the current folder that has a CMakeLists.txt, in
-# name order.  The Qt folders "ui" and "dialogs" only when their library is
-# built (TESSARO_BUILD_UI), "sim" only when the simulator is (POSIX).
+# Adds the area folders of tests/ or bench/ named before UI; those named after
+# UI (the Qt folders) only when the window is built (TESSARO_BUILD_UI).  The
+# folders that need the simulator ("sim", "e2e") only where it is built
+# (POSIX).
 function(tessaro_add_area_folders)
-  file(GLOB areas RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
-  list(SORT areas)
-  foreach(dir ${areas})
-    if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
-      continue()
-    endif()
-    if(dir STREQUAL "ui" AND NOT TARGET tessaro_ui)
-      continue()
-    endif()
-    if(dir STREQUAL "dialogs" AND NOT TARGET tessaro_dialogs)
-      continue()
-    endif()
-    if(dir STREQUAL "sim" AND NOT TARGET tessaro_sim)
+  cmake_parse_arguments(A "" "" "UI" ${ARGN})
+  foreach(dir ${A_UNPARSED_ARGUMENTS})
+    if((dir STREQUAL "sim" OR dir STREQUAL "e2e") AND NOT TARGET tessaro_sim)
       continue()
     endif()
     add_subdirectory(${dir})
   endforeach()
+  if(TESSARO_BUILD_UI)
+    foreach(dir ${A_UI})
+      add_subdirectory(${dir})
+    endforeach()
+  endif()
 endfunction()

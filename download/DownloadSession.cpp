@@ -149,10 +149,12 @@ PortTimeouts DownloadPortTimeouts() {
   return timeouts;
 }
 
-int RunDownload(SerialPort& port, const PortSettings& settings, Clock& clock, DownloadUi& ui,
-                DownloadState& state, const DownloadTiming& timing) {
+DownloadResult RunDownload(SerialPort& port, const PortSettings& settings, Clock& clock,
+                           DownloadUi& ui, DownloadState& state, const DownloadTiming& timing) {
   DownloadSession session(port, clock, ui, timing);
-  return session.Run(settings, state);
+  const int result = session.Run(settings, state);
+  if (result > 0) return DownloadResult::kCompleted;
+  return result == 0 ? DownloadResult::kStopped : DownloadResult::kCannotOpen;
 }
 
 }  // namespace tessaro

@@ -6,7 +6,7 @@
 // session is open and a base present, sends "@UP" nn "\r" to the first
 // present base (Engine::SendUpdateRequest), posts the Close command so that
 // it runs inside the file dialog, and then calls RunDownload.  When
-// RunDownload returns 1 the shell posts the Open command; on any other result
+// RunDownload completes the shell posts the Open command; on any other result
 // the session stays closed.
 
 #include <cstddef>
@@ -43,10 +43,15 @@ PortTimeouts DownloadPortTimeouts();
 // failed attempt, and the final message.  The port and the image are released
 // on every path.
 //
-// Returns 1 when the image went through, 0 when the operator cancelled the
-// file dialog, the port refused the line settings or a failed attempt was not
-// retried, and -1 when the image file or the port cannot be opened.
-int RunDownload(SerialPort& port, const PortSettings& settings, Clock& clock, DownloadUi& ui,
-                DownloadState& state, const DownloadTiming& timing = {});
+// How a download ended.
+enum class DownloadResult {
+  kCompleted,   // the image went through
+  kStopped,     // the operator cancelled the file dialog, the port refused the
+                // line settings, or a failed attempt was not retried
+  kCannotOpen,  // the image file or the port cannot be opened
+};
+
+DownloadResult RunDownload(SerialPort& port, const PortSettings& settings, Clock& clock,
+                           DownloadUi& ui, DownloadState& state, const DownloadTiming& timing = {});
 
 }  // namespace tessaro

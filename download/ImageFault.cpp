@@ -21,71 +21,77 @@ void DescribeCharacter(unsigned char c, char* out, std::size_t size) {
   }
 }
 
-}  // namespace
-
-void FormatImageFault(const FaultDetail& f, bool nothingSent, char* out, std::size_t size) {
-  char what[160] = {};
+// The sentence that says what is wrong with the file and where.
+void DescribeFault(const FaultDetail& f, char* what, std::size_t size) {
   char c[24] = {};
   DescribeCharacter(f.character, c, sizeof c);
   switch (f.fault) {
     case ImageFault::kNone:
       break;
     case ImageFault::kEmpty:
-      std::snprintf(what, sizeof what, "The image file is empty.");
+      std::snprintf(what, size, "The image file is empty.");
       break;
     case ImageFault::kUnreadable:
-      std::snprintf(what, sizeof what, "The image file can not be read.");
+      std::snprintf(what, size, "The image file can not be read.");
       break;
     case ImageFault::kNoRecordStart:
-      std::snprintf(what, sizeof what, "Line %u: the line starts with %s, not with an S record.",
-                    f.line, c);
+      std::snprintf(what, size, "Line %u: the line starts with %s, not with an S record.", f.line,
+                    c);
       break;
     case ImageFault::kBadType:
-      std::snprintf(what, sizeof what, "Line %u: %s is not an S-record type.", f.line, c);
+      std::snprintf(what, size, "Line %u: %s is not an S-record type.", f.line, c);
       break;
     case ImageFault::kNotHex:
-      std::snprintf(what, sizeof what, "Line %u, column %u: %s is not a hexadecimal digit.", f.line,
+      std::snprintf(what, size, "Line %u, column %u: %s is not a hexadecimal digit.", f.line,
                     f.column, c);
       break;
     case ImageFault::kOddDigits:
-      std::snprintf(what, sizeof what, "Line %u: the line has an odd number of hexadecimal digits.",
+      std::snprintf(what, size, "Line %u: the line has an odd number of hexadecimal digits.",
                     f.line);
       break;
     case ImageFault::kNoCount:
-      std::snprintf(what, sizeof what, "Line %u: the record has no count byte.", f.line);
+      std::snprintf(what, size, "Line %u: the record has no count byte.", f.line);
       break;
     case ImageFault::kCountTooSmall:
-      std::snprintf(what, sizeof what,
+      std::snprintf(what, size,
                     "Line %u: the count byte %02X is too small for the record's address and "
                     "checksum.",
                     f.line, f.stated);
       break;
     case ImageFault::kCountMismatch:
-      std::snprintf(what, sizeof what,
+      std::snprintf(what, size,
                     "Line %u: the count byte says %d bytes follow, but the line holds %d.", f.line,
                     f.stated, f.actual);
       break;
     case ImageFault::kBadChecksum:
-      std::snprintf(what, sizeof what,
+      std::snprintf(what, size,
                     "Line %u: the record checksum is wrong (the line has %02X, the record needs "
                     "%02X).",
                     f.line, f.stated, f.actual);
       break;
     case ImageFault::kAddressOverflow:
-      std::snprintf(what, sizeof what,
+      std::snprintf(what, size,
                     "Line %u: the data run past the highest address of the record type.", f.line);
       break;
     case ImageFault::kStrayReturn:
-      std::snprintf(what, sizeof what, "Line %u, column %u: a CR is not followed by LF.", f.line,
+      std::snprintf(what, size, "Line %u, column %u: a CR is not followed by LF.", f.line,
                     f.column);
       break;
     case ImageFault::kNoEndRecord:
-      std::snprintf(what, sizeof what,
-                    "The file ends after line %u without an end record (S7, S8 or S9).", f.line);
+      std::snprintf(what, size, "The file ends after line %u without an end record (S7, S8 or S9).",
+                    f.line);
       break;
   }
-  std::snprintf(out, size, "%s\n%s%s", download_text::kDownloadError, what,
-                nothingSent ? "\nNothing was sent to the base." : "");
+}
+
+}  // namespace
+
+void FormatImageFault(const FaultDetail& f, bool beforeHandshake, char* out, std::size_t size) {
+  char what[160] = {};
+  DescribeFault(f, what, sizeof what);
+  std::snprintf(out, size, "%s\n%s%s%s", download_text::kDownloadError, what,
+                beforeHandshake ? "\n" : "",
+                beforeHandshake ? download_text::kNoProgramDataSent : "");
 }
 
 }  // namespace tessaro

@@ -35,7 +35,8 @@ struct FaultDetail {
 
 // The message box text for a refused image: "Error on downloading!", then
 // the line and the fault, and, when the file was refused before the
-// handshake, that nothing was sent.
-void FormatImageFault(const FaultDetail& fault, bool nothingSent, char* out, std::size_t size);
+// handshake, that no program data went out (the base has had its "@UP" and
+// may be waiting in update mode).
+void FormatImageFault(const FaultDetail& fault, bool beforeHandshake, char* out, std::size_t size);
 
 }  // namespace tessaro

@@ -14,7 +14,6 @@ struct PacketBuffer {
   // The length byte (packet length - 2) holds at most 255.
   static constexpr int kMaxLength = 257;
   static constexpr int kHeaderLength = 7;  // "S", type, length byte, address
-  static constexpr int kMaxData = kMaxLength - kHeaderLength;
 
   std::uint8_t bytes[kSize] = {};
 

@@ -76,98 +76,118 @@ std::uint32_t SRecordParser::LinesRead() const {
 
 ParseStatus SRecordParser::Step(char c, RecordSink& sink) {
   ++column_;
-  const unsigned char raw = static_cast<unsigned char>(c);
   switch (state_) {
     case State::kLineStart:
-      if (c == '\n') {
-        ++line_;
-        column_ = 0;
-      } else if (c == '\r') {
-        state_ = State::kBlankReturn;
-      } else if (c == 'S' || c == 's') {
-        state_ = State::kType;
-      } else {
-        return Refuse(ImageFault::kNoRecordStart, raw);
-      }
-      return ParseStatus::kMore;
-
+      return AtLineStart(c);
     case State::kBlankReturn:
-      if (c != '\n') {
-        --column_;
-        return Refuse(ImageFault::kStrayReturn, '\r');
-      }
-      ++line_;
-      column_ = 0;
-      state_ = State::kLineStart;
-      return ParseStatus::kMore;
-
+      return AfterBlankLineReturn(c);
     case State::kType:
-      if (!TypeOf(c, kind_, addressSize_)) return Refuse(ImageFault::kBadType, raw);
-      bytes_ = 0;
-      count_ = 0;
-      sum_ = 0;
-      address_ = 0;
-      dataCount_ = 0;
-      state_ = State::kHigh;
-      if (kind_ == Kind::kEnd && endAt_ == EndAt::kTypeDigit) {
-        state_ = State::kDone;
-        sink.OnEndRecord();
-        return ParseStatus::kEnd;
-      }
-      return ParseStatus::kMore;
-
-    case State::kHigh: {
-      const int value = HexValue(c);
-      if (value >= 0) {
-        high_ = static_cast<std::uint8_t>(value);
-        state_ = State::kLow;
-        return ParseStatus::kMore;
-      }
-      if (c == '\n') return EndLine(sink);
-      if (c == '\r') {
-        state_ = State::kReturn;
-      } else if (IsBlank(c)) {
-        state_ = State::kTrailing;
-        blankColumn_ = column_;
-        blank_ = raw;
-      } else {
-        return Refuse(ImageFault::kNotHex, raw);
-      }
-      return ParseStatus::kMore;
-    }
-
-    case State::kLow: {
-      const int value = HexValue(c);
-      if (value >= 0) {
-        state_ = State::kHigh;
-        return TakeByte(static_cast<std::uint8_t>(high_ * 16 + value), sink);
-      }
-      if (c == '\n' || c == '\r' || IsBlank(c)) return Refuse(ImageFault::kOddDigits);
-      return Refuse(ImageFault::kNotHex, raw);
-    }
-
+      return AtTypeDigit(c, sink);
+    case State::kHigh:
+      return AtHighDigit(c, sink);
+    case State::kLow:
+      return AtLowDigit(c, sink);
     case State::kTrailing:
-      if (IsBlank(c)) return ParseStatus::kMore;
-      if (c == '\n') return EndLine(sink);
-      if (c == '\r') {
-        state_ = State::kReturn;
-        return ParseStatus::kMore;
-      }
-      // Blanks inside a record: the first one is the character at fault.
-      column_ = blankColumn_;
-      return Refuse(ImageFault::kNotHex, blank_);
-
+      return InTrailingBlanks(c, sink);
     case State::kReturn:
-      if (c == '\n') return EndLine(sink);
-      --column_;
-      return Refuse(ImageFault::kStrayReturn, '\r');
-
+      return AfterReturn(c, sink);
     case State::kDone:
       return ParseStatus::kEnd;
     case State::kFailed:
       return ParseStatus::kFault;
   }
   return ParseStatus::kFault;
+}
+
+ParseStatus SRecordParser::AtLineStart(char c) {
+  if (c == '\n') {
+    ++line_;
+    column_ = 0;
+  } else if (c == '\r') {
+    state_ = State::kBlankReturn;
+  } else if (c == 'S' || c == 's') {
+    state_ = State::kType;
+  } else {
+    return Refuse(ImageFault::kNoRecordStart, static_cast<unsigned char>(c));
+  }
+  return ParseStatus::kMore;
+}
+
+ParseStatus SRecordParser::AfterBlankLineReturn(char c) {
+  if (c != '\n') {
+    --column_;
+    return Refuse(ImageFault::kStrayReturn, '\r');
+  }
+  ++line_;
+  column_ = 0;
+  state_ = State::kLineStart;
+  return ParseStatus::kMore;
+}
+
+ParseStatus SRecordParser::AtTypeDigit(char c, RecordSink& sink) {
+  if (!TypeOf(c, kind_, addressSize_)) {
+    return Refuse(ImageFault::kBadType, static_cast<unsigned char>(c));
+  }
+  bytes_ = 0;
+  count_ = 0;
+  sum_ = 0;
+  address_ = 0;
+  dataCount_ = 0;
+  state_ = State::kHigh;
+  if (kind_ == Kind::kEnd && endAt_ == EndAt::kTypeDigit) {
+    state_ = State::kDone;
+    sink.OnEndRecord();
+    return ParseStatus::kEnd;
+  }
+  return ParseStatus::kMore;
+}
+
+ParseStatus SRecordParser::AtHighDigit(char c, RecordSink& sink) {
+  const int value = HexValue(c);
+  if (value >= 0) {
+    high_ = static_cast<std::uint8_t>(value);
+    state_ = State::kLow;
+    return ParseStatus::kMore;
+  }
+  if (c == '\n') return EndLine(sink);
+  if (c == '\r') {
+    state_ = State::kReturn;
+  } else if (IsBlank(c)) {
+    state_ = State::kTrailing;
+    blankColumn_ = column_;
+    blank_ = static_cast<unsigned char>(c);
+  } else {
+    return Refuse(ImageFault::kNotHex, static_cast<unsigned char>(c));
+  }
+  return ParseStatus::kMore;
+}
+
+ParseStatus SRecordParser::AtLowDigit(char c, RecordSink& sink) {
+  const int value = HexValue(c);
+  if (value >= 0) {
+    state_ = State::kHigh;
+    return TakeByte(static_cast<std::uint8_t>(high_ * 16 + value), sink);
+  }
+  if (c == '\n' || c == '\r' || IsBlank(c)) return Refuse(ImageFault::kOddDigits);
+  return Refuse(ImageFault::kNotHex, static_cast<unsigned char>(c));
+}
+
+ParseStatus SRecordParser::InTrailingBlanks(char c, RecordSink& sink) {
+  if (IsBlank(c)) return ParseStatus::kMore;
+  if (c == '\n') return EndLine(sink);
+  if (c == '\r') {
+    state_ = State::kReturn;
+    return ParseStatus::kMore;
+  }
+  // Blanks inside a record: the first one is the character at fault.
+  column_ = blankColumn_;
+  return Refuse(ImageFault::kNotHex, blank_);
+}
+
+ParseStatus SRecordParser::AfterReturn(char c, RecordSink& sink) {
+  if (c == '\n') return EndLine(sink);
+  --column_;
+  return Refuse(ImageFault::kStrayReturn, '\r');
 }
 
 ParseStatus SRecordParser::TakeByte(std::uint8_t value, RecordSink& sink) {

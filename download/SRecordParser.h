@@ -68,7 +68,15 @@ class SRecordParser {
   enum class Kind { kData, kEnd, kSkip };
 
   static bool TypeOf(char digit, Kind& kind, int& addressSize);
+  // One character, handled by the step of the state the parser is in.
   ParseStatus Step(char c, RecordSink& sink);
+  ParseStatus AtLineStart(char c);
+  ParseStatus AfterBlankLineReturn(char c);  // "\r" alone on a line so far
+  ParseStatus AtTypeDigit(char c, RecordSink& sink);
+  ParseStatus AtHighDigit(char c, RecordSink& sink);  // or a line end, or trailing blanks
+  ParseStatus AtLowDigit(char c, RecordSink& sink);
+  ParseStatus InTrailingBlanks(char c, RecordSink& sink);
+  ParseStatus AfterReturn(char c, RecordSink& sink);  // "\r" ending a record
   ParseStatus TakeByte(std::uint8_t value, RecordSink& sink);
   ParseStatus EndLine(RecordSink& sink);
   ParseStatus Refuse(ImageFault fault, unsigned char character = 0, int stated = 0, int actual = 0);

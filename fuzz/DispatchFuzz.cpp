@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
 
 #include "app/Engine.h"
 #include "link/NullSerialPort.h"
@@ -47,13 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   StepClock clock;
   tessaro::Engine engine(display, clock, port, &writer);
   const std::uint8_t control = data[0];
-  {
-    std::scoped_lock lock(engine.Lock());
-    engine.Test().linkMode = (control & 1) ? tessaro::kPassive : tessaro::kActive;
-    engine.Test().testRun = (control & 2) ? 1 : 0;
-    engine.Criteria().dataLength = (control & 4) ? 300 : 15;
-    engine.Criteria().timeoutSeconds = (control & 8) ? 0 : 2;
-  }
+  engine.PresetLinkTest((control & 1) ? tessaro::LinkMode::Passive : tessaro::LinkMode::Active,
+                        (control & 2) ? tessaro::TestRun::Running : tessaro::TestRun::Stopped);
+  tessaro::TestCriteria criteria;
+  criteria.dataLength = (control & 4) ? 300 : 15;
+  criteria.timeoutSeconds = (control & 8) ? 0 : 2;
+  engine.SetCriteria(criteria);
   const std::size_t chunk = 1 + (control >> 4) * 7;
   const char* bytes = reinterpret_cast<const char*>(data + 1);
   std::size_t left = size - 1;

@@ -79,8 +79,6 @@ struct LineSettings {
   bool OutxCtsFlow() const { return (flags & kOutxCtsFlow) != 0; }
   bool OutX() const { return (flags & kOutX) != 0; }
   bool InX() const { return (flags & kInX) != 0; }
-  bool OutxDsrFlow() const { return (flags & kOutxDsrFlow) != 0; }
-  bool ParityCheck() const { return (flags & kParityCheck) != 0; }
   std::uint32_t DtrControl() const { return (flags >> kDtrControlShift) & 3u; }
   std::uint32_t RtsControl() const { return (flags >> kRtsControlShift) & 3u; }
   void SetDtrControl(std::uint32_t v) {

@@ -83,6 +83,111 @@ bool SetNonBlockingCloseOnExec(int fd) {
   return fcntl(fd, F_SETFD, FD_CLOEXEC) == 0;
 }
 
+// The character size, parity and stop-bit flags of a line.
+struct FrameFlags {
+  tcflag_t size = 0;
+  tcflag_t parity = 0;
+  tcflag_t stop = 0;
+};
+
+// False for a value termios has no flag for.
+bool FrameFlagsFor(const LineSettings& line, FrameFlags& flags) {
+  switch (line.byteSize) {
+    case 7:
+      flags.size = CS7;
+      break;
+    case 8:
+      flags.size = CS8;
+      break;
+    default:
+      return false;
+  }
+  switch (line.parity) {
+    case kNoParity:
+      flags.parity = 0;
+      break;
+    case kEvenParity:
+      flags.parity = PARENB;
+      break;
+    case kOddParity:
+      flags.parity = PARENB | PARODD;
+      break;
+    default:
+      return false;
+  }
+  switch (line.stopBits) {
+    case kOneStopBit:
+      flags.stop = 0;
+      break;
+    case kTwoStopBits:
+      flags.stop = CSTOPB;
+      break;
+    default:
+      return false;
+  }
+  return true;
+}
+
+// Turns `t` into a raw line with the frame, flow control and speed of `line`.
+bool MakeRawTermios(const LineSettings& line, const FrameFlags& frame, speed_t speed, termios& t) {
+  // A pseudo-terminal starts cooked (line editing, echo, CR to NL).
+  cfmakeraw(&t);
+  // Received parity is never checked; input Xon/Xoff only when asked.
+  t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK | IGNPAR | ISTRIP);
+  t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
+  t.c_cflag |= CLOCAL | CREAD | frame.size | frame.parity | frame.stop;
+  if (line.OutxCtsFlow() || line.RtsControl() == kRtsControlHandshake) t.c_cflag |= CRTSCTS;
+  if (line.OutX()) t.c_iflag |= IXON;
+  if (line.InX()) t.c_iflag |= IXOFF;
+  if (line.OutX() || line.InX()) {
+    t.c_cc[VSTART] = static_cast<cc_t>(line.xonChar);
+    t.c_cc[VSTOP] = static_cast<cc_t>(line.xoffChar);
+  }
+  t.c_cc[VMIN] = 1;
+  t.c_cc[VTIME] = 0;
+  return cfsetispeed(&t, speed) == 0 && cfsetospeed(&t, speed) == 0;
+}
+
+// Whether the rate read back as set (an input speed of 0 means "as output").
+bool SpeedTook(const termios& back, speed_t speed) {
+  const speed_t in = cfgetispeed(&back);
+  return cfgetospeed(&back) == speed && (in == speed || in == 0);
+}
+
+enum class SetResult {
+  kFailed,
+  kTook,
+  kEightBitsOnly,  // 7 data bits refused by a line without modem-control lines
+};
+
+// Sets `t` and checks what took effect: tcsetattr succeeds when any part did.
+SetResult SetAndCheck(int fd, const termios& t, speed_t speed, bool hasModemLines) {
+  const tcflag_t size = t.c_cflag & CSIZE;
+  const bool mayEmulateSevenBits = size == CS7 && !hasModemLines;
+  if (tcsetattr(fd, TCSANOW, &t) != 0) {
+    return errno == EINVAL && mayEmulateSevenBits ? SetResult::kEightBitsOnly : SetResult::kFailed;
+  }
+  termios back{};
+  if (tcgetattr(fd, &back) != 0 || !SpeedTook(back, speed)) return SetResult::kFailed;
+  if ((back.c_cflag & CSIZE) != size) {
+    return mayEmulateSevenBits ? SetResult::kEightBitsOnly : SetResult::kFailed;
+  }
+  const tcflag_t lineBits = PARENB | PARODD | CSTOPB | CRTSCTS;
+  if (hasModemLines && (back.c_cflag & lineBits) != (t.c_cflag & lineBits)) {
+    return SetResult::kFailed;
+  }
+  return SetResult::kTook;
+}
+
+// A 7-bit line on a device that only has 8 data bits: 8 bits, the eighth bit
+// of every received byte stripped.
+bool SetSevenBitsOnEight(int fd, termios t, speed_t speed) {
+  t.c_cflag = (t.c_cflag & ~static_cast<tcflag_t>(CSIZE)) | CS8;
+  t.c_iflag |= ISTRIP;
+  termios back{};
+  return tcsetattr(fd, TCSANOW, &t) == 0 && tcgetattr(fd, &back) == 0 && SpeedTook(back, speed);
+}
+
 }  // namespace
 
 std::unique_ptr<SerialPort> MakeNativeSerialPort() {
@@ -177,90 +282,19 @@ bool PosixSerialPort::ApplyLineSettings(const LineSettings& line) {
 // of every received byte (ISTRIP), which is what a 7-bit receiver delivers.
 bool PosixSerialPort::SetTermios(const LineSettings& line) {
   speed_t speed = 0;
-  if (!SpeedFor(line.baudRate, speed)) return false;
-  tcflag_t size = 0;
-  switch (line.byteSize) {
-    case 7:
-      size = CS7;
-      break;
-    case 8:
-      size = CS8;
-      break;
-    default:
-      return false;
-  }
-  tcflag_t parity = 0;
-  switch (line.parity) {
-    case kNoParity:
-      break;
-    case kEvenParity:
-      parity = PARENB;
-      break;
-    case kOddParity:
-      parity = PARENB | PARODD;
-      break;
-    default:
-      return false;
-  }
-  tcflag_t stop = 0;
-  switch (line.stopBits) {
-    case kOneStopBit:
-      break;
-    case kTwoStopBits:
-      stop = CSTOPB;
-      break;
-    default:
-      return false;
-  }
-
+  FrameFlags frame;
+  if (!SpeedFor(line.baudRate, speed) || !FrameFlagsFor(line, frame)) return false;
   termios t{};
-  if (tcgetattr(fd_, &t) != 0) return false;
-  // A pseudo-terminal starts cooked (line editing, echo, CR to NL).
-  cfmakeraw(&t);
-  // Received parity is never checked; input Xon/Xoff only when asked.
-  t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK | IGNPAR | ISTRIP);
-  t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
-  t.c_cflag |= CLOCAL | CREAD | size | parity | stop;
-  if (line.OutxCtsFlow() || line.RtsControl() == kRtsControlHandshake) t.c_cflag |= CRTSCTS;
-  if (line.OutX()) t.c_iflag |= IXON;
-  if (line.InX()) t.c_iflag |= IXOFF;
-  if (line.OutX() || line.InX()) {
-    t.c_cc[VSTART] = static_cast<cc_t>(line.xonChar);
-    t.c_cc[VSTOP] = static_cast<cc_t>(line.xoffChar);
+  if (tcgetattr(fd_, &t) != 0 || !MakeRawTermios(line, frame, speed, t)) return false;
+  switch (SetAndCheck(fd_, t, speed, hasModemLines_)) {
+    case SetResult::kTook:
+      return true;
+    case SetResult::kEightBitsOnly:
+      return SetSevenBitsOnEight(fd_, t, speed);
+    case SetResult::kFailed:
+      break;
   }
-  t.c_cc[VMIN] = 1;
-  t.c_cc[VTIME] = 0;
-  if (cfsetispeed(&t, speed) != 0 || cfsetospeed(&t, speed) != 0) return false;
-
-  const auto speedTook = [&](const termios& back) {
-    const speed_t in = cfgetispeed(&back);
-    return cfgetospeed(&back) == speed && (in == speed || in == 0);
-  };
-
-  bool emulateSevenBits = false;
-  if (tcsetattr(fd_, TCSANOW, &t) != 0) {
-    if (errno != EINVAL || size != CS7 || hasModemLines_) return false;
-    emulateSevenBits = true;
-  } else {
-    // tcsetattr succeeds when any part took effect: check what did.
-    termios back{};
-    if (tcgetattr(fd_, &back) != 0 || !speedTook(back)) return false;
-    if ((back.c_cflag & CSIZE) != size) {
-      if (size != CS7 || hasModemLines_) return false;
-      emulateSevenBits = true;
-    }
-    const tcflag_t line_bits = PARENB | PARODD | CSTOPB | CRTSCTS;
-    if (hasModemLines_ && (back.c_cflag & line_bits) != (t.c_cflag & line_bits)) return false;
-  }
-  if (emulateSevenBits) {
-    t.c_cflag = (t.c_cflag & ~static_cast<tcflag_t>(CSIZE)) | CS8;
-    t.c_iflag |= ISTRIP;
-    termios back{};
-    if (tcsetattr(fd_, TCSANOW, &t) != 0 || tcgetattr(fd_, &back) != 0 || !speedTook(back)) {
-      return false;
-    }
-  }
-  return true;
+  return false;
 }
 
 // A pseudo-terminal has no modem-control lines and refuses these ioctls with
@@ -422,7 +456,7 @@ void PosixSerialPort::RestoreLowLatency() {
   if (!lowLatencySet_) return;
   serial_struct serial{};
   if (ioctl(fd_, TIOCGSERIAL, &serial) == 0) {
-    serial.flags &= ~ASYNC_LOW_LATENCY;
+    serial.flags &= ~static_cast<int>(ASYNC_LOW_LATENCY);
     (void)ioctl(fd_, TIOCSSERIAL, &serial);
   }
 #endif

@@ -148,9 +148,9 @@ bool Win32SerialPort::ApplyLineSettings(const LineSettings& line) {
   dcb.StopBits = line.stopBits;
   // Windows supports binary mode only.
   dcb.fBinary = TRUE;
-  dcb.fParity = line.ParityCheck() ? 1 : 0;
+  dcb.fParity = (line.flags & LineSettings::kParityCheck) != 0 ? 1 : 0;
   dcb.fOutxCtsFlow = line.OutxCtsFlow() ? 1 : 0;
-  dcb.fOutxDsrFlow = line.OutxDsrFlow() ? 1 : 0;
+  dcb.fOutxDsrFlow = (line.flags & LineSettings::kOutxDsrFlow) != 0 ? 1 : 0;
   dcb.fDtrControl = line.DtrControl();
   dcb.fDsrSensitivity = (line.flags & LineSettings::kDsrSensitivity) != 0 ? 1 : 0;
   dcb.fTXContinueOnXoff = (line.flags & LineSettings::kTxContinueOnXoff) != 0 ? 1 : 0;

@@ -26,7 +26,7 @@ void LinkTest::DrawCounter(int terminal, int lineOffset, const char* label, std:
 void LinkTest::SendTestPacket(int t) {
   if (!IsTerminalNumber(t)) return;
   TerminalStats& s = test_.stats;
-  s.state[t] = 0;
+  s.state[t] = ReplyState::kIdle;
   NextSequence(s.sequence[t]);
   const std::size_t length = packet_.BuildPacket(t, s.sequence[t], criteria_.dataLength);
   lastMessageLength_ = 0;  // the buffer no longer holds a PASSIVE message
@@ -39,17 +39,17 @@ void LinkTest::SendTestPacket(int t) {
 }
 
 void LinkTest::ToggleLinkMode() {
-  if (test_.testRun) return;
+  if (test_.Running()) return;
   test_.linkMode = test_.linkMode == kActive ? kPassive : kActive;
   display_.SetButtons(Buttons(true));
   ResetTestCounters(true);
 }
 
 void LinkTest::ToggleTestRun() {
-  if (!test_.testRun && test_.linkMode != kActive) return;
-  test_.testRun = test_.testRun ? 0 : 1;
+  if (!test_.Running() && test_.linkMode != kActive) return;
+  test_.testRun = test_.Running() ? TestRun::Stopped : TestRun::Running;
   display_.SetButtons(Buttons(true));
-  if (!test_.testRun) {
+  if (!test_.Running()) {
     display_.SetSupervisionTimer(false);
     return;
   }
@@ -67,7 +67,7 @@ void LinkTest::ToggleTestRun() {
 }
 
 void LinkTest::StopRun() {
-  test_.testRun = 0;
+  test_.testRun = TestRun::Stopped;
   display_.SetSupervisionTimer(false);
 }
 
@@ -91,9 +91,9 @@ void LinkTest::ResetTestCounters(bool redraw) {
 
 ButtonState LinkTest::Buttons(bool portOpen) const {
   ButtonState s;
-  s.modeText = kModeButtonText[test_.linkMode ? 1 : 0];
-  s.runText = kRunButtonText[test_.testRun ? 1 : 0];
-  s.modeEnabled = portOpen && !test_.testRun;
+  s.modeText = ModeButtonText(test_.linkMode);
+  s.runText = RunButtonText(test_.testRun);
+  s.modeEnabled = portOpen && !test_.Running();
   s.runEnabled = portOpen && test_.linkMode == kActive;
   return s;
 }

@@ -6,7 +6,7 @@
 #include "core/Clock.h"
 #include "core/Display.h"
 #include "core/PortWriter.h"
-#include "linktest/TestState.h"
+#include "core/TestState.h"
 #include "protocol/LinkTestEntries.h"
 #include "protocol/StationRegistry.h"
 #include "protocol/TestPacketBuffer.h"

@@ -57,7 +57,7 @@ void LinkTest::AccountEcho(int b, int t, const char* m, std::size_t n) {
   ++s.replyCount[t];
   DrawCounter(t, kSecondCounterLine, "OK", s.okDpCount[t], kBlue);
   Measure(t);
-  if (test_.testRun && registry_.IsTerminalPresent(b, t)) SendTestPacket(t);
+  if (test_.Running() && registry_.IsTerminalPresent(b, t)) SendTestPacket(t);
 }
 
 void LinkTest::AccountPassiveData(int t, const char* m, std::size_t n) {
@@ -80,37 +80,37 @@ void LinkTest::AccountPassiveData(int t, const char* m, std::size_t n) {
 
   lastMessageLength_ = packet_.Store(m, kept);
   DrawCounter(t, kSecondCounterLine, "DP", s.okDpCount[t], kBlue);
-  s.state[t] = 1;
+  s.state[t] = ReplyState::kAwaiting;
 }
 
 void LinkTest::AccountOkReport(int t) {
   if (!IsTerminalNumber(t)) return;
   TerminalStats& s = test_.stats;
   if (test_.linkMode == kActive) {
-    s.state[t] = 1;
+    s.state[t] = ReplyState::kAwaiting;
     return;
   }
   // A report with no message received since the counters were cleared is on
   // an echo from before the reset: its send tick is gone and there is no
   // count to average over, so it is not measured.
   if (s.replyCount[t] > 0) Measure(t);
-  s.state[t] = 0;
+  s.state[t] = ReplyState::kIdle;
 }
 
 void LinkTest::AccountNgReport(int t) {
   if (!IsTerminalNumber(t)) return;
   TerminalStats& s = test_.stats;
   if (test_.linkMode == kActive) {
-    s.state[t] = 2;
+    s.state[t] = ReplyState::kRefused;
     return;
   }
   CountWithWrap(s.ngCount[t]);
   DrawCounter(t, kNgLine, "NG", s.ngCount[t], kRed);
-  s.state[t] = 0;
+  s.state[t] = ReplyState::kIdle;
 }
 
 void LinkTest::SuperviseTick() {
-  if (!test_.testRun) return;
+  if (!test_.Running()) return;
   TerminalStats& s = test_.stats;
   // 64 bits: a time-out read from the criteria dialog may be any 32-bit value.
   const std::int64_t limit = static_cast<std::int64_t>(criteria_.timeoutSeconds) * 1100;
@@ -118,14 +118,14 @@ void LinkTest::SuperviseTick() {
     if (!registry_.rows[b].present) continue;
     const int highest = registry_.highestTerminal[b];
     for (int t = 1; t <= highest && t <= kMaxTerminal; ++t) {
-      if (!registry_.rows[b].terminal[t] || s.state[t] == 0) continue;
+      if (!registry_.rows[b].terminal[t] || s.state[t] == ReplyState::kIdle) continue;
       const std::int32_t elapsed = ElapsedMs(clock_.NowMs(), s.sendTick[t]);
       // Unclipped and not drawn: a repaint shows how long the packet has been out.
       s.replyTime[t] = elapsed;
       if (elapsed <= limit) continue;
       CountTimeout(s.ngCount[t]);
       DrawCounter(t, kNgLine, "NG", s.ngCount[t], kBlack);
-      if (test_.linkMode == kActive && test_.testRun) SendTestPacket(t);
+      if (test_.linkMode == kActive && test_.Running()) SendTestPacket(t);
     }
   }
 }

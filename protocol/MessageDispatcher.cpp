@@ -168,7 +168,7 @@ void MessageDispatcher::OnTerminals(const char* m, std::size_t n) {
   if (!IsBaseNumber(b)) return;
   TestState& test = c_.test;
   c_.registry.ReplaceTerminals(b, m, n, [&](int t) {
-    if (test.linkMode == kActive && test.testRun && !test.stats.started[t]) {
+    if (test.linkMode == kActive && test.Running() && !test.stats.started[t]) {
       c_.linkTest.SendTestPacket(t);
       test.stats.started[t] = 1;
     }
@@ -183,7 +183,7 @@ void MessageDispatcher::OnSpeed(const char* /*m*/, std::size_t /*n*/) {
 
 void MessageDispatcher::OnWait(const char* m, std::size_t n) {
   const int t = DecodeTwoDigits(m, n, 3);
-  if (IsTerminalNumber(t)) c_.test.stats.state[t] = 3;
+  if (IsTerminalNumber(t)) c_.test.stats.state[t] = ReplyState::kHeld;
 }
 
 void MessageDispatcher::OnReport(const char* m, std::size_t n, bool ok) {

@@ -4,8 +4,8 @@
 
 #include "core/Display.h"
 #include "core/PortWriter.h"
+#include "core/TestState.h"
 #include "link/PortSettings.h"
-#include "linktest/TestState.h"
 #include "protocol/CommandBuffer.h"
 #include "protocol/LinkTestEntries.h"
 #include "protocol/StationRegistry.h"

@@ -60,12 +60,6 @@ int StationRegistry::FirstPresentBase() const {
   return 0;
 }
 
-int StationRegistry::PresentBaseCount() const {
-  int n = 0;
-  for (int b = 1; b <= kMaxBase; ++b) n += rows[b].present ? 1 : 0;
-  return n;
-}
-
 void StatusPoll(StationRegistry& registry, Display& display, PortWriter& port) {
   if (registry.pollCountdown > 0) {
     --registry.pollCountdown;

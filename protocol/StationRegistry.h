@@ -61,8 +61,6 @@ struct StationRegistry {
   }
   // The lowest present base; 0 when none is present.
   int FirstPresentBase() const;
-  // Number of present bases.
-  int PresentBaseCount() const;
 };
 
 // The status poll run right after a port opens: clears the bases when no

@@ -8,11 +8,12 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format-14 clang-tidy-14
   nlohmann-json3-dev
   qt6-base-dev
   xvfb xauth x11-utils imagemagick fonts-dejavu-core
   binutils
+  file lintian desktop-file-utils man-db
 )
 if [ "${1:-}" = windows ]; then
   packages+=(

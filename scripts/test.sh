@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds and runs every test of Tessaro:
+#   0. lint (scripts/lint.sh): clang-format drift and clang-tidy findings in
+#      changed code, first so that it fails fast;
 #   1. the full build (window included), warnings as errors, all tests;
 #   2. the core and end-to-end tests under AddressSanitizer + UndefinedBehaviorSanitizer;
 #   3. the same under ThreadSanitizer;
 #   4. each libFuzzer target for a while (TESSARO_FUZZ_SECONDS, default 60);
-#   5. windows: the Qt-free programs and tests cross-built for Windows and run
+#   5. the Debian package: built, checked by lintian, installed, each installed
+#      program's --help (and --version) run, removed again;
+#   6. windows: the Qt-free programs and tests cross-built for Windows and run
 #      under Wine (scripts/test-windows.sh).
-# Build folders: build-test, build-asan, build-tsan, build-fuzz, build-win.
+# Build folders: build-lint (configured only), build-test, build-asan, build-tsan, build-fuzz,
+# build-pkg, build-win.
 # TESSARO_TEST_STAGES limits the stages, e.g. TESSARO_TEST_STAGES="full fuzz".
 set -euo pipefail
 
@@ -14,7 +19,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=${TESSARO_JOBS:-$(nproc)}
 fuzz_seconds=${TESSARO_FUZZ_SECONDS:-60}
-stages=${TESSARO_TEST_STAGES:-"full asan tsan fuzz windows"}
+stages=${TESSARO_TEST_STAGES:-"lint full asan tsan fuzz package windows"}
 
 "$root/scripts/install-deps.sh"
 
@@ -24,6 +29,11 @@ run_ctest() {
   local dir=$1; shift
   (cd "$dir" && ctest --output-on-failure --timeout 600 -j"$jobs" "$@")
 }
+
+if want lint; then
+  echo "== Lint: format of every C++ file, clang-tidy on changed files =="
+  TESSARO_JOBS=$jobs "$root/scripts/lint.sh"
+fi
 
 if want full; then
   echo "== Full build and tests =="
@@ -66,6 +76,11 @@ if want fuzz; then
     "build-fuzz/fuzz/fuzz_$t" -max_total_time="$fuzz_seconds" -max_len=2048 -print_final_stats=1 \
       "$work" 2>&1 | tail -n 12
   done
+fi
+
+if want package; then
+  echo "== Debian package: build, lintian, install, run each program, remove =="
+  "$root/scripts/test-package.sh"
 fi
 
 if want windows; then

@@ -85,6 +85,8 @@ bool PacketNumber(const std::string& v, int& out) {
   return true;
 }
 
+// One row per option: a table, however long.
+// NOLINTNEXTLINE(readability-function-size)
 const std::vector<Flag>& Flags() {
   static const std::vector<Flag> flags = {
       {"--link", true, "a path",

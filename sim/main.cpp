@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Version.h"
 #include "sim/Console.h"
 #include "sim/Options.h"
 #include "sim/Simulator.h"
@@ -55,7 +56,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options.version) {
-    std::puts("tessaro-basesim 1.20");
+    std::printf("tessaro-basesim %s\n", tessaro::kVersion);
     return 0;
   }
 

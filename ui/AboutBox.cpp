@@ -7,13 +7,16 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "app/front/AboutTexts.h"
+
 namespace tessaro {
 
 namespace {
 
-// Dialog units to pixels with the base units 8 x 16: x2 both ways.
+using Layout = AboutBoxLayout;
+
 constexpr int Du(int units) {
-  return 2 * units;
+  return DuToPixels(units);
 }
 
 }  // namespace
@@ -22,25 +25,27 @@ AboutBox::AboutBox(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                          Qt::WindowCloseButtonHint) {
   setObjectName(QStringLiteral("AboutBox"));
-  setWindowTitle(QStringLiteral("Tessaro"));
+  setWindowTitle(QString::fromLatin1(Layout::kFrame.title));
   setModal(true);
-  setFixedSize(Du(192), Du(55));
+  setFixedSize(Du(Layout::kFrame.width), Du(Layout::kFrame.height));
 
   auto* icon = new QLabel(this);
   icon->setPixmap(QPixmap(QStringLiteral(":/pictures/rf32.xpm")));
-  icon->setGeometry(Du(6), Du(9), 32, 32);
+  icon->setGeometry(Du(Layout::kIcon.x), Du(Layout::kIcon.y), Du(Layout::kIcon.width),
+                    Du(Layout::kIcon.height));
 
-  auto* program = new QLabel(QString::fromLatin1(kProgramLine), this);
-  program->move(Du(30), Du(7));
+  auto* program = new QLabel(QString::fromLatin1(kAboutProgramLine), this);
+  program->move(Du(Layout::kProgramLineX), Du(Layout::kProgramLineY));
   program->adjustSize();
-  auto* copyright = new QLabel(QString::fromLatin1(kCopyrightLine), this);
-  copyright->move(Du(30), Du(19));
+  auto* copyright = new QLabel(QString::fromLatin1(kAboutCopyrightLine), this);
+  copyright->move(Du(Layout::kCopyrightLineX), Du(Layout::kCopyrightLineY));
   copyright->adjustSize();
 
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
   ok->setObjectName(QStringLiteral("button1"));
   ok->setProperty("controlId", 1);
-  ok->setGeometry(Du(74), Du(34), Du(44), Du(14));
+  ok->setGeometry(Du(Layout::kOk.x), Du(Layout::kOk.y), Du(Layout::kOk.width),
+                  Du(Layout::kOk.height));
   ok->setDefault(true);
   ok->setFocus();
   connect(ok, &QPushButton::clicked, this, [this] { done(1); });

@@ -14,9 +14,6 @@ class AboutBox final : public QDialog {
   // Shows the box modally and returns when it is closed.
   static void Run(QWidget* owner);
 
-  static constexpr const char* kProgramLine = "Tessaro (Ver 1.20)";
-  static constexpr const char* kCopyrightLine = "Copyright (C) The Tessaro developers";
-
  public:
   void reject() override;
 

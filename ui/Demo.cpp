@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <cstdio>
-#include <mutex>
 
 #include "app/Engine.h"
 #include "resources/RfMenu.h"
@@ -76,15 +75,16 @@ void Demo::AnswerModal() {
 }
 
 int Demo::NetworkSize() {
-  std::scoped_lock lock(engine_.Lock());
-  const StationRegistry& r = engine_.Registry();
-  int size = 0;
-  for (int b = 1; b <= kMaxBase; ++b) {
-    if (!r.IsBasePresent(b)) continue;
-    size += 100;
-    for (int t = 1; t <= kMaxTerminal; ++t) size += r.IsTerminalPresent(b, t) ? 1 : 0;
-  }
-  return size;
+  return engine_.Read([](const EngineView& v) {
+    const StationRegistry& r = v.registry;
+    int size = 0;
+    for (int b = 1; b <= kMaxBase; ++b) {
+      if (!r.IsBasePresent(b)) continue;
+      size += 100;
+      for (int t = 1; t <= kMaxTerminal; ++t) size += r.IsTerminalPresent(b, t) ? 1 : 0;
+    }
+    return size;
+  });
 }
 
 void Demo::Tick() {

@@ -7,12 +7,8 @@
 #include <QIcon>
 #include <QMenuBar>
 #include <QMetaObject>
-#include <QResizeEvent>
 #include <QScreen>
 #include <QVBoxLayout>
-#include <chrono>
-#include <mutex>
-#include <thread>
 
 #include "app/Engine.h"
 #include "resources/RfMenu.h"
@@ -21,6 +17,7 @@
 #include "ui/StatusBar.h"
 #include "ui/TopologyView.h"
 #include "ui/dialogs/DialogCommands.h"
+#include "ui/download/QtDownloadUi.h"
 
 namespace tessaro {
 
@@ -35,7 +32,8 @@ QIcon ProgramIcon() {
 
 }  // namespace
 
-FrameWindow::FrameWindow(Engine& engine, QtDisplay& display) : engine_(engine), display_(display) {
+FrameWindow::FrameWindow(Engine& engine, QtDisplay& display)
+    : engine_(engine), display_(display), commands_(engine, display, *this) {
   setObjectName(QStringLiteral("RF"));
   setWindowTitle(QString::fromLatin1(kTitle));
   setWindowIcon(ProgramIcon());
@@ -54,12 +52,7 @@ FrameWindow::FrameWindow(Engine& engine, QtDisplay& display) : engine_(engine), 
   statusBar_ = new StatusBar(this);
   setStatusBar(statusBar_);
   display_.AttachWindow(this, statusBar_, view_);
-
-  {
-    std::scoped_lock lock(engine_.Lock());
-    engine_.Registry().Reset();
-  }
-  download_ = MakeDownloadCommand(engine_, view_);
+  downloadUi_ = std::make_unique<QtDownloadUi>(view_);
 }
 
 FrameWindow::~FrameWindow() {
@@ -87,6 +80,7 @@ void FrameWindow::BuildMenu() {
       }
       QAction* action = menu->addAction(QString::fromLatin1(entry.text));
       action->setData(entry.id);
+      action->setEnabled(MenuItemEnabled(entry.id));
       const int id = entry.id;
       connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
     }
@@ -103,94 +97,52 @@ QAction* FrameWindow::ActionOf(int id) const {
   return nullptr;
 }
 
+void FrameWindow::OnCommand(int id) {
+  commands_.Execute(id);
+}
+
 void FrameWindow::PostCommand(int id) {
   QMetaObject::invokeMethod(
       this, [this, id] { OnCommand(id); }, Qt::QueuedConnection);
 }
 
-void FrameWindow::OnCommand(int id) {
-  switch (id) {
-    case kCmdOpen:
-      Open();
-      break;
-    case kCmdClose:
-      engine_.Close();
-      break;
-    case kCmdCommProperties:
-      RunComPropertiesDlg(engine_, this);
-      break;
-    case kCmdBaseId:
-      if (RequireBase() != 0) RunBaseIdDlg(engine_, this);
-      break;
-    case kCmdBaseProperties:
-      BaseProperties();
-      break;
-    case kCmdTestingCriteria:
-      RunParameterDlg(engine_, this);
-      break;
-    case kCmdDownload:
-      Download();
-      break;
-    case kCmdAbout:
-      AboutBox::Run(this);
-      break;
-    case kCmdExit:
-      engine_.ShutDown();
-      close();
-      break;
-    default:
-      break;
-  }
+void FrameWindow::RunComPortDialog(ComPortModel& model) {
+  RunComPropertiesDlg(model, this);
 }
 
-int FrameWindow::RequireBase() {
-  const int base = engine_.ConnectedBase();
-  if (base == 0) display_.ShowMessage("Base is not connected !", "RF link", MessageIcon::Warning);
-  return base;
+void FrameWindow::RunCriteriaDialog(CriteriaModel& model) {
+  RunParameterDlg(model, this);
 }
 
-void FrameWindow::Open() {
-  if (engine_.IsPortOpen()) return;
-  bool confirmed = false;
-  {
-    std::scoped_lock lock(engine_.Lock());
-    confirmed = engine_.Settings().settingsConfirmed != 0;
-  }
-  // After Cancel the port opens with the settings as they stand.
-  if (!confirmed) RunComPropertiesDlg(engine_, this);
-  engine_.Open();
+void FrameWindow::RunBaseIdDialog(BaseIdModel& model) {
+  RunBaseIdDlg(model, this);
 }
 
-void FrameWindow::BaseProperties() {
-  if (RequireBase() == 0) return;
-  if (!RunBasePropertiesDlg(engine_, this)) return;
-  // The base switches its line to the new rate: close at once, give it the
-  // pause with the window thread held, then open again from the queue.
-  OnCommand(kCmdClose);
-  std::this_thread::sleep_for(std::chrono::milliseconds(kReopenPauseMs));
-  PostCommand(kCmdOpen);
+void FrameWindow::RunBasePropertiesDialog(BasePropertiesModel& model) {
+  RunBasePropertiesDlg(model, this);
 }
 
-void FrameWindow::Download() {
-  const int base = RequireBase();
-  if (base == 0) return;
-  engine_.SendUpdateRequest(base);
-  // The queued Close runs inside the download's file dialog, so the session
-  // has let the port go before the download opens it.
-  PostCommand(kCmdClose);
-  if (download_->Run() == 1) PostCommand(kCmdOpen);
+void FrameWindow::RunAboutBox() {
+  AboutBox::Run(this);
 }
 
-void FrameWindow::resizeEvent(QResizeEvent* event) {
-  QMainWindow::resizeEvent(event);
-  const int w = width();
-  statusBar_->SetParts({w - kPane0FromRight, w - kPane1FromRight, -1});
+DownloadUi& FrameWindow::DownloadDialogs() {
+  return *downloadUi_;
+}
+
+void FrameWindow::CloseFrame() {
+  closing_ = true;
+  close();
 }
 
 void FrameWindow::closeEvent(QCloseEvent* event) {
-  // A reader thread must not outlive the window it draws into.
-  engine_.ShutDown();
-  event->accept();
+  // Exit has ended the session already; the close box asks first.
+  if (closing_ || commands_.RequestClose()) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+  closing_ = false;
 }
 
 }  // namespace tessaro

@@ -3,7 +3,8 @@
 #include <QMainWindow>
 #include <memory>
 
-#include "ui/DownloadCommand.h"
+#include "app/front/MenuCommands.h"
+#include "app/front/Shell.h"
 
 class QAction;
 
@@ -11,18 +12,16 @@ namespace tessaro {
 
 class Engine;
 class QtDisplay;
+class QtDownloadUi;
 class StatusBar;
 class TopologyView;
 
 // The frame window (class `RF`): the menu `RF`, the topology view and the
-// three-pane status bar, and every menu command.
-class FrameWindow final : public QMainWindow {
+// three-pane status bar.  The menu commands and their sequences are the
+// application layer's (MenuCommands); the frame only supplies the widgets.
+class FrameWindow final : public QMainWindow, private Shell {
  public:
   static constexpr const char* kTitle = "  Tessaro ";
-  // Right edges of the panes, from the right edge of the client area.
-  static constexpr int kPane0FromRight = 500;
-  static constexpr int kPane1FromRight = 180;
-  static constexpr int kReopenPauseMs = 1500;
 
   FrameWindow(Engine& engine, QtDisplay& display);
   ~FrameWindow() override;
@@ -33,7 +32,7 @@ class FrameWindow final : public QMainWindow {
   // A menu command by id; ids outside the menu are ignored.
   void OnCommand(int id);
   // Queues a command behind whatever the window thread is doing.
-  void PostCommand(int id);
+  void PostCommand(int id) override;
 
   TopologyView* View() const { return view_; }
   StatusBar* Bar() const { return statusBar_; }
@@ -41,23 +40,27 @@ class FrameWindow final : public QMainWindow {
   QAction* ActionOf(int id) const;
 
  protected:
-  void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
   void BuildMenu();
-  // "Base is not connected !" unless a session is open and a base present;
-  // the first present base, or 0 after the message.
-  int RequireBase();
-  void Open();
-  void BaseProperties();
-  void Download();
+
+  // Shell.
+  void RunComPortDialog(ComPortModel& model) override;
+  void RunCriteriaDialog(CriteriaModel& model) override;
+  void RunBaseIdDialog(BaseIdModel& model) override;
+  void RunBasePropertiesDialog(BasePropertiesModel& model) override;
+  void RunAboutBox() override;
+  DownloadUi& DownloadDialogs() override;
+  void CloseFrame() override;
 
   Engine& engine_;
   QtDisplay& display_;
   TopologyView* view_;
   StatusBar* statusBar_;
-  std::unique_ptr<DownloadCommand> download_;
+  std::unique_ptr<QtDownloadUi> downloadUi_;
+  MenuCommands commands_;
+  bool closing_ = false;
 };
 
 }  // namespace tessaro

@@ -8,7 +8,6 @@
 
 #include "app/Engine.h"
 #include "ui/StatusBar.h"
-#include "ui/TopologyLayout.h"
 #include "ui/TopologyView.h"
 
 namespace tessaro {
@@ -33,7 +32,7 @@ QtDisplay::QtDisplay() = default;
 QtDisplay::~QtDisplay() = default;
 
 void QtDisplay::AttachEngine(Engine& engine) {
-  engine_ = &engine;
+  engine.PlaceCellsFor(this);
 }
 
 void QtDisplay::AttachWindow(QWidget* owner, StatusBar* statusBar, TopologyView* view) {
@@ -95,13 +94,12 @@ void QtDisplay::FlushPanes() {
   }
 }
 
-void QtDisplay::UpdateCell(char kind, int lineOffset, int number, const char* text,
-                           int colourClass) {
-  if (engine_ == nullptr || text == nullptr) return;
-  int x = 0;
-  int y = 0;
-  // The caller holds the engine lock, so the registry holds still.
-  if (!CellPosition(engine_->Registry(), kind, lineOffset, number, &x, &y)) return;
+// The engine places every cell (DrawCellAt); an unplaced redraw has nowhere
+// to go.
+void QtDisplay::UpdateCell(char /*kind*/, int /*lineOffset*/, int /*number*/, const char* /*text*/,
+                           int /*colourClass*/) {}
+
+void QtDisplay::DrawCellAt(int x, int y, const char* text, int colourClass) {
   const QRect area = canvas_.DrawCell(x, y, text, colourClass);
   {
     std::scoped_lock lock(cellMutex_);

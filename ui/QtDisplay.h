@@ -6,6 +6,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "app/CellRouter.h"
 #include "core/Display.h"
 #include "ui/TopologyCanvas.h"
 
@@ -27,11 +28,12 @@ class TopologyView;
 // ShowMessage runs a modal loop on the window thread, and a repaint queued
 // before it runs inside that loop and takes the engine lock: never show a
 // message with the engine lock held.
-class QtDisplay final : public Display {
+class QtDisplay final : public Display, public CellPlacer {
  public:
   QtDisplay();
   ~QtDisplay() override;
 
+  // Has the engine place every cell redraw (DrawCellAt).
   void AttachEngine(Engine& engine);
   // Where panes, cells, message boxes and buttons go.  `owner` owns the
   // message boxes.  nullptrs detach (the window is going).
@@ -42,6 +44,7 @@ class QtDisplay final : public Display {
   void SetPaneText(int pane, const char* text) override;
   void UpdateCell(char kind, int lineOffset, int number, const char* text,
                   int colourClass) override;
+  void DrawCellAt(int x, int y, const char* text, int colourClass) override;
   void InvalidateTopology() override;
   void InvalidateView() override;
   void ShowMessage(const char* text, const char* caption, MessageIcon icon) override;
@@ -65,7 +68,6 @@ class QtDisplay final : public Display {
 
   QObject relay_;  // lives on the window thread; queued calls run in its context
   TopologyCanvas canvas_;
-  Engine* engine_ = nullptr;
   QPointer<QWidget> owner_;
   QPointer<StatusBar> statusBar_;
   QPointer<TopologyView> view_;

@@ -1,24 +1,8 @@
 #include "ui/StatusBar.h"
 
 #include <QResizeEvent>
-#include <algorithm>
 
 namespace tessaro {
-
-namespace {
-
-QString Printable(const QString& text) {
-  QString shown = text;
-  while (!shown.isEmpty() && (shown.back() == QChar('\r') || shown.back() == QChar('\n'))) {
-    shown.chop(1);
-  }
-  for (QChar& c : shown) {
-    if (c.unicode() < 0x20) c = QChar(' ');
-  }
-  return shown;
-}
-
-}  // namespace
 
 StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent) {
   setObjectName(QStringLiteral("StatusBar"));
@@ -34,15 +18,10 @@ StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent) {
   setMinimumHeight(fontMetrics().height() + 8);
 }
 
-void StatusBar::SetParts(const int (&rightEdges)[kPanes]) {
-  std::copy(std::begin(rightEdges), std::end(rightEdges), edges_);
-  PlacePanes();
-}
-
 void StatusBar::SetPaneText(int pane, const QString& text) {
   if (pane < 0 || pane >= kPanes) return;
   texts_[pane] = text;
-  panes_[pane]->setText(Printable(text));
+  panes_[pane]->setText(QString::fromStdString(ShownPaneText(text.toStdString())));
 }
 
 QString StatusBar::PaneText(int pane) const {
@@ -59,14 +38,10 @@ void StatusBar::resizeEvent(QResizeEvent* event) {
 }
 
 void StatusBar::PlacePanes() {
-  int left = 0;
+  PaneSpan spans[kPanes];
+  PlaceStatusPanes(width(), spans);
   for (int i = 0; i < kPanes; ++i) {
-    const int right = edges_[i] < 0 ? width() : std::min(edges_[i], width());
-    // A frame narrower than 500 pixels leaves the first panes empty rather
-    // than overlapping.
-    const int w = std::max(0, right - left);
-    panes_[i]->setGeometry(left, 1, w, height() - 2);
-    left = std::max(left, right);
+    panes_[i]->setGeometry(spans[i].left, 1, spans[i].right - spans[i].left, height() - 2);
   }
 }
 

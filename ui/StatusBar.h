@@ -4,17 +4,18 @@
 #include <QStatusBar>
 #include <QString>
 
+#include "app/front/StatusPanes.h"
+
 namespace tessaro {
 
-// The frame's status bar (child 101): three panes whose right edges the
-// frame sets on every resize; -1 stands for the bar's right edge.
+// The frame's status bar (child 101): three panes placed by the application
+// layer's pane layout on every resize.
 class StatusBar final : public QStatusBar {
  public:
-  static constexpr int kPanes = 3;
+  static constexpr int kPanes = kStatusPanes;
 
   explicit StatusBar(QWidget* parent);
 
-  void SetParts(const int (&rightEdges)[kPanes]);
   // The text as the core gave it; the pane shows it without control
   // characters (the "\r" that ends every message).
   void SetPaneText(int pane, const QString& text);
@@ -30,7 +31,6 @@ class StatusBar final : public QStatusBar {
 
   QLabel* panes_[kPanes];
   QString texts_[kPanes];
-  int edges_[kPanes] = {-1, -1, -1};
 };
 
 }  // namespace tessaro

@@ -6,7 +6,7 @@
 #include <QSize>
 #include <mutex>
 
-#include "ui/TopologyLayout.h"
+#include "app/front/TopologyLayout.h"
 
 class QPainter;
 

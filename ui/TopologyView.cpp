@@ -3,11 +3,10 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
-#include <mutex>
 
 #include "app/Engine.h"
+#include "app/front/TopologyLayout.h"
 #include "ui/TopologyCanvas.h"
-#include "ui/TopologyLayout.h"
 
 namespace tessaro {
 
@@ -51,12 +50,9 @@ TopologyView::TopologyView(Engine& engine, TopologyCanvas& canvas, QWidget* pare
 }
 
 void TopologyView::RenderCanvas(bool whole) {
-  QRect area;
-  {
-    std::scoped_lock lock(engine_.Lock());
-    const TopologyModel model{engine_.Registry(), engine_.Test(), engine_.IsPortOpen()};
-    area = canvas_.Render(model, whole);
-  }
+  const QRect area = engine_.Read([this, whole](const EngineView& v) {
+    return canvas_.Render(TopologyModel{v.registry, v.test, v.portOpen}, whole);
+  });
   RequestUpdate(area);
 }
 

@@ -122,20 +122,16 @@ int RunReplay(std::FILE* input, std::FILE* out, const ReplayOptions& options) {
   SteadyClock clock;
   Engine engine(display, clock, noPort, &port);
   engine.SetFrameObserver(&frames);
-  {
-    std::scoped_lock lock(engine.Lock());
-    engine.Settings().baudIndex = options.baudIndex;
-    engine.Test().linkMode = options.passive ? kPassive : kActive;
-    engine.Test().testRun = (options.running && !options.passive) ? 1 : 0;
-  }
+  engine.SelectBaud(options.baudIndex);
+  engine.PresetLinkTest(options.passive ? LinkMode::Passive : LinkMode::Active,
+                        options.running ? TestRun::Running : TestRun::Stopped);
 
   char buffer[4096];
   std::size_t n = 0;
   while ((n = std::fread(buffer, 1, sizeof buffer, input)) > 0) engine.Feed(buffer, n);
   const bool failed = std::ferror(input) != 0;
 
-  std::scoped_lock lock(engine.Lock());
-  PrintRegistry(out, engine.Registry(), engine.SixChannelMode());
+  engine.Read([out](const EngineView& v) { PrintRegistry(out, v.registry, v.sixChannelMode); });
   display.Silence();
   return failed ? 1 : 0;
 }

@@ -7,6 +7,7 @@
 
 #include "app/replay/BinaryInput.h"
 #include "app/replay/Replay.h"
+#include "core/Version.h"
 
 namespace {
 
@@ -29,7 +30,8 @@ constexpr const char* kUsage =
     "  --running          an ACTIVE test is running (listed terminals get packets)\n"
     "  --baud-index N     the PC's baud row, 0 (115200) .. 7 (1200); default 0\n"
     "  --cells            also print every cell redraw of the topology view\n"
-    "  -h, --help         this text\n";
+    "  -h, --help         this text\n"
+    "  --version          the version\n";
 
 int Fail(const char* text) {
   std::fprintf(stderr, "tessaro-replay: %s\nTry 'tessaro-replay --help'.\n", text);
@@ -45,6 +47,9 @@ int main(int argc, char** argv) {
     const char* a = argv[i];
     if (std::strcmp(a, "-h") == 0 || std::strcmp(a, "--help") == 0) {
       std::fputs(kUsage, stdout);
+      return 0;
+    } else if (std::strcmp(a, "--version") == 0) {
+      std::printf("tessaro-replay %s\n", tessaro::kVersion);
       return 0;
     } else if (std::strcmp(a, "--passive") == 0) {
       options.passive = true;

@@ -148,7 +148,8 @@ void Throughput(const std::string& path, int imageBytes) {
   tessaro::DownloadState state;
   const double cpu0 = ThreadCpuSeconds();
   const auto wall0 = Steady::now();
-  const int result = tessaro::RunDownload(*port, settings, clock, ui, state);
+  const bool completed = tessaro::RunDownload(*port, settings, clock, ui, state) ==
+                         tessaro::DownloadResult::kCompleted;
   const double cpu = ThreadCpuSeconds() - cpu0;
   const double wall = std::chrono::duration<double>(Steady::now() - wall0).count();
   loader.Stop();
@@ -157,8 +158,8 @@ void Throughput(const std::string& path, int imageBytes) {
   const double seconds = std::chrono::duration<double>(ui.end - ui.start).count();
   const double rate = loader.ImageBytes() / seconds;
   const double ceiling = 96.0 / (108.0 * 10.0 / 115200.0);
-  std::printf("download of %d image bytes over a paced 115200-baud pty: result %d\n", imageBytes,
-              result);
+  std::printf("download of %d image bytes over a paced 115200-baud pty: %s\n", imageBytes,
+              completed ? "completed" : "failed");
   std::printf("  packet phase         %.2f s, %.0f image bytes/s\n", seconds, rate);
   std::printf("  ceiling              %.0f image bytes/s (96 data bytes per 105-byte packet + 3)\n",
               ceiling);

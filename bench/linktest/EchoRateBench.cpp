@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 
@@ -38,10 +37,11 @@ sim::Scenario NinetyNineTerminals() {
 }
 
 std::int64_t GoodEchoes(Engine& engine) {
-  std::scoped_lock lock(engine.Lock());
-  std::int64_t n = 0;
-  for (int t = 1; t <= kMaxTerminal; ++t) n += engine.Test().stats.replyCount[t];
-  return n;
+  return engine.Read([](const EngineView& v) {
+    std::int64_t n = 0;
+    for (int t = 1; t <= kMaxTerminal; ++t) n += v.test.stats.replyCount[t];
+    return n;
+  });
 }
 
 }  // namespace
@@ -64,14 +64,12 @@ int main(int argc, char** argv) {
   if (!engine.Open()) return 1;
   for (int turn = 0; turn < 500; ++turn) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::scoped_lock lock(engine.Lock());
-    if (engine.Registry().FirstPresentBase() != 0) break;
+    if (engine.ConnectedBase() != 0) break;
   }
-  cli::RequestTerminalLists(engine);
+  engine.QueryTerminals();
   for (int turn = 0; turn < 500; ++turn) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::scoped_lock lock(engine.Lock());
-    if (engine.Registry().highestTerminal[3] == 99) break;
+    if (engine.Read([](const EngineView& v) { return v.registry.highestTerminal[3]; }) == 99) break;
   }
 
   engine.ToggleTestRun();

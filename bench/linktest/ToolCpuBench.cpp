@@ -21,9 +21,29 @@
 
 #include "sim/Simulator.h"
 
-extern char** environ;
-
 using namespace tessaro;
+
+namespace {
+
+// The good echoes and the terminals in the tool's JSON results.
+bool ReadResults(const std::string& path, long long& ok, long long& terminals) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  try {
+    const nlohmann::json results = nlohmann::json::parse(text.str());
+    for (const auto& t : results.at("terminals")) {
+      ok += t.at("ok").get<long long>();
+      ++terminals;
+    }
+    return true;
+  } catch (const nlohmann::json::exception& e) {
+    std::fprintf(stderr, "the tool's results: %s\n", e.what());
+    return false;
+  }
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   const int seconds = argc > 1 ? std::atoi(argv[1]) : 20;
@@ -57,6 +77,7 @@ int main(int argc, char** argv) {
                                    "--json",
                                    json};
   std::vector<char*> argv2;
+  argv2.reserve(args.size() + 1);
   for (std::string& a : args) argv2.push_back(a.data());
   argv2.push_back(nullptr);
   posix_spawn_file_actions_t actions;
@@ -81,18 +102,12 @@ int main(int argc, char** argv) {
   const double user = static_cast<double>(usage.ru_utime.tv_sec) + usage.ru_utime.tv_usec / 1e6;
   const double sys = static_cast<double>(usage.ru_stime.tv_sec) + usage.ru_stime.tv_usec / 1e6;
 
-  std::ifstream in(json);
-  std::stringstream text;
-  text << in.rdbuf();
   long long ok = 0;
   long long terminals = 0;
-  const nlohmann::json results = nlohmann::json::parse(text.str());
-  for (const auto& t : results["terminals"]) {
-    ok += t["ok"].get<long long>();
-    ++terminals;
-  }
+  const bool read = ReadResults(json, ok, terminals);
   std::remove(json.c_str());
   rmdir(dir);
+  if (!read) return 1;
 
   std::printf("tessaro-linktest on a 115200-paced line, %lld terminals, %d s test:\n", terminals,
               seconds);

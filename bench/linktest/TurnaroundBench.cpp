@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -48,10 +47,7 @@ int main(int argc, char** argv) {
   }
   far.Write("@BS0111\r" + list + "\r");
   for (int turn = 0; turn < 500; ++turn) {
-    {
-      std::scoped_lock lock(engine.Lock());
-      if (engine.Registry().highestTerminal[1] == 99) break;
-    }
+    if (engine.Read([](const EngineView& v) { return v.registry.highestTerminal[1]; }) == 99) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
 

@@ -103,6 +103,7 @@ void BM_AssembleAndDispatch(benchmark::State& state) {
   std::mt19937 random(7);
   std::uniform_int_distribution<int> size(1, 100);
   std::vector<int> cuts;
+  cuts.reserve(4096);
   for (int i = 0; i < 4096; ++i) cuts.push_back(size(random));
 
   std::uint64_t messages = 0;

@@ -22,7 +22,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
 #include <string>
 #include <thread>
 
@@ -118,10 +117,11 @@ class Flood {
 };
 
 long ReceivedCount(tessaro::Engine& engine) {
-  std::scoped_lock lock(engine.Lock());
-  long n = 0;
-  for (int t = 1; t <= kTerminals; ++t) n += engine.Test().stats.sdReCount[t];
-  return n;
+  return engine.Read([](const tessaro::EngineView& v) {
+    long n = 0;
+    for (int t = 1; t <= kTerminals; ++t) n += v.test.stats.sdReCount[t];
+    return n;
+  });
 }
 
 }  // namespace
@@ -158,10 +158,7 @@ int main(int argc, char** argv) {
   tessaro::FrameWindow frame(engine, display);
   frame.resize(1280, 800);
   frame.show();
-  {
-    std::scoped_lock lock(engine.Lock());
-    engine.Settings().settingsConfirmed = 1;
-  }
+  engine.ConfirmPortChoices(tessaro::ChoicesFromSettings(engine.Settings()));
   frame.OnCommand(tessaro::kCmdOpen);
   if (!engine.IsPortOpen()) {
     std::fprintf(stderr, "bench_ui_flood: the port did not open\n");

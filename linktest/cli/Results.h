@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "linktest/TestState.h"
+#include "core/TestState.h"
 #include "protocol/StationRegistry.h"
 
 namespace tessaro::cli {

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "linktest/cli/Results.h"
@@ -114,17 +113,15 @@ bool Runner::Discover() {
   auto baseSeen = Steady::time_point::max();
   bool asked = false;
   for (;;) {
-    int base = 0;
     int terminals = 0;
-    {
-      std::scoped_lock lock(engine_.Lock());
-      const StationRegistry& r = engine_.Registry();
-      base = r.FirstPresentBase();
+    const int base = engine_.Read([&terminals](const EngineView& v) {
+      const StationRegistry& r = v.registry;
       for (int b = 1; b <= kMaxBase; ++b) {
         if (!r.rows[b].present) continue;
         for (int t = 1; t <= kMaxTerminal; ++t) terminals += r.rows[b].terminal[t] ? 1 : 0;
       }
-    }
+      return r.FirstPresentBase();
+    });
     const auto now = Steady::now();
     const unsigned changes = display_.TopologyChanges();
     if (changes != lastChanges) {
@@ -136,7 +133,7 @@ bool Runner::Discover() {
     // that has not done so since it started is asked once, as that
     // announcement would make the PC do.
     if (base != 0 && terminals == 0 && !asked && now - baseSeen >= Ms(kListWaitMs)) {
-      RequestTerminalLists(engine_);
+      engine_.QueryTerminals();
       asked = true;
       lastChange = now;
     }
@@ -191,10 +188,7 @@ void Runner::Measure() {
       std::chrono::duration_cast<std::chrono::seconds>(Steady::now() - start).count());
   if (!interrupted_) ranSeconds_ = o_.seconds;
   if (!o_.passive) {
-    {
-      std::scoped_lock lock(engine_.Lock());
-      if (engine_.Test().testRun) engine_.Links().ToggleTestRun();
-    }
+    engine_.StopTestRun();
     if (!interrupted_) Drain();
   }
 }
@@ -202,30 +196,23 @@ void Runner::Measure() {
 void Runner::Drain() {
   const auto deadline = Steady::now() + Ms(kDrainMs);
   while (Steady::now() < deadline) {
-    bool settled = true;
-    {
-      std::scoped_lock lock(engine_.Lock());
-      const TerminalStats& s = engine_.Test().stats;
-      for (int t = 1; t <= kMaxTerminal && settled; ++t) {
+    const bool settled = engine_.Read([](const EngineView& v) {
+      const TerminalStats& s = v.test.stats;
+      for (int t = 1; t <= kMaxTerminal; ++t) {
         const std::int64_t out =
             static_cast<std::int64_t>(s.sdReCount[t]) - s.okDpCount[t] - s.ngCount[t];
-        if (out > 0) settled = false;
+        if (out > 0) return false;
       }
-    }
+      return true;
+    });
     if (settled) return;
     if (!pause_.Sleep(std::min(kPollMs, MsUntil(deadline)))) return;
   }
 }
 
 Results Runner::Collect(int seconds) {
-  std::unique_ptr<StationRegistry> registry = std::make_unique<StationRegistry>();
-  std::unique_ptr<TestState> test = std::make_unique<TestState>();
-  {
-    std::scoped_lock lock(engine_.Lock());
-    *registry = engine_.Registry();
-    *test = engine_.Test();
-  }
-  return CollectResults(*registry, *test, seconds);
+  return engine_.Read(
+      [seconds](const EngineView& v) { return CollectResults(v.registry, v.test, seconds); });
 }
 
 void Runner::ShowLive(Steady::time_point start) {
@@ -259,14 +246,6 @@ bool Runner::WriteFiles(const Results& results) {
 
 }  // namespace
 
-void RequestTerminalLists(Engine& engine) {
-  std::scoped_lock lock(engine.Lock());
-  for (int b = 1; b <= kMaxBase; ++b) {
-    if (engine.Registry().rows[b].present)
-      engine.Commands().SendTerminalQuery(engine.Outbound(), b);
-  }
-}
-
 int ComPortIndex(const char* name) {
   if (std::strlen(name) == 4 && std::strncmp(name, "COM", 3) == 0 && name[3] >= '1' &&
       name[3] <= '6') {
@@ -277,11 +256,7 @@ int ComPortIndex(const char* name) {
 
 int RunLinkTest(const LinkTestOptions& options, Engine& engine, ConsoleDisplay& display,
                 Pause& pause, const Console& console) {
-  const int index = ComPortIndex(options.port.c_str());
-  {
-    std::scoped_lock lock(engine.Lock());
-    engine.Settings().portIndex = index < 0 ? 0 : index;
-  }
+  engine.SelectPort(ComPortIndex(options.port.c_str()));
   Runner runner(options, engine, display, pause, console);
   return runner.Run();
 }

@@ -35,10 +35,6 @@ struct Console {
 // device path).
 int ComPortIndex(const char* name);
 
-// Asks every present base for its terminal list ("@TM" nn "\r"), as an
-// inbound "@TM" 00 makes the dispatcher do.
-void RequestTerminalLists(Engine& engine);
-
 // Opens the port as the Open command does, waits for discovery, runs the test
 // and reports.  `engine` must have been built on `display` and on a serial
 // port that opens `options.port`.  Returns the exit status.

@@ -15,7 +15,8 @@ using namespace tessaro::testing;
 TEST(BaseIdDialog, TemplateTextsAndLayout) {
   RecordingEngine rig;
   rig.MakePresent({1, 12});
-  BaseIdDialog dialog(rig.engine, nullptr);
+  BaseIdModel model(rig.engine);
+  BaseIdDialog dialog(model, nullptr);
   EXPECT_EQ(dialog.windowTitle(), "Change Base Station's ID");
   EXPECT_EQ(dialog.size(), QSize(260, 192));
   auto* current = Control<QComboBox>(dialog, 701);
@@ -42,7 +43,8 @@ TEST(BaseIdDialog, TemplateTextsAndLayout) {
 TEST(BaseIdDialog, ListsPresentBasesWithoutLeadingZeroAndStartsAtOne) {
   RecordingEngine rig;
   rig.MakePresent({12, 1, 9});
-  BaseIdDialog dialog(rig.engine, nullptr);
+  BaseIdModel model(rig.engine);
+  BaseIdDialog dialog(model, nullptr);
   auto* current = Control<QComboBox>(dialog, 701);
   EXPECT_EQ(Items(current), QStringList({"1", "9", "12"}));
   EXPECT_EQ(current->currentIndex(), 0);
@@ -52,7 +54,8 @@ TEST(BaseIdDialog, ListsPresentBasesWithoutLeadingZeroAndStartsAtOne) {
 TEST(BaseIdDialog, ArrowsAndArrowKeysHoldOneToSixteen) {
   RecordingEngine rig;
   rig.MakePresent({1});
-  BaseIdDialog dialog(rig.engine, nullptr);
+  BaseIdModel model(rig.engine);
+  BaseIdDialog dialog(model, nullptr);
   auto* edit = Control<QLineEdit>(dialog, 601);
   auto* down = Control<UpDownControl>(dialog, 801)->findChild<QToolButton*>("down");
   auto* up = Control<UpDownControl>(dialog, 801)->findChild<QToolButton*>("up");
@@ -71,7 +74,8 @@ TEST(BaseIdDialog, OkSendsTheChangeThenTheStatusPoll) {
   RecordingEngine rig;
   rig.MakePresent({1, 12});
   {
-    BaseIdDialog dialog(rig.engine, nullptr);
+    BaseIdModel model(rig.engine);
+    BaseIdDialog dialog(model, nullptr);
     Control<QLineEdit>(dialog, 601)->setText("5");
     ClickOk(dialog);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -79,7 +83,8 @@ TEST(BaseIdDialog, OkSendsTheChangeThenTheStatusPoll) {
   EXPECT_EQ(rig.sent.writes, (std::vector<std::string>{"@ID0105\r", "@BS\r"}));
   rig.sent.writes.clear();
   {
-    BaseIdDialog dialog(rig.engine, nullptr);
+    BaseIdModel model(rig.engine);
+    BaseIdDialog dialog(model, nullptr);
     Control<QComboBox>(dialog, 701)->setCurrentIndex(1);
     Control<QLineEdit>(dialog, 601)->setText("3");
     ClickOk(dialog);
@@ -87,7 +92,8 @@ TEST(BaseIdDialog, OkSendsTheChangeThenTheStatusPoll) {
   EXPECT_EQ(rig.sent.All(), "@ID1203\r@BS\r");
   rig.sent.writes.clear();
   {
-    BaseIdDialog dialog(rig.engine, nullptr);
+    BaseIdModel model(rig.engine);
+    BaseIdDialog dialog(model, nullptr);
     Control<QLineEdit>(dialog, 601)->clear();
     ClickOk(dialog);
   }
@@ -97,7 +103,8 @@ TEST(BaseIdDialog, OkSendsTheChangeThenTheStatusPoll) {
 TEST(BaseIdDialog, NumberNoBaseCanTakeIsRefusedWithAMessage) {
   RecordingEngine rig;
   rig.MakePresent({2});
-  BaseIdDialog dialog(rig.engine, nullptr);
+  BaseIdModel model(rig.engine);
+  BaseIdDialog dialog(model, nullptr);
   dialog.show();
   auto* edit = Control<QLineEdit>(dialog, 601);
   for (const char* typed : {"17", "123"}) {

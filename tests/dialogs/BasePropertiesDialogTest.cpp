@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "DialogRig.h"
+#include "support/EngineTestAccess.h"
 #include "ui/dialogs/BasePropertiesDialog.h"
 #include "ui/dialogs/DialogCommands.h"
 #include "ui/dialogs/UpDownControl.h"
@@ -15,8 +16,8 @@ using namespace tessaro::testing;
 
 void Report(RecordingEngine& rig, int base, char channel, char group, char power, char mode,
             int timeout, int baud) {
-  std::scoped_lock lock(rig.engine.Lock());
-  rig.engine.Registry().rows[base].present = 1;
+  std::scoped_lock lock(EngineTestAccess::Lock(rig.engine));
+  EngineTestAccess::Registry(rig.engine).rows[base].present = 1;
   BaseProperties& p = rig.Properties(base);
   p.channel = channel;
   p.group = group;
@@ -42,7 +43,8 @@ TEST(BasePropertiesDialog, TemplateTextsListsAndLayout) {
   RecordingEngine rig;
   Report(rig, 3, '1', '1', '1', '1', 2, 0);
   Report(rig, 1, '1', '1', '1', '1', 2, 0);
-  BasePropertiesDialog dialog(rig.engine, nullptr);
+  BasePropertiesModel model(rig.engine);
+  BasePropertiesDialog dialog(model, nullptr);
   EXPECT_EQ(dialog.windowTitle(), "Base Station's Properties");
   EXPECT_EQ(dialog.size(), QSize(276, 394));
   const struct {
@@ -86,7 +88,8 @@ TEST(BasePropertiesDialog, OpensOnTheFirstPresentBase) {
   RecordingEngine rig;
   Report(rig, 9, '1', '1', '1', '1', 40, 0);
   Report(rig, 2, '3', '2', '5', '3', 12, 4);
-  BasePropertiesDialog dialog(rig.engine, nullptr);
+  BasePropertiesModel model(rig.engine);
+  BasePropertiesDialog dialog(model, nullptr);
   EXPECT_EQ(List(dialog, 701)->currentText(), "02");
   EXPECT_EQ(List(dialog, 702)->currentText(), "3");
   EXPECT_EQ(List(dialog, 703)->currentText(), "2");
@@ -112,7 +115,8 @@ TEST(BasePropertiesDialog, EveryNotificationOfTheIdListReloadsAllControls) {
   RecordingEngine rig;
   Report(rig, 1, '1', '1', '1', '1', 2, 0);
   Report(rig, 2, '4', '3', '5', '3', 30, 3);
-  BasePropertiesDialog dialog(rig.engine, nullptr);
+  BasePropertiesModel model(rig.engine);
+  BasePropertiesDialog dialog(model, nullptr);
   QComboBox* id = List(dialog, 701);
   auto edit = [&] {
     List(dialog, 702)->setCurrentIndex(2);
@@ -154,7 +158,8 @@ TEST(BasePropertiesDialog, ChoosingSlaveDisablesTheBaudAndAStoredSlaveLocksBoth)
   RecordingEngine rig;
   Report(rig, 1, '1', '1', '1', '1', 2, 0);
   Report(rig, 5, '1', '1', '1', '2', 2, 0);
-  BasePropertiesDialog dialog(rig.engine, nullptr);
+  BasePropertiesModel model(rig.engine);
+  BasePropertiesDialog dialog(model, nullptr);
   QComboBox* mode = List(dialog, 705);
   QComboBox* baud = List(dialog, 706);
   mode->setCurrentIndex(1);
@@ -176,14 +181,15 @@ TEST(BasePropertiesDialog, ChoosingSlaveDisablesTheBaudAndAStoredSlaveLocksBoth)
 TEST(BasePropertiesDialog, SlaveBaseSendsNoSpeedChange) {
   RecordingEngine rig;
   Report(rig, 5, '1', '1', '1', '2', 2, 0);
-  BasePropertiesDialog dialog(rig.engine, nullptr);
+  BasePropertiesModel model(rig.engine);
+  BasePropertiesDialog dialog(model, nullptr);
   List(dialog, 706)->setCurrentIndex(4);  // disabled, but set anyway
   List(dialog, 702)->setCurrentIndex(1);
   MessageBoxHand hand(QMessageBox::Ok);
   ClickOk(dialog);
   EXPECT_EQ(hand.answered, 0);
   EXPECT_EQ(rig.sent.All(), "@CH052\r");
-  EXPECT_FALSE(dialog.ReopenRequest());
+  EXPECT_FALSE(model.ReopenRequest());
 }
 
 TEST(BasePropertiesDialog, SixChannelModeShowsSixChannelsAndNeverSendsGroupOrPower) {
@@ -191,7 +197,8 @@ TEST(BasePropertiesDialog, SixChannelModeShowsSixChannelsAndNeverSendsGroupOrPow
   rig.engine.Feed("1", 1);  // the lone "1" between messages
   ASSERT_NE(rig.engine.SixChannelMode(), 0);
   Report(rig, 1, '6', '1', '1', '1', 2, 0);
-  BasePropertiesDialog dialog(rig.engine, nullptr);
+  BasePropertiesModel model(rig.engine);
+  BasePropertiesDialog dialog(model, nullptr);
   EXPECT_EQ(Items(List(dialog, 702)), QStringList({"1", "2", "3", "4", "5", "6"}));
   EXPECT_EQ(List(dialog, 702)->currentText(), "6");
   EXPECT_FALSE(List(dialog, 703)->isEnabled());
@@ -209,7 +216,8 @@ TEST(BasePropertiesDialog, EmptyListsAndTimeoutGoOutAsQueries) {
   RecordingEngine rig;
   rig.MakePresent({1});
   rig.Properties(1).timeout = 4;  // channel and mode not reported yet
-  BasePropertiesDialog dialog(rig.engine, nullptr);
+  BasePropertiesModel model(rig.engine);
+  BasePropertiesDialog dialog(model, nullptr);
   EXPECT_EQ(List(dialog, 702)->currentIndex(), -1);
   EXPECT_EQ(List(dialog, 705)->currentIndex(), -1);
   TimeoutBox(dialog)->clear();
@@ -242,7 +250,7 @@ TEST(BasePropertiesDialog, ChangedPropertiesAndConfirmedBaudGoOutInOrder) {
   EXPECT_EQ(hand.buttons, QMessageBox::Ok | QMessageBox::Cancel);
   EXPECT_EQ(rig.sent.writes, (std::vector<std::string>{"@CH024\r", "@GP022\r", "@PW025\r",
                                                        "@TO0205\r", "@ME023\r", "@SP9600\r"}));
-  EXPECT_EQ(rig.engine.Settings().baudIndex, 4);
+  EXPECT_EQ(EngineTestAccess::Settings(rig.engine).baudIndex, 4);
   EXPECT_EQ(rig.Properties(2).baudIndex, 4);
   EXPECT_EQ(rig.Properties(1).baudIndex, 0);
   // The other properties wait for the base's answers.
@@ -253,22 +261,24 @@ TEST(BasePropertiesDialog, ChangedPropertiesAndConfirmedBaudGoOutInOrder) {
 TEST(BasePropertiesDialog, CancelledBaudQuestionStillSendsTheRest) {
   RecordingEngine rig;
   Report(rig, 1, '1', '1', '1', '1', 2, 0);
-  BasePropertiesDialog dialog(rig.engine, nullptr);
+  BasePropertiesModel model(rig.engine);
+  BasePropertiesDialog dialog(model, nullptr);
   List(dialog, 706)->setCurrentIndex(0 + 4);
   List(dialog, 702)->setCurrentIndex(1);
   MessageBoxHand hand(QMessageBox::Cancel);
   ClickOk(dialog);
   EXPECT_EQ(hand.answered, 1);
   EXPECT_EQ(rig.sent.All(), "@CH012\r");
-  EXPECT_FALSE(dialog.ReopenRequest());
-  EXPECT_EQ(rig.engine.Settings().baudIndex, 0);
+  EXPECT_FALSE(model.ReopenRequest());
+  EXPECT_EQ(EngineTestAccess::Settings(rig.engine).baudIndex, 0);
   EXPECT_EQ(rig.Properties(1).baudIndex, 0);
 }
 
 TEST(BasePropertiesDialog, TimeoutAboveNinetyNineIsRefusedBeforeAnythingIsSent) {
   RecordingEngine rig;
   Report(rig, 1, '1', '1', '1', '1', 2, 0);
-  BasePropertiesDialog dialog(rig.engine, nullptr);
+  BasePropertiesModel model(rig.engine);
+  BasePropertiesDialog dialog(model, nullptr);
   dialog.show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
   // The operator moves to the channel list (the ID list loses the focus and
@@ -301,7 +311,7 @@ TEST(BasePropertiesDialog, CancelSendsAndStoresNothing) {
   });
   EXPECT_FALSE(RunBasePropertiesDlg(rig.engine, nullptr));
   EXPECT_TRUE(rig.sent.writes.empty());
-  EXPECT_EQ(rig.engine.Settings().baudIndex, 0);
+  EXPECT_EQ(EngineTestAccess::Settings(rig.engine).baudIndex, 0);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "DialogRig.h"
+#include "support/EngineTestAccess.h"
 #include "ui/dialogs/ComPropertiesDialog.h"
 #include "ui/dialogs/DialogCommands.h"
 
@@ -11,7 +12,8 @@ using namespace tessaro::testing;
 
 TEST(ComPropertiesDialog, TemplateTextsListsAndLayout) {
   RecordingEngine rig;
-  ComPropertiesDialog dialog(rig.engine, nullptr);
+  ComPortModel model(rig.engine);
+  ComPropertiesDialog dialog(model, nullptr);
   EXPECT_EQ(dialog.windowTitle(), "COM Port Properties");
   EXPECT_EQ(dialog.size(), QSize(280, 310));
   struct Row {
@@ -50,8 +52,9 @@ TEST(ComPropertiesDialog, TemplateTextsListsAndLayout) {
 
 TEST(ComPropertiesDialog, OpensWithTheSettingsInForce) {
   RecordingEngine rig;
-  rig.engine.Settings() = PortSettings{3, 4, 0, 2, 1, 0};
-  ComPropertiesDialog dialog(rig.engine, nullptr);
+  EngineTestAccess::Settings(rig.engine) = PortSettings{3, 4, 0, 2, 1, 0};
+  ComPortModel model(rig.engine);
+  ComPropertiesDialog dialog(model, nullptr);
   EXPECT_EQ(Control<QComboBox>(dialog, 701)->currentText(), "COM4");
   EXPECT_EQ(Control<QComboBox>(dialog, 702)->currentText(), "9600");
   EXPECT_EQ(Control<QComboBox>(dialog, 703)->currentText(), "7");
@@ -62,38 +65,41 @@ TEST(ComPropertiesDialog, OpensWithTheSettingsInForce) {
 TEST(ComPropertiesDialog, OkStoresAndConfirmsCancelKeepsEverything) {
   RecordingEngine rig;
   {
-    ComPropertiesDialog dialog(rig.engine, nullptr);
+    ComPortModel model(rig.engine);
+    ComPropertiesDialog dialog(model, nullptr);
     for (int id = 701; id <= 705; ++id) Control<QComboBox>(dialog, id)->setCurrentIndex(1);
     ClickCancel(dialog);
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
   }
   const PortSettings fresh;
-  EXPECT_EQ(rig.engine.Settings().portIndex, fresh.portIndex);
-  EXPECT_EQ(rig.engine.Settings().baudIndex, fresh.baudIndex);
-  EXPECT_EQ(rig.engine.Settings().dataBitsIndex, fresh.dataBitsIndex);
-  EXPECT_EQ(rig.engine.Settings().parityIndex, fresh.parityIndex);
-  EXPECT_EQ(rig.engine.Settings().flowIndex, fresh.flowIndex);
-  EXPECT_EQ(rig.engine.Settings().settingsConfirmed, 0);
+  EXPECT_EQ(EngineTestAccess::Settings(rig.engine).portIndex, fresh.portIndex);
+  EXPECT_EQ(EngineTestAccess::Settings(rig.engine).baudIndex, fresh.baudIndex);
+  EXPECT_EQ(EngineTestAccess::Settings(rig.engine).dataBitsIndex, fresh.dataBitsIndex);
+  EXPECT_EQ(EngineTestAccess::Settings(rig.engine).parityIndex, fresh.parityIndex);
+  EXPECT_EQ(EngineTestAccess::Settings(rig.engine).flowIndex, fresh.flowIndex);
+  EXPECT_EQ(EngineTestAccess::Settings(rig.engine).settingsConfirmed, 0);
   {
-    ComPropertiesDialog dialog(rig.engine, nullptr);
+    ComPortModel model(rig.engine);
+    ComPropertiesDialog dialog(model, nullptr);
     ClickOk(dialog);  // untouched: only the confirmation changes
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
   }
-  EXPECT_EQ(rig.engine.Settings().settingsConfirmed, 1);
-  EXPECT_EQ(rig.engine.Settings().baudIndex, 0);
+  EXPECT_EQ(EngineTestAccess::Settings(rig.engine).settingsConfirmed, 1);
+  EXPECT_EQ(EngineTestAccess::Settings(rig.engine).baudIndex, 0);
   {
-    ComPropertiesDialog dialog(rig.engine, nullptr);
+    ComPortModel model(rig.engine);
+    ComPropertiesDialog dialog(model, nullptr);
     Control<QComboBox>(dialog, 701)->setCurrentIndex(5);
     Control<QComboBox>(dialog, 702)->setCurrentIndex(6);
     Control<QComboBox>(dialog, 704)->setCurrentIndex(1);
     Control<QComboBox>(dialog, 705)->setCurrentIndex(2);
     ClickOk(dialog);
   }
-  EXPECT_EQ(rig.engine.Settings().portIndex, 5);
-  EXPECT_EQ(rig.engine.Settings().baudIndex, 6);
-  EXPECT_EQ(rig.engine.Settings().dataBitsIndex, 1);
-  EXPECT_EQ(rig.engine.Settings().parityIndex, 1);
-  EXPECT_EQ(rig.engine.Settings().flowIndex, 2);
+  EXPECT_EQ(EngineTestAccess::Settings(rig.engine).portIndex, 5);
+  EXPECT_EQ(EngineTestAccess::Settings(rig.engine).baudIndex, 6);
+  EXPECT_EQ(EngineTestAccess::Settings(rig.engine).dataBitsIndex, 1);
+  EXPECT_EQ(EngineTestAccess::Settings(rig.engine).parityIndex, 1);
+  EXPECT_EQ(EngineTestAccess::Settings(rig.engine).flowIndex, 2);
 }
 
 TEST(ComPropertiesDialog, RunsModallyFromTheCommand) {
@@ -103,8 +109,8 @@ TEST(ComPropertiesDialog, RunsModallyFromTheCommand) {
     ClickOk(dialog);
   });
   RunComPropertiesDlg(rig.engine, nullptr);
-  EXPECT_EQ(rig.engine.Settings().baudIndex, 4);
-  EXPECT_EQ(rig.engine.Settings().settingsConfirmed, 1);
+  EXPECT_EQ(EngineTestAccess::Settings(rig.engine).baudIndex, 4);
+  EXPECT_EQ(EngineTestAccess::Settings(rig.engine).settingsConfirmed, 1);
   EXPECT_TRUE(rig.sent.writes.empty());
 }
 

@@ -11,13 +11,22 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
+#include <cstdlib>
 #include <functional>
 #include <initializer_list>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "app/Engine.h"
+#include "app/front/BaseIdModel.h"
+#include "app/front/BasePropertiesModel.h"
+#include "app/front/ComPortModel.h"
+#include "app/front/CriteriaModel.h"
+#include "app/front/Shell.h"
+#include "support/EngineTestAccess.h"
 #include "support/Recorders.h"
+#include "ui/dialogs/DialogCommands.h"
 
 namespace tessaro::testing {
 
@@ -30,10 +39,53 @@ struct RecordingEngine {
   Engine engine{display, clock, port, &sent};
 
   void MakePresent(std::initializer_list<int> bases) {
-    std::scoped_lock lock(engine.Lock());
-    for (int b : bases) engine.Registry().rows[b].present = 1;
+    std::scoped_lock lock(EngineTestAccess::Lock(engine));
+    for (int b : bases) EngineTestAccess::Registry(engine).rows[b].present = 1;
   }
-  BaseProperties& Properties(int base) { return engine.Registry().properties[base]; }
+  BaseProperties& Properties(int base) {
+    return EngineTestAccess::Registry(engine).properties[base];
+  }
+};
+
+// Each dialog run over a fresh model of `engine`, as the menu commands do.
+inline void RunComPropertiesDlg(Engine& engine, QWidget* owner) {
+  ComPortModel model(engine);
+  tessaro::RunComPropertiesDlg(model, owner);
+}
+inline void RunParameterDlg(Engine& engine, QWidget* owner) {
+  CriteriaModel model(engine);
+  tessaro::RunParameterDlg(model, owner);
+}
+inline void RunBaseIdDlg(Engine& engine, QWidget* owner) {
+  BaseIdModel model(engine);
+  tessaro::RunBaseIdDlg(model, owner);
+}
+// True when a confirmed baud change asks for the port to be reopened.
+inline bool RunBasePropertiesDlg(Engine& engine, QWidget* owner) {
+  BasePropertiesModel model(engine);
+  tessaro::RunBasePropertiesDlg(model, owner);
+  return model.ReopenRequest();
+}
+
+// A frame without a window: the dialogs run on real widgets, posted
+// commands are recorded.
+class DialogShell final : public Shell {
+ public:
+  void RunComPortDialog(ComPortModel& model) override {
+    tessaro::RunComPropertiesDlg(model, nullptr);
+  }
+  void RunCriteriaDialog(CriteriaModel& model) override {
+    tessaro::RunParameterDlg(model, nullptr);
+  }
+  void RunBaseIdDialog(BaseIdModel& model) override { tessaro::RunBaseIdDlg(model, nullptr); }
+  void RunBasePropertiesDialog(BasePropertiesModel& model) override {
+    tessaro::RunBasePropertiesDlg(model, nullptr);
+  }
+  void RunAboutBox() override {}
+  DownloadUi& DownloadDialogs() override { std::abort(); }
+  void PostCommand(int id) override { posted.push_back(id); }
+  void CloseFrame() override {}
+  std::vector<int> posted;
 };
 
 template <typename T>

@@ -16,12 +16,14 @@
 #include <thread>
 
 #include "DialogRig.h"
+#include "app/front/MenuCommands.h"
 #include "link/NativeSerialPort.h"
+#include "resources/RfMenu.h"
 #include "sim/Simulator.h"
+#include "support/EngineTestAccess.h"
 #include "ui/dialogs/BaseIdDialog.h"
 #include "ui/dialogs/BasePropertiesDialog.h"
 #include "ui/dialogs/DialogCommands.h"
-#include "ui/dialogs/ReopenSequence.h"
 
 namespace tessaro {
 namespace {
@@ -59,7 +61,7 @@ bool WaitFor(Engine& engine, Condition condition, std::chrono::milliseconds limi
   const auto deadline = std::chrono::steady_clock::now() + limit;
   for (;;) {
     {
-      std::scoped_lock lock(engine.Lock());
+      std::scoped_lock lock(EngineTestAccess::Lock(engine));
       if (condition()) return true;
     }
     if (std::chrono::steady_clock::now() >= deadline) return false;
@@ -109,7 +111,7 @@ class DialogsOverSimulator : public ::testing::Test {
   }
 
   bool Discovered() {
-    const StationRegistry& r = engine->Registry();
+    const StationRegistry& r = EngineTestAccess::Registry(*engine);
     for (int b : {1, 2, 5}) {
       if (!r.IsBasePresent(b) || r.properties[b].channel == 0 || r.properties[b].mode == 0) {
         return false;
@@ -141,7 +143,8 @@ TEST_F(DialogsOverSimulator, BaseIdChangeReachesTheBaseAndTheRegistryFollows) {
   EXPECT_EQ(got[0], "@ID0207\r");
   EXPECT_EQ(got[1], "@BS\r");
   EXPECT_TRUE(WaitFor(*engine, [&] {
-    return engine->Registry().IsBasePresent(7) && !engine->Registry().IsBasePresent(2);
+    return EngineTestAccess::Registry(*engine).IsBasePresent(7) &&
+           !EngineTestAccess::Registry(*engine).IsBasePresent(2);
   }));
 }
 
@@ -157,9 +160,9 @@ TEST_F(DialogsOverSimulator, ChangedPropertiesReachTheBaseWhichReportsThem) {
   ASSERT_TRUE(sim.WaitForMessage("@TO", 10s, from));
   EXPECT_EQ(ReceivedSince(from), (std::vector<std::string>{"@CH013\r", "@PW012\r", "@TO0109\r"}));
   EXPECT_TRUE(WaitFor(*engine, [&] {
-    const BaseProperties& p = engine->Registry().properties[1];
+    const BaseProperties& p = EngineTestAccess::Registry(*engine).properties[1];
     return p.channel == '3' && p.power == '2' && p.timeout == 9 &&
-           engine->Criteria().timeoutSeconds == 9;
+           EngineTestAccess::Criteria(*engine).timeoutSeconds == 9;
   }));
 }
 
@@ -171,16 +174,17 @@ TEST_F(DialogsOverSimulator, BaudChangeReopensThePortAtTheNewRate) {
     Control<QComboBox>(dialog, 706)->setCurrentIndex(4);  // 9600
     ClickOk(dialog);
   });
-  ASSERT_TRUE(RunBasePropertiesDlg(*engine, nullptr));
+  // The menu command: dialog, "@SP", close, pause, and Open posted.
+  DialogShell shell;
+  MenuCommands commands(*engine, display, shell);
+  const auto closing = std::chrono::steady_clock::now();
+  commands.Execute(kCmdBaseProperties);
+  const auto paused = std::chrono::steady_clock::now();
   EXPECT_EQ(hand.answered, 1);
   ASSERT_TRUE(sim.WaitForMessage("@SP", 10s, from));
   EXPECT_EQ(ReceivedSince(from), (std::vector<std::string>{"@SP9600\r"}));
-  EXPECT_EQ(engine->Settings().baudIndex, 4);
-
-  // What the shell does with the request.
-  const auto closing = std::chrono::steady_clock::now();
-  CloseAndPauseForReopen(*engine);
-  const auto paused = std::chrono::steady_clock::now();
+  EXPECT_EQ(EngineTestAccess::Settings(*engine).baudIndex, 4);
+  EXPECT_EQ(shell.posted, std::vector<int>{kCmdOpen});
   EXPECT_FALSE(engine->IsPortOpen());
   EXPECT_TRUE(sim.WaitUntil([&] { return !sim.LineHeld(); }, 10s));
   const std::size_t afterClose = sim.ReceivedCount();

@@ -3,6 +3,7 @@
 #include <QTest>
 
 #include "DialogRig.h"
+#include "support/EngineTestAccess.h"
 #include "ui/dialogs/DialogCommands.h"
 #include "ui/dialogs/ParameterDialog.h"
 
@@ -24,7 +25,8 @@ void Clear(QLineEdit* box) {
 
 TEST(ParameterDialog, TemplateTextsAndLayout) {
   RecordingEngine rig;
-  ParameterDialog dialog(rig.engine, nullptr);
+  CriteriaModel model(rig.engine);
+  ParameterDialog dialog(model, nullptr);
   EXPECT_EQ(dialog.windowTitle(), "Testing Criteria");
   EXPECT_EQ(dialog.size(), QSize(404, 234));
   const struct {
@@ -53,7 +55,8 @@ TEST(ParameterDialog, TemplateTextsAndLayout) {
 
 TEST(ParameterDialog, OpensWithTheStoredCriteria) {
   RecordingEngine rig;
-  ParameterDialog dialog(rig.engine, nullptr);
+  CriteriaModel model(rig.engine);
+  ParameterDialog dialog(model, nullptr);
   EXPECT_EQ(Control<QLineEdit>(dialog, 601)->text(), "15");
   EXPECT_EQ(Control<QLineEdit>(dialog, 602)->text(), "3");
   EXPECT_EQ(Control<QLineEdit>(dialog, 603)->text(), "2");
@@ -61,7 +64,8 @@ TEST(ParameterDialog, OpensWithTheStoredCriteria) {
 
 TEST(ParameterDialog, DataLengthAboveBoundGetsTheStoredValueBack) {
   RecordingEngine rig;
-  ParameterDialog dialog(rig.engine, nullptr);
+  CriteriaModel model(rig.engine);
+  ParameterDialog dialog(model, nullptr);
   auto* box = Control<QLineEdit>(dialog, 601);
   Clear(box);
   EXPECT_EQ(box->text(), "");  // an empty box is left empty
@@ -76,7 +80,8 @@ TEST(ParameterDialog, DataLengthAboveBoundGetsTheStoredValueBack) {
 
 TEST(ParameterDialog, LettersAndMinusSignsAreRefusedInBothCheckedBoxes) {
   RecordingEngine rig;
-  ParameterDialog dialog(rig.engine, nullptr);
+  CriteriaModel model(rig.engine);
+  ParameterDialog dialog(model, nullptr);
   auto* length = Control<QLineEdit>(dialog, 601);
   auto* timeout = Control<QLineEdit>(dialog, 603);
   Type(length, "a");
@@ -99,7 +104,8 @@ TEST(ParameterDialog, LettersAndMinusSignsAreRefusedInBothCheckedBoxes) {
 
 TEST(ParameterDialog, HugeNumbersAreRefusedAndNeverStoredNegative) {
   RecordingEngine rig;
-  ParameterDialog dialog(rig.engine, nullptr);
+  CriteriaModel model(rig.engine);
+  ParameterDialog dialog(model, nullptr);
   auto* length = Control<QLineEdit>(dialog, 601);
   auto* timeout = Control<QLineEdit>(dialog, 603);
   // Pasted whole, as one change each.
@@ -111,23 +117,24 @@ TEST(ParameterDialog, HugeNumbersAreRefusedAndNeverStoredNegative) {
   EXPECT_EQ(length->text(), "15");
   Control<QLineEdit>(dialog, 602)->setText("3000000000");
   ClickOk(dialog);
-  EXPECT_EQ(rig.engine.Criteria().dataLength, 15);
-  EXPECT_EQ(rig.engine.Criteria().retransmits, 0);
-  EXPECT_EQ(rig.engine.Criteria().timeoutSeconds, 2);
+  EXPECT_EQ(EngineTestAccess::Criteria(rig.engine).dataLength, 15);
+  EXPECT_EQ(EngineTestAccess::Criteria(rig.engine).retransmits, 0);
+  EXPECT_EQ(EngineTestAccess::Criteria(rig.engine).timeoutSeconds, 2);
 }
 
 TEST(ParameterDialog, WritesBackWhatIsStoredNowAndOnlyOnce) {
   RecordingEngine rig;
-  ParameterDialog dialog(rig.engine, nullptr);
+  CriteriaModel model(rig.engine);
+  ParameterDialog dialog(model, nullptr);
   auto* timeout = Control<QLineEdit>(dialog, 603);
   // A base reported its time-out while the dialog is open.
   rig.engine.Feed("@TO010007\r", 10);
-  ASSERT_EQ(rig.engine.Criteria().timeoutSeconds, 7);
+  ASSERT_EQ(EngineTestAccess::Criteria(rig.engine).timeoutSeconds, 7);
   Type(timeout, "x");
   EXPECT_EQ(timeout->text(), "7");
   // A stored value the check itself would refuse is written back once, not
   // without end.
-  rig.engine.Criteria().dataLength = -5;
+  EngineTestAccess::Criteria(rig.engine).dataLength = -5;
   auto* length = Control<QLineEdit>(dialog, 601);
   Type(length, "x");
   EXPECT_EQ(length->text(), "-5");
@@ -135,15 +142,16 @@ TEST(ParameterDialog, WritesBackWhatIsStoredNowAndOnlyOnce) {
 
 TEST(ParameterDialog, OkStoresUnsignedReadsEmptyAsZero) {
   RecordingEngine rig;
-  ParameterDialog dialog(rig.engine, nullptr);
+  CriteriaModel model(rig.engine);
+  ParameterDialog dialog(model, nullptr);
   Clear(Control<QLineEdit>(dialog, 601));
   Clear(Control<QLineEdit>(dialog, 603));
   Control<QLineEdit>(dialog, 602)->setText("r5");
   ClickOk(dialog);
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
-  EXPECT_EQ(rig.engine.Criteria().dataLength, 0);
-  EXPECT_EQ(rig.engine.Criteria().retransmits, 0);
-  EXPECT_EQ(rig.engine.Criteria().timeoutSeconds, 0);
+  EXPECT_EQ(EngineTestAccess::Criteria(rig.engine).dataLength, 0);
+  EXPECT_EQ(EngineTestAccess::Criteria(rig.engine).retransmits, 0);
+  EXPECT_EQ(EngineTestAccess::Criteria(rig.engine).timeoutSeconds, 0);
 }
 
 TEST(ParameterDialog, CancelKeepsTheStoredValues) {
@@ -155,15 +163,15 @@ TEST(ParameterDialog, CancelKeepsTheStoredValues) {
     ClickCancel(dialog);
   });
   RunParameterDlg(rig.engine, nullptr);
-  EXPECT_EQ(rig.engine.Criteria().dataLength, 15);
-  EXPECT_EQ(rig.engine.Criteria().retransmits, 3);
-  EXPECT_EQ(rig.engine.Criteria().timeoutSeconds, 2);
+  EXPECT_EQ(EngineTestAccess::Criteria(rig.engine).dataLength, 15);
+  EXPECT_EQ(EngineTestAccess::Criteria(rig.engine).retransmits, 3);
+  EXPECT_EQ(EngineTestAccess::Criteria(rig.engine).timeoutSeconds, 2);
   WhenOpen<ParameterDialog>([](ParameterDialog& dialog) {
     Control<QLineEdit>(dialog, 601)->setText("120");
     ClickOk(dialog);
   });
   RunParameterDlg(rig.engine, nullptr);
-  EXPECT_EQ(rig.engine.Criteria().dataLength, 120);
+  EXPECT_EQ(EngineTestAccess::Criteria(rig.engine).dataLength, 120);
 }
 
 }  // namespace

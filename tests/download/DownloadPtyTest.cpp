@@ -69,7 +69,7 @@ class DownloadPtyTest : public ::testing::Test {
     port->Close();
   }
 
-  int Run() {
+  DownloadResult Run() {
     auto port = MakeNativeSerialPort();
     return RunDownload(*port, settings, clock, ui, state, timing);
   }
@@ -139,7 +139,7 @@ class ObjcopyImageTest : public DownloadPtyTest {
     ASSERT_NE(text.find(std::string("\n") + endType), std::string::npos);
 
     EnterLoader();
-    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(Run(), DownloadResult::kCompleted);
     EXPECT_EQ(ui.messages,
               std::vector<std::string>{"Update Base's Program: Downloaded completely."});
     const std::string expected = ReadFile(binary);
@@ -168,7 +168,7 @@ TEST_F(ObjcopyImageTest, SixteenBitRecordsArriveByteForByte) {
 TEST_F(DownloadPtyTest, TheLoaderSeesTheHandshakeThePacketsAndTheEnd) {
   settings.baudIndex = 4;  // 9600 for the session; the download ignores it
   EnterLoader();
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), DownloadResult::kCompleted);
   const auto lines = sim.Loader().lines;
   ASSERT_EQ(lines.size(), 3u + 4u + 1u);
   EXPECT_EQ(lines[0], "\r");
@@ -186,7 +186,7 @@ TEST_F(DownloadPtyTest, FnToTheFirstCrGoesStraightToThePackets) {
   LoaderConfig config;
   config.wakeReply = "FN";
   EnterLoader(config);
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), DownloadResult::kCompleted);
   const auto lines = sim.Loader().lines;
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines[0], "\r");
@@ -197,7 +197,7 @@ TEST_F(DownloadPtyTest, FfToTheMakerWordBeginsEachTryAgain) {
   LoaderConfig config;
   config.makerReply = "FF";
   EnterLoader(config);
-  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Run(), DownloadResult::kStopped);
   const std::vector<std::string> three = {"\r", "QUORVAN\r", "\r", "QUORVAN\r", "\r", "QUORVAN\r"};
   EXPECT_EQ(sim.Loader().lines, three);
   EXPECT_EQ(ui.messages,
@@ -209,7 +209,7 @@ TEST_F(DownloadPtyTest, SilenceToTheMakerWordBeginsEachTryAgain) {
   LoaderConfig config;
   config.makerReply = "";
   EnterLoader(config);
-  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Run(), DownloadResult::kStopped);
   EXPECT_EQ(sim.Loader().lines.size(), 6u);
   EXPECT_EQ(sim.Loader().lines[2], "\r");
   EXPECT_EQ(ui.messages.size(), 1u);
@@ -220,7 +220,7 @@ TEST_F(DownloadPtyTest, RepliesInTwoPiecesAreTakenWhole) {
   config.splitReplies = true;
   config.splitGapMs = 20;
   EnterLoader(config);
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), DownloadResult::kCompleted);
   EXPECT_EQ(PacketsReceived().size(), 4u);
   EXPECT_EQ(Kept(0x20000), kSmallData);
 }
@@ -232,7 +232,7 @@ TEST_F(DownloadPtyTest, BytesAfterTheCrCostAWaitButLoseNothing) {
   config.trailingAtPacket = 1;
   config.trailingBytes = "?";
   EnterLoader(config);
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), DownloadResult::kCompleted);
   EXPECT_EQ(Kept(0x20000), kSmallData);
   EXPECT_EQ(ui.messages.size(), 1u);
 }
@@ -242,7 +242,7 @@ TEST_F(DownloadPtyTest, APacketLeftUnansweredIsSentAgain) {
   LoaderConfig config;
   config.silentAtPacket = 2;
   EnterLoader(config);
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), DownloadResult::kCompleted);
   const auto packets = PacketsReceived();
   ASSERT_EQ(packets.size(), 5u);
   EXPECT_EQ(packets[1], packets[2]);
@@ -256,7 +256,7 @@ TEST_F(DownloadPtyTest, TheEndPacketsReplyIsNotLookedAt) {
     config.endReply = reply;
     EnterLoader(config);
     ui.messages.clear();
-    EXPECT_EQ(Run(), 1) << reply;
+    EXPECT_EQ(Run(), DownloadResult::kCompleted) << reply;
     EXPECT_EQ(ui.messages,
               std::vector<std::string>{"Update Base's Program: Downloaded completely."});
   }
@@ -270,7 +270,7 @@ TEST_F(DownloadPtyTest, FnThreeTimesIsATimeOutAndTheRetryStartsFromTheFirstByte)
   config.fnBurstLength = 3;
   EnterLoader(config);
   ui.retryAnswers = {true};
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), DownloadResult::kCompleted);
   EXPECT_EQ(ui.messages,
             (std::vector<std::string>{"FN: Error : Time out !!",
                                       "Update Base's Program: Downloaded completely."}));
@@ -286,7 +286,7 @@ TEST_F(DownloadPtyTest, AFaultIsReportedAndADeclinedRetryReleasesThePort) {
   LoaderConfig config;
   config.faultAtPacket = 3;
   EnterLoader(config);
-  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Run(), DownloadResult::kStopped);
   EXPECT_EQ(ui.messages, std::vector<std::string>{"Program Download: Fault on downloading!"});
   EXPECT_EQ(ui.events.back(), "ask Program Download: Download failed, would you like to retry?");
   EXPECT_EQ(PacketsReceived().size(), 3u);
@@ -301,7 +301,7 @@ TEST_F(DownloadPtyTest, ASilentBaseIsNotReady) {
   LoaderConfig config;
   config.silent = true;
   EnterLoader(config);
-  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Run(), DownloadResult::kStopped);
   EXPECT_EQ(sim.Loader().lines.size(), 6u);
   EXPECT_EQ(ui.messages,
             std::vector<std::string>{"Program Download: Base station is not ready to download!"});
@@ -312,14 +312,14 @@ TEST_F(DownloadPtyTest, APortThatCannotBeOpened) {
   // Held by another program.
   auto other = MakeNativeSerialPort();
   ASSERT_TRUE(other->Open("COM1"));
-  EXPECT_EQ(Run(), -1);
+  EXPECT_EQ(Run(), DownloadResult::kCannotOpen);
   EXPECT_EQ(ui.messages, std::vector<std::string>{"Program Download: Can not open the COM port!"});
   other->Close();
   // Not there at all.
   ::setenv("TESSARO_COM2", (dir.Path() + "/no-such-tty").c_str(), 1);
   settings.portIndex = 1;
   ui.messages.clear();
-  EXPECT_EQ(Run(), -1);
+  EXPECT_EQ(Run(), DownloadResult::kCannotOpen);
   ::unsetenv("TESSARO_COM2");
   EXPECT_EQ(ui.messages, std::vector<std::string>{"Program Download: Can not open the COM port!"});
   EXPECT_TRUE(sim.Loader().lines.empty());
@@ -348,9 +348,11 @@ TEST_F(DownloadPtyTest, MalformedFilesAreRefusedWithNothingSent) {
   for (const auto& text : files) {
     ui.imagePath = dir.Write("bad.abo", text);
     ui.messages.clear();
-    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Run(), DownloadResult::kStopped);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_NE(ui.messages[0].find("Nothing was sent to the base."), std::string::npos)
+    EXPECT_NE(ui.messages[0].find(
+                  "No program data was sent to the base; it may be waiting in update mode."),
+              std::string::npos)
         << ui.messages[0];
   }
   EXPECT_TRUE(sim.Loader().lines.empty());

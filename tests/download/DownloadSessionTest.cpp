@@ -54,7 +54,7 @@ class DownloadSessionTest : public ::testing::Test {
     ui.imagePath = dir.Write("prog.abo", image);
   }
 
-  int Run() { return RunDownload(port, settings, clock, ui, state, timing); }
+  DownloadResult Run() { return RunDownload(port, settings, clock, ui, state, timing); }
 
   // The writes from the first "\r" on, handshake lines shown as text.
   std::vector<std::string> Lines() const {
@@ -79,7 +79,7 @@ class DownloadSessionTest : public ::testing::Test {
 // ---- the whole download ----
 
 TEST_F(DownloadSessionTest, ADownloadRunsHandshakePacketsAndTheFinalMessage) {
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), DownloadResult::kCompleted);
   EXPECT_EQ(Lines(),
             (std::vector<std::string>{"\r", "QUORVAN\r", "DOWNLOAD\r", "packet 3", "packet 7"}));
   ASSERT_EQ(ui.messages.size(), 1u);
@@ -102,7 +102,7 @@ TEST_F(DownloadSessionTest, TheLineSettingsAreFixedWhateverThePortSettingsSay) {
   settings.dataBitsIndex = 0;
   settings.parityIndex = 1;
   settings.flowIndex = 1;
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), DownloadResult::kCompleted);
   EXPECT_EQ(port.events.front(), "open COM3");
   const LineSettings& line = port.lastLine;
   EXPECT_EQ(line.baudRate, 115200u);
@@ -122,8 +122,8 @@ TEST_F(DownloadSessionTest, TheLineSettingsAreFixedWhateverThePortSettingsSay) {
 }
 
 TEST_F(DownloadSessionTest, TheFileDialogOffersThePathChosenLast) {
-  EXPECT_EQ(Run(), 1);
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), DownloadResult::kCompleted);
+  EXPECT_EQ(Run(), DownloadResult::kCompleted);
   ASSERT_EQ(ui.offeredPaths.size(), 2u);
   EXPECT_EQ(ui.offeredPaths[0], "");
   EXPECT_EQ(ui.offeredPaths[1], ui.imagePath);
@@ -135,19 +135,19 @@ TEST_F(DownloadSessionTest, FnOrFfToTheFirstCrSkipsTheRestOfTheHandshake) {
   for (const char* ready : {"FN", "FF"}) {
     loader.wake = ready;
     port.writes.clear();
-    EXPECT_EQ(Run(), 1) << ready;
+    EXPECT_EQ(Run(), DownloadResult::kCompleted) << ready;
     EXPECT_EQ(Lines(), (std::vector<std::string>{"\r", "packet 3", "packet 7"})) << ready;
   }
 }
 
 TEST_F(DownloadSessionTest, FnToTheMakerWordOrTheRequestMeansReady) {
   loader.maker = "FN";
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), DownloadResult::kCompleted);
   EXPECT_EQ(Lines(), (std::vector<std::string>{"\r", "QUORVAN\r", "packet 3", "packet 7"}));
   port.writes.clear();
   loader.maker = "ACK1";
   loader.request = "FN";
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), DownloadResult::kCompleted);
   EXPECT_EQ(Lines().size(), 5u);
 }
 
@@ -161,14 +161,14 @@ TEST_F(DownloadSessionTest, FfOrSilenceToTheMakerWordBeginsTheNextTry) {
     }
     loader.Answer(port, w);
   };
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), DownloadResult::kCompleted);
   EXPECT_EQ(Lines(), (std::vector<std::string>{"\r", "QUORVAN\r", "\r", "QUORVAN\r", "\r",
                                                "QUORVAN\r", "DOWNLOAD\r", "packet 3", "packet 7"}));
 }
 
 TEST_F(DownloadSessionTest, ThreeFailedTriesAreNotReadyAndAskForARetry) {
   loader.request = "NO";
-  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Run(), DownloadResult::kStopped);
   std::vector<std::string> three;
   for (int i = 0; i < 3; ++i) {
     three.insert(three.end(), {"\r", "QUORVAN\r", "DOWNLOAD\r"});
@@ -182,7 +182,7 @@ TEST_F(DownloadSessionTest, ThreeFailedTriesAreNotReadyAndAskForARetry) {
 
 TEST_F(DownloadSessionTest, ASilentBaseTakesTwelveSecondsToGiveUp) {
   port.responder = nullptr;
-  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Run(), DownloadResult::kStopped);
   EXPECT_EQ(port.writes.size(), 6u);
   EXPECT_GE(ElapsedMs(clock.now, 5000), 12000);
   EXPECT_LT(ElapsedMs(clock.now, 5000), 12100);
@@ -192,14 +192,14 @@ TEST_F(DownloadSessionTest, ASilentBaseTakesTwelveSecondsToGiveUp) {
 
 TEST_F(DownloadSessionTest, CancellingTheFileDialogEndsQuietly) {
   ui.imagePath.clear();
-  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Run(), DownloadResult::kStopped);
   EXPECT_TRUE(port.events.empty());
   EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(DownloadSessionTest, AnImageThatCannotBeOpenedLeavesThePortAlone) {
   ui.imagePath = dir.Path() + "/missing.abo";
-  EXPECT_EQ(Run(), -1);
+  EXPECT_EQ(Run(), DownloadResult::kCannotOpen);
   EXPECT_TRUE(port.events.empty());
   EXPECT_EQ(ui.messages, std::vector<std::string>{"Program Download: Can not open the file!"});
   EXPECT_EQ(ui.owners[0], BoxOwner::kView);
@@ -207,14 +207,14 @@ TEST_F(DownloadSessionTest, AnImageThatCannotBeOpenedLeavesThePortAlone) {
 
 TEST_F(DownloadSessionTest, APortThatCannotBeOpened) {
   port.refuseOpen = true;
-  EXPECT_EQ(Run(), -1);
+  EXPECT_EQ(Run(), DownloadResult::kCannotOpen);
   EXPECT_EQ(ui.messages, std::vector<std::string>{"Program Download: Can not open the COM port!"});
   EXPECT_TRUE(port.writes.empty());
 }
 
 TEST_F(DownloadSessionTest, RefusedLineSettingsAreReportedWithoutOwnerAndReleaseThePort) {
   port.refuseSettings = true;
-  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Run(), DownloadResult::kStopped);
   EXPECT_EQ(ui.messages,
             std::vector<std::string>{"Program Download: Failed to set communication state"});
   EXPECT_EQ(ui.owners[0], BoxOwner::kNone);
@@ -230,7 +230,7 @@ TEST_F(DownloadSessionTest, AFaultOnAPacketAsksForARetryThatStartsFromTheFirstBy
   image += Record('7', 0, {});
   ui.imagePath = dir.Write("twelve.abo", image);
   ui.retryAnswers = {true};
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), DownloadResult::kCompleted);
   EXPECT_EQ(ui.messages,
             (std::vector<std::string>{"Program Download: Fault on downloading!",
                                       "Update Base's Program: Downloaded completely."}));
@@ -247,7 +247,7 @@ TEST_F(DownloadSessionTest, AFaultOnAPacketAsksForARetryThatStartsFromTheFirstBy
 
 TEST_F(DownloadSessionTest, ATimeOutOnAPacketIsCaptionedWithTheLastLine) {
   loader.packet = "FN";
-  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Run(), DownloadResult::kStopped);
   EXPECT_EQ(ui.messages, std::vector<std::string>{"FN: Error : Time out !!"});
   EXPECT_EQ(ui.events[ui.events.size() - 2], "hide progress");
 }
@@ -255,7 +255,7 @@ TEST_F(DownloadSessionTest, ATimeOutOnAPacketIsCaptionedWithTheLastLine) {
 TEST_F(DownloadSessionTest, ADeclinedRetryReleasesEverything) {
   loader.packet = "FF";
   ui.retryAnswers = {false};
-  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Run(), DownloadResult::kStopped);
   EXPECT_EQ(port.events.back(), "close");
   EXPECT_EQ(port.events[port.events.size() - 2], "purge");
   EXPECT_FALSE(port.IsOpen());
@@ -277,11 +277,13 @@ TEST_F(DownloadSessionTest, ABadFileIsRefusedBeforeTheHandshake) {
     port.writes.clear();
     ui.messages.clear();
     ui.imagePath = dir.Write("bad.abo", text);
-    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Run(), DownloadResult::kStopped);
     EXPECT_TRUE(port.writes.empty());
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].rfind("Program Download: Error on downloading!\n", 0), 0u);
-    EXPECT_NE(ui.messages[0].find("Nothing was sent to the base."), std::string::npos);
+    EXPECT_NE(ui.messages[0].find(
+                  "No program data was sent to the base; it may be waiting in update mode."),
+              std::string::npos);
   }
 }
 
@@ -290,7 +292,7 @@ TEST_F(DownloadSessionTest, AFileMendedBeforeTheRetryIsDownloaded) {
   ui.imagePath = path;
   ui.retryAnswers = {true};
   ui.onRetry = [&] { dir.Write("mend.abo", image); };
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), DownloadResult::kCompleted);
   EXPECT_EQ(Lines().front(), "\r");
   EXPECT_EQ(ui.messages.size(), 2u);
 }
@@ -299,11 +301,11 @@ TEST_F(DownloadSessionTest, AnImageGoneBeforeTheRetryFailsThatAttempt) {
   loader.packet = "FF";
   ui.retryAnswers = {true};
   ui.onRetry = [&] { ::unlink(ui.imagePath.c_str()); };
-  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Run(), DownloadResult::kStopped);
   ASSERT_EQ(ui.messages.size(), 2u);
   EXPECT_EQ(ui.messages[1],
             "Program Download: Error on downloading!\nThe image file can not be read.\n"
-            "Nothing was sent to the base.");
+            "No program data was sent to the base; it may be waiting in update mode.");
 }
 
 }  // namespace

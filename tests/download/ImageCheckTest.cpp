@@ -60,7 +60,7 @@ TEST_F(ImageCheckTest, RefusesDigitsThatAreNotHex) {
   EXPECT_EQ(f.column, 10u);
   EXPECT_EQ(Message(good + bad + end),
             "Error on downloading!\nLine 2, column 10: 'G' is not a hexadecimal digit.\n"
-            "Nothing was sent to the base.");
+            "No program data was sent to the base; it may be waiting in update mode.");
 }
 
 TEST_F(ImageCheckTest, RefusesBlanksAndControlBytesInsideARecord) {
@@ -68,7 +68,7 @@ TEST_F(ImageCheckTest, RefusesBlanksAndControlBytesInsideARecord) {
   spaced.insert(8, " ");
   EXPECT_EQ(Message(spaced + end),
             "Error on downloading!\nLine 1, column 9: a space is not a hexadecimal digit.\n"
-            "Nothing was sent to the base.");
+            "No program data was sent to the base; it may be waiting in update mode.");
   std::string nul = good;
   nul[4] = '\0';
   EXPECT_NE(Message(nul + end).find("the byte 0x00 is not a hexadecimal digit"), std::string::npos);
@@ -96,7 +96,7 @@ TEST_F(ImageCheckTest, RefusesACountThatDisagreesWithTheLine) {
   EXPECT_EQ(f.fault, ImageFault::kCountMismatch);
   EXPECT_EQ(Message(Record('3', 0x200, Sequence(8), fewer) + end),
             "Error on downloading!\nLine 1: the count byte says 12 bytes follow, but the line "
-            "holds 13.\nNothing was sent to the base.");
+            "holds 13.\nNo program data was sent to the base; it may be waiting in update mode.");
 }
 
 TEST_F(ImageCheckTest, RefusesACountTooSmallForTheAddress) {
@@ -123,7 +123,7 @@ TEST_F(ImageCheckTest, RefusesAFileWithoutEndRecord) {
   EXPECT_EQ(f.line, 3u);
   EXPECT_EQ(Message(good + good),
             "Error on downloading!\nThe file ends after line 2 without an end record (S7, S8 or "
-            "S9).\nNothing was sent to the base.");
+            "S9).\nNo program data was sent to the base; it may be waiting in update mode.");
   EXPECT_EQ(Check("").fault, ImageFault::kEmpty);
   EXPECT_EQ(Check("\r\n\r\n").fault, ImageFault::kNoEndRecord);
 }

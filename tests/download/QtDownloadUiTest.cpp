@@ -97,8 +97,9 @@ TEST_F(QtDownloadUiTest, TheFileDialogOffersTheFilterAndThePathChosenLast) {
   });
   ASSERT_TRUE(ui.ChooseImageFile(path, sizeof path));
   EXPECT_EQ(std::string(path), second);
-  ASSERT_EQ(filters.size(), 1);
-  EXPECT_EQ(filters[0], "Absolute object programs {*.ABO} (*.ABO *.abo)");
+  EXPECT_EQ(filters, QStringList({"Absolute object programs {*.ABO} (*.ABO *.abo)",
+                                  "S-record files (*.s19 *.srec *.mot *.S19 *.SREC *.MOT)",
+                                  "All files (*)"}));
   EXPECT_EQ(suffix, "ABO");
   EXPECT_EQ(mode, QFileDialog::ExistingFile);
   ASSERT_EQ(offered.size(), 1);
@@ -233,7 +234,8 @@ TEST_F(QtDownloadUiTest, ADownloadMovesTheBarAndEndsWithTheFinalBox) {
   DownloadState state;
   DownloadTiming timing;
   timing.pauseMs = 0;
-  EXPECT_EQ(RunDownload(port, PortSettings{}, clock, ui, state, timing), 1);
+  EXPECT_EQ(RunDownload(port, PortSettings{}, clock, ui, state, timing),
+            DownloadResult::kCompleted);
   EXPECT_EQ(seen.text, "Downloaded completely.");
   ASSERT_EQ(barAtPacket.size(), 8u);  // seven data packets and the end packet
   // The first packet is complete in the second block of the file.

@@ -20,6 +20,7 @@
 #include "linktest/cli/PathPort.h"
 #include "linktest/cli/Runner.h"
 #include "sim/Simulator.h"
+#include "support/EngineTestAccess.h"
 
 namespace tessaro::e2e {
 
@@ -115,20 +116,21 @@ class EngineOnSimulator : public ::testing::Test {
   void OpenAndDiscover(int terminals) {
     ASSERT_TRUE(engine->Open());
     ASSERT_TRUE(WaitFor([&] {
-      std::scoped_lock lock(engine->Lock());
-      return engine->Registry().FirstPresentBase() != 0;
+      std::scoped_lock lock(EngineTestAccess::Lock(*engine));
+      return EngineTestAccess::Registry(*engine).FirstPresentBase() != 0;
     }));
-    cli::RequestTerminalLists(*engine);
+    engine->QueryTerminals();
     ASSERT_TRUE(WaitFor([&] { return ListedTerminals() == terminals; }))
         << ListedTerminals() << " terminals listed";
   }
 
   int ListedTerminals() {
-    std::scoped_lock lock(engine->Lock());
+    std::scoped_lock lock(EngineTestAccess::Lock(*engine));
     int n = 0;
     for (int b = 1; b <= kMaxBase; ++b) {
-      if (!engine->Registry().rows[b].present) continue;
-      for (int t = 1; t <= kMaxTerminal; ++t) n += engine->Registry().rows[b].terminal[t];
+      if (!EngineTestAccess::Registry(*engine).rows[b].present) continue;
+      for (int t = 1; t <= kMaxTerminal; ++t)
+        n += EngineTestAccess::Registry(*engine).rows[b].terminal[t];
     }
     return n;
   }
@@ -147,8 +149,8 @@ class EngineOnSimulator : public ::testing::Test {
   }
 
   TerminalStats Stats() {
-    std::scoped_lock lock(engine->Lock());
-    return engine->Test().stats;
+    std::scoped_lock lock(EngineTestAccess::Lock(*engine));
+    return EngineTestAccess::Test(*engine).stats;
   }
 
   SharedDisplay display;

@@ -42,7 +42,7 @@ TEST_F(PassiveLinkTest, CountsEchoesAndTimesTheTerminalsOwnTraffic) {
     }
     const TerminalStats s = Stats();
     for (int t : kTerminals) {
-      if (s.state[t] != 0) return false;
+      if (s.state[t] != ReplyState::kIdle) return false;
     }
     return true;
   }));

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "e2e/E2eSupport.h"
+#include "support/EngineTestAccess.h"
 
 namespace tessaro::e2e {
 namespace {
@@ -87,8 +88,8 @@ TEST_F(TestControlsTest, ModeChangeClearsCountersAndOnlyActiveCanStart) {
   Run(500);
   engine->ToggleLinkMode();  // refused while the test runs
   {
-    std::scoped_lock lock(engine->Lock());
-    EXPECT_EQ(engine->Test().linkMode, kActive);
+    std::scoped_lock lock(EngineTestAccess::Lock(*engine));
+    EXPECT_EQ(EngineTestAccess::Test(*engine).linkMode, kActive);
   }
   engine->ToggleTestRun();  // STOP
   WaitForQuietLine();
@@ -124,8 +125,8 @@ TEST_F(TestControlsTest, CloseDuringARunStopsTheTestAndDisablesTheButtons) {
   EXPECT_FALSE(buttons.modeEnabled);
   EXPECT_FALSE(buttons.runEnabled);
   {
-    std::scoped_lock lock(engine->Lock());
-    EXPECT_EQ(engine->Test().testRun, 0);
+    std::scoped_lock lock(EngineTestAccess::Lock(*engine));
+    EXPECT_EQ(EngineTestAccess::Test(*engine).testRun, TestRun::Stopped);
   }
   // The counters stay as they were; the line is let go.
   const TerminalStats closed = Stats();

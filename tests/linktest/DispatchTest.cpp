@@ -43,7 +43,7 @@ TEST_F(DispatchTest, ActiveExchangeFromListToTimeOut) {
   EXPECT_EQ(display.panes[1], Echo(1, 5, 1));
 
   Dispatch("@WT09\r");
-  EXPECT_EQ(Stats().state[9], 3);
+  EXPECT_EQ(Stats().state[9], ReplyState::kHeld);
   clock.Advance(2300);
   linkTest.SuperviseTick();
   EXPECT_EQ(Stats().ngCount[9], 1);
@@ -79,7 +79,7 @@ TEST_F(DispatchTest, PassiveExchange) {
   Dispatch("@NG05\r");
   EXPECT_EQ(Stats().okDpCount[5], 1);
   EXPECT_EQ(Stats().ngCount[5], 1);
-  EXPECT_EQ(Stats().state[5], 0);
+  EXPECT_EQ(Stats().state[5], ReplyState::kIdle);
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ TEST_F(ActiveEchoTest, GoodEchoCountsMeasuresAndSendsTheNextPacket) {
   EXPECT_EQ(TakeWrites(), std::vector<std::string>{Packet(5, 2)});
   EXPECT_EQ(Stats().replyTime[5], 37);
   EXPECT_EQ(Stats().replyTimeSum[5], 37);
-  EXPECT_EQ(Stats().state[5], 0);
+  EXPECT_EQ(Stats().state[5], ReplyState::kIdle);
 }
 
 TEST_F(ActiveEchoTest, EchoesThatDoNotMatchTheLastPacketAreDropped) {
@@ -130,9 +130,9 @@ TEST_F(ActiveEchoTest, AverageNeverLeavesItsRangeWhateverTheSum) {
 
 TEST_F(ActiveEchoTest, ReportsOnlySetTheState) {
   linkTest.AccountOkReport(5);
-  EXPECT_EQ(Stats().state[5], 1);
+  EXPECT_EQ(Stats().state[5], ReplyState::kAwaiting);
   linkTest.AccountNgReport(5);
-  EXPECT_EQ(Stats().state[5], 2);
+  EXPECT_EQ(Stats().state[5], ReplyState::kRefused);
   EXPECT_EQ(Stats().ngCount[5], 0);
   EXPECT_TRUE(display.cells.empty());
 }
@@ -151,7 +151,7 @@ TEST_F(PassiveDataTest, DataIsCountedAndEchoedWithoutTheBaseNumber) {
   EXPECT_EQ(TakeWrites(), std::vector<std::string>{"@DT05HELLO\r"});
   EXPECT_EQ(TakeCells(), (std::vector<CellCall>{{'T', 0, 5, "RE:00001", kBlue},
                                                 {'T', 14, 5, "DP:00000", kBlue}}));
-  EXPECT_EQ(Stats().state[5], 1);
+  EXPECT_EQ(Stats().state[5], ReplyState::kAwaiting);
   EXPECT_EQ(Stats().sendTick[5], 1000u);
 }
 
@@ -184,11 +184,11 @@ TEST_F(PassiveDataTest, OkReportMeasuresOverTheReceivedCount) {
   test.stats.replyCount[5] = 4;
   test.stats.replyTimeSum[5] = 300;
   test.stats.sendTick[5] = 1000;
-  test.stats.state[5] = 1;
+  test.stats.state[5] = ReplyState::kAwaiting;
   clock.Advance(100);
   linkTest.AccountOkReport(5);
   EXPECT_EQ(Stats().average[5], 100);
-  EXPECT_EQ(Stats().state[5], 0);
+  EXPECT_EQ(Stats().state[5], ReplyState::kIdle);
   EXPECT_EQ(TakeCells(), (std::vector<CellCall>{{'T', 44, 5, "TM:00100", kRed},
                                                 {'T', 58, 5, "AV:00100", kRed}}));
 }
@@ -201,7 +201,7 @@ TEST_F(PassiveDataTest, OkReportWithNothingReceivedSinceTheResetIsNotMeasured) {
   linkTest.AccountOkReport(5);
   EXPECT_EQ(Stats().average[5], 0);
   EXPECT_EQ(Stats().replyTime[5], 0);
-  EXPECT_EQ(Stats().state[5], 0);
+  EXPECT_EQ(Stats().state[5], ReplyState::kIdle);
   EXPECT_TRUE(display.cells.empty());
 }
 
@@ -212,7 +212,7 @@ TEST_F(PassiveDataTest, NgReportCountsWithWrapInRed) {
   linkTest.AccountNgReport(5);
   linkTest.AccountNgReport(5);
   EXPECT_EQ(Stats().ngCount[5], 1);
-  EXPECT_EQ(Stats().state[5], 0);
+  EXPECT_EQ(Stats().state[5], ReplyState::kIdle);
   EXPECT_EQ(TakeCells(), (std::vector<CellCall>{{'T', 28, 5, "NG:99998", kRed},
                                                 {'T', 28, 5, "NG:00001", kRed}}));
 }

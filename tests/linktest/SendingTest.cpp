@@ -16,7 +16,7 @@ TEST_F(SendingTest, StartSendsTheFirstPacketToEveryListedTerminalInBaseOrder) {
   linkTest.ToggleTestRun();
 
   EXPECT_EQ(TakeWrites(), (std::vector<std::string>{Packet(5, 1), Packet(9, 1), Packet(2, 1)}));
-  EXPECT_EQ(test.testRun, 1);
+  EXPECT_EQ(test.testRun, TestRun::Running);
   EXPECT_EQ(display.timerCalls, std::vector<bool>{true});
   EXPECT_STREQ(display.buttons.runText, "STOP");
   EXPECT_TRUE(display.buttons.runEnabled);
@@ -25,7 +25,7 @@ TEST_F(SendingTest, StartSendsTheFirstPacketToEveryListedTerminalInBaseOrder) {
     EXPECT_EQ(Stats().started[t], 1);
     EXPECT_EQ(Stats().sequence[t], 1);
     EXPECT_EQ(Stats().sdReCount[t], 1);
-    EXPECT_EQ(Stats().state[t], 0);
+    EXPECT_EQ(Stats().state[t], ReplyState::kIdle);
     EXPECT_EQ(Stats().sendTick[t], 1000u);
   }
   // The reset draws every cell as zeros first, then each send draws its SD.
@@ -120,7 +120,7 @@ TEST_F(SendingTest, StopKeepsTheCountersAndTheNextStartClearsThem) {
   TakeCells();
   linkTest.ToggleTestRun();  // STOP
 
-  EXPECT_EQ(test.testRun, 0);
+  EXPECT_EQ(test.testRun, TestRun::Stopped);
   EXPECT_EQ(display.timerCalls, (std::vector<bool>{true, false}));
   EXPECT_STREQ(display.buttons.runText, "START");
   EXPECT_TRUE(display.buttons.modeEnabled);
@@ -160,7 +160,7 @@ TEST_F(SendingTest, ModeChangeClearsAndRedrawsWithTheNewLabels) {
 
   // START is not reachable in PASSIVE mode.
   linkTest.ToggleTestRun();
-  EXPECT_EQ(test.testRun, 0);
+  EXPECT_EQ(test.testRun, TestRun::Stopped);
   EXPECT_TRUE(display.timerCalls.empty());
 
   linkTest.ToggleLinkMode();
@@ -189,7 +189,7 @@ TEST_F(SendingTest, ButtonsFollowThePortAndTheFlags) {
 
   linkTest.ToggleTestRun();
   linkTest.StopRun();  // what Close does during a run
-  EXPECT_EQ(test.testRun, 0);
+  EXPECT_EQ(test.testRun, TestRun::Stopped);
   EXPECT_FALSE(display.timerRunning);
   EXPECT_STREQ(linkTest.Buttons(false).runText, "START");
 }

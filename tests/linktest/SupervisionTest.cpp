@@ -36,7 +36,7 @@ TEST_F(SupervisionTest, DefaultTimeOutLosesAPacketAfter2200Ms) {
   EXPECT_EQ(TakeCells(), (std::vector<CellCall>{{'T', 28, 5, "NG:00001", kBlack},
                                                 {'T', 0, 5, "SD:00002", kBlue}}));
   EXPECT_EQ(TakeWrites(), std::vector<std::string>{Packet(5, 2)});
-  EXPECT_EQ(Stats().state[5], 0);
+  EXPECT_EQ(Stats().state[5], ReplyState::kIdle);
 
   // The replacement is not supervised until the base reports on it.
   clock.Advance(10000);
@@ -49,7 +49,7 @@ TEST_F(SupervisionTest, EveryReportStateIsSupervised) {
   for (int report = 0; report < 3; ++report) {
     if (report == 0) linkTest.AccountOkReport(5);
     if (report == 1) linkTest.AccountNgReport(5);
-    if (report == 2) test.stats.state[5] = 3;  // "@WT"
+    if (report == 2) test.stats.state[5] = ReplyState::kHeld;  // "@WT"
     clock.Advance(2201);
     linkTest.SuperviseTick();
     EXPECT_EQ(Stats().ngCount[5], report + 1);

@@ -104,7 +104,7 @@ TEST_F(DispatcherTest, TerminalQueryGoesToEveryPresentBase) {
 }
 
 TEST_F(DispatcherTest, TerminalListStartsNewTerminalsOfARunningActiveTest) {
-  test.testRun = 1;
+  test.testRun = TestRun::Running;
   test.stats.started[9] = 1;
   Dispatch("@TM020509\r");
   EXPECT_TRUE(registry.IsTerminalPresent(2, 5));
@@ -134,7 +134,7 @@ TEST_F(DispatcherTest, ReportsAndDataGoToTheLinkTest) {
   Dispatch("@NG99\r");
   Dispatch("@WT07\r");
   EXPECT_EQ(linkTest.calls, (std::vector<std::string>{"DT @DT01050001\r", "OK 5", "NG 99"}));
-  EXPECT_EQ(test.stats.state[7], 3);
+  EXPECT_EQ(test.stats.state[7], ReplyState::kHeld);
   EXPECT_EQ(display.panes[1], "@DT01050001\r");
   EXPECT_EQ(display.panes[0], "@WT07\r");
 }

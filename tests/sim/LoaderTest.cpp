@@ -37,6 +37,7 @@ const std::string kEndPacket("S7\x05\x00\x00\x00\x00\xFA\r", 9);
 
 std::vector<std::uint8_t> Bytes(int count, int seed) {
   std::vector<std::uint8_t> data;
+  data.reserve(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) data.push_back(static_cast<std::uint8_t>((i * 37 + seed) & 0xFF));
   return data;
 }

@@ -276,7 +276,7 @@ TEST_F(RadioLink, NoiseAtARateNeverBreaksAMessage) {
   s.line.noisePerSecond = 200.0;
   StartWith(s);
   for (int i = 0; i < 50; ++i) ASSERT_EQ(Ask("@TM02\r"), "@TM020708\r");
-  EXPECT_TRUE(sim->WaitUntil([&] { return sim->Stats().bytesOut > 50u * 10u; }, 5s));
+  EXPECT_TRUE(sim->WaitUntil([&] { return sim->Stats().bytesOut > std::uint64_t{50} * 10; }, 5s));
 }
 
 }  // namespace

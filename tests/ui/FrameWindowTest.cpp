@@ -7,6 +7,7 @@
 #include <QScreen>
 
 #include "WindowFixture.h"
+#include "support/EngineTestAccess.h"
 #include "ui/AboutBox.h"
 
 namespace tessaro::testing {
@@ -68,18 +69,23 @@ TEST_F(FrameWindowTest, FrameTakesTheScreenLessThirtyPixels) {
   EXPECT_EQ(frame->height(), screen.height() - 30);
 }
 
+// Below 500 pixels the first pane gives way and the right panes stay whole.
 TEST_F(FrameWindowTest, PaneEdgesFollowEveryResize) {
-  for (int w : {1000, 1280, 640}) {
-    frame->resize(w, 600);
-    ASSERT_TRUE(WaitFor([&] { return frame->Bar()->width() == w; }));
+  struct Case {
+    int width, edge0, edge1;
+  };
+  for (const Case c :
+       {Case{1000, 500, 820}, Case{1280, 780, 1100}, Case{640, 140, 460}, Case{400, 0, 220}}) {
+    frame->resize(c.width, 600);
+    ASSERT_TRUE(WaitFor([&] { return frame->Bar()->width() == c.width; }));
     Settle();
     const StatusBar& bar = *frame->Bar();
-    EXPECT_EQ(bar.PaneRect(0).left(), 0);
-    EXPECT_EQ(bar.PaneRect(0).right() + 1, w - 500) << w;
-    EXPECT_EQ(bar.PaneRect(1).left(), w - 500) << w;
-    EXPECT_EQ(bar.PaneRect(1).right() + 1, w - 180) << w;
-    EXPECT_EQ(bar.PaneRect(2).left(), w - 180) << w;
-    EXPECT_EQ(bar.PaneRect(2).right() + 1, w) << w;
+    const int spans[3][2] = {{0, c.edge0}, {c.edge0, c.edge1}, {c.edge1, c.width}};
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(bar.PaneRect(i).left(), spans[i][0]) << c.width << " pane " << i;
+      EXPECT_EQ(bar.PaneRect(i).left() + bar.PaneRect(i).width(), spans[i][1])
+          << c.width << " pane " << i;
+    }
   }
 }
 
@@ -169,8 +175,8 @@ TEST_F(FrameWindowTest, OpenWithUnconfirmedSettingsStillOpensAfterTheDialog) {
 TEST_F(FrameWindowTest, FailedOpenLeavesTheButtonsDisabled) {
   setenv("TESSARO_COM1", "/nonexistent/tessaro-port", 1);
   {
-    std::scoped_lock lock(engine->Lock());
-    engine->Settings().settingsConfirmed = 1;
+    std::scoped_lock lock(EngineTestAccess::Lock(*engine));
+    EngineTestAccess::Settings(*engine).settingsConfirmed = 1;
   }
   frame->OnCommand(kCmdOpen);
   EXPECT_FALSE(engine->IsPortOpen());
@@ -191,8 +197,8 @@ TEST_F(FrameWindowTest, CloseBlanksThePanesAndClearsTheView) {
   EXPECT_FALSE(View().ModeButton()->isEnabled());
   EXPECT_FALSE(View().RunButton()->isEnabled());
   {
-    std::scoped_lock lock(engine->Lock());
-    EXPECT_FALSE(engine->Registry().IsTerminalPresent(1, 2));
+    std::scoped_lock lock(EngineTestAccess::Lock(*engine));
+    EXPECT_FALSE(EngineTestAccess::Registry(*engine).IsTerminalPresent(1, 2));
   }
   // Only the host picture is left.
   ASSERT_TRUE(WaitFor([&] { return Canvas().pixel(84 + 20, 20 + 40) == qRgb(255, 255, 255); }));
@@ -221,16 +227,16 @@ TEST_F(FrameWindowTest, CloseDuringARunningTestStopsIt) {
   EXPECT_EQ(View().RunButton()->text(), QStringLiteral("START"));
   EXPECT_FALSE(View().RunButton()->isEnabled());
   EXPECT_FALSE(View().ModeButton()->isEnabled());
-  std::scoped_lock lock(engine->Lock());
-  EXPECT_EQ(engine->Test().testRun, 0);
+  std::scoped_lock lock(EngineTestAccess::Lock(*engine));
+  EXPECT_EQ(EngineTestAccess::Test(*engine).testRun, TestRun::Stopped);
 }
 
 TEST_F(FrameWindowTest, DownloadSendsUpdateToTheFirstBaseAndClosesTheSession) {
   OpenOnPty();
   base.Say("@BS03110711\r");
   ASSERT_TRUE(WaitFor([&] {
-    std::scoped_lock lock(engine->Lock());
-    return engine->Registry().IsBasePresent(7);
+    std::scoped_lock lock(EngineTestAccess::Lock(*engine));
+    return EngineTestAccess::Registry(*engine).IsBasePresent(7);
   }));
   frame->OnCommand(kCmdDownload);  // the download's first dialog is cancelled
   EXPECT_TRUE(base.WaitHeard("@UP03\r"));

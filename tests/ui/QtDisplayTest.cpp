@@ -3,6 +3,8 @@
 #include <thread>
 
 #include "WindowFixture.h"
+#include "app/front/TopologyLayout.h"
+#include "support/EngineTestAccess.h"
 
 namespace tessaro::testing {
 namespace {
@@ -29,14 +31,17 @@ TEST_F(QtDisplayTest, PaneFloodFromAnotherThreadLeavesOneQueuedCallAndTheLastTex
 TEST_F(QtDisplayTest, CellsFromAnotherThreadAreDrawnAtOnceAndUpdatesMerged) {
   engine->Feed("@BS0111\r@TM0102\r", 16);
   {
-    std::scoped_lock lock(engine->Lock());
-    ASSERT_TRUE(engine->Registry().IsTerminalPresent(1, 2));
+    std::scoped_lock lock(EngineTestAccess::Lock(*engine));
+    ASSERT_TRUE(EngineTestAccess::Registry(*engine).IsTerminalPresent(1, 2));
   }
+  int ngX = 0, ngY = 0, tmX = 0, tmY = 0;
+  ASSERT_TRUE(CellPosition(EngineTestAccess::Registry(*engine), 'T', 28, 2, &ngX, &ngY));
+  ASSERT_TRUE(CellPosition(EngineTestAccess::Registry(*engine), 'T', 44, 2, &tmX, &tmY));
   std::thread reader([&] {
     for (int i = 0; i < 2000; ++i) {
-      std::scoped_lock lock(engine->Lock());  // as every dispatch holds it
-      display.UpdateCell('T', 28, 2, "NG:00009", 1);
-      display.UpdateCell('T', 44, 2, "TM:00123", 1);
+      std::scoped_lock lock(EngineTestAccess::Lock(*engine));  // as every dispatch holds it
+      display.DrawCellAt(ngX, ngY, "NG:00009", 1);
+      display.DrawCellAt(tmX, tmY, "TM:00123", 1);
       display.InvalidateTopology();
     }
   });
@@ -58,7 +63,7 @@ TEST_F(QtDisplayTest, RepaintRequestUnderTheEngineLockDoesNotWait) {
   // repaint needs that lock, so it must run later, not now.
   std::atomic<bool> returned{false};
   std::thread reader([&] {
-    std::scoped_lock lock(engine->Lock());
+    std::scoped_lock lock(EngineTestAccess::Lock(*engine));
     display.InvalidateView();
     display.InvalidateTopology();
     returned = true;
@@ -66,7 +71,7 @@ TEST_F(QtDisplayTest, RepaintRequestUnderTheEngineLockDoesNotWait) {
   reader.join();
   EXPECT_TRUE(returned);
   {
-    std::scoped_lock lock(engine->Lock());
+    std::scoped_lock lock(EngineTestAccess::Lock(*engine));
     display.InvalidateView();  // the window thread itself, lock held
   }
   ASSERT_TRUE(WaitFor([&] { return display.QueuedCalls() == 0; }));
@@ -90,7 +95,7 @@ TEST_F(QtDisplayTest, WindowThreadOnlyCallsFromElsewhereAreHandedOver) {
 
 TEST_F(QtDisplayTest, CellsOffScreenAreNotDrawn) {
   const QImage before = Canvas();
-  std::scoped_lock lock(engine->Lock());
+  std::scoped_lock lock(EngineTestAccess::Lock(*engine));
   display.UpdateCell('T', 0, 42, "SD:00001", 2);  // no base lists it
   display.UpdateCell('B', 0, 9, "CH:1", 0);       // not present
   display.UpdateCell('Q', 0, 1, "??", 0);

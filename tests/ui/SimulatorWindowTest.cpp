@@ -6,6 +6,7 @@
 
 #include "WindowFixture.h"
 #include "sim/Simulator.h"
+#include "support/EngineTestAccess.h"
 #include "ui/TopologyCanvas.h"
 
 namespace tessaro::testing {
@@ -17,13 +18,13 @@ class SimulatorWindowTest : public WindowFixture {
     std::string error;
     ASSERT_TRUE(network.Start(&error)) << error;
     setenv("TESSARO_COM1", network.SlavePath().c_str(), 1);
-    std::scoped_lock lock(engine->Lock());
-    engine->Settings().settingsConfirmed = 1;
+    std::scoped_lock lock(EngineTestAccess::Lock(*engine));
+    EngineTestAccess::Settings(*engine).settingsConfirmed = 1;
   }
   bool Lists(int b, std::initializer_list<int> terminals) {
-    std::scoped_lock lock(engine->Lock());
+    std::scoped_lock lock(EngineTestAccess::Lock(*engine));
     for (int t : terminals) {
-      if (!engine->Registry().IsTerminalPresent(b, t)) return false;
+      if (!EngineTestAccess::Registry(*engine).IsTerminalPresent(b, t)) return false;
     }
     return true;
   }
@@ -66,8 +67,8 @@ TEST_F(SimulatorWindowTest, ActiveTestCountsEchoesIntoTheCells) {
   Settle(200);
   View().RunButton()->click();  // START
   ASSERT_TRUE(WaitFor([&] {
-    std::scoped_lock lock(engine->Lock());
-    return engine->Test().stats.okDpCount[15] >= 5;
+    std::scoped_lock lock(EngineTestAccess::Lock(*engine));
+    return EngineTestAccess::Test(*engine).stats.okDpCount[15] >= 5;
   }));
   EXPECT_TRUE(Pane(1).startsWith(QStringLiteral("@DT")));
   View().RunButton()->click();  // STOP: echoes still on their way are counted
@@ -80,9 +81,9 @@ TEST_F(SimulatorWindowTest, ActiveTestCountsEchoesIntoTheCells) {
   std::int32_t ok = 0;
   std::int32_t sent = 0;
   {
-    std::scoped_lock lock(engine->Lock());
-    ok = engine->Test().stats.okDpCount[15];
-    sent = engine->Test().stats.sdReCount[15];
+    std::scoped_lock lock(EngineTestAccess::Lock(*engine));
+    ok = EngineTestAccess::Test(*engine).stats.okDpCount[15];
+    sent = EngineTestAccess::Test(*engine).stats.sdReCount[15];
   }
   EXPECT_GE(sent, ok);
   const QRect okBox(x, y + 14, width, 16);

@@ -2,6 +2,7 @@
 #include <QPushButton>
 
 #include "WindowFixture.h"
+#include "support/EngineTestAccess.h"
 #include "ui/TopologyCanvas.h"
 
 namespace tessaro::testing {
@@ -132,8 +133,8 @@ TEST_F(TopologyCanvasTest, TimedOutPacketIsCountedInBlack) {
   ASSERT_TRUE(base.WaitHeard("@DT020001"));
   base.Say("@OK02\r");
   ASSERT_TRUE(WaitFor([&] {
-    std::scoped_lock lock(engine->Lock());
-    return engine->Test().stats.state[2] == 1;
+    std::scoped_lock lock(EngineTestAccess::Lock(*engine));
+    return EngineTestAccess::Test(*engine).stats.state[2] == ReplyState::kAwaiting;
   }));
   clock.Skip(5000);  // past the 2200 ms time-out; the 500 ms tick finds it
   ASSERT_TRUE(WaitFor([&] { return Canvas().copy(NgBox()) == Expected("NG:00001", 0, NgBox()); }));

@@ -16,6 +16,7 @@
 #include "core/Clock.h"
 #include "link/NativeSerialPort.h"
 #include "resources/RfMenu.h"
+#include "support/EngineTestAccess.h"
 #include "ui/FrameWindow.h"
 #include "ui/QtDisplay.h"
 #include "ui/StatusBar.h"
@@ -55,8 +56,8 @@ class WindowFixture : public ::testing::Test {
   // COM1 goes to the test's pty; the port dialog counts as confirmed.
   void UsePty(bool confirmed = true) {
     setenv("TESSARO_COM1", base.SlavePath().c_str(), 1);
-    std::scoped_lock lock(engine->Lock());
-    engine->Settings().settingsConfirmed = confirmed ? 1 : 0;
+    std::scoped_lock lock(EngineTestAccess::Lock(*engine));
+    EngineTestAccess::Settings(*engine).settingsConfirmed = confirmed ? 1 : 0;
   }
   void OpenOnPty() {
     UsePty();
@@ -69,8 +70,8 @@ class WindowFixture : public ::testing::Test {
     base.Say("@BS01110511\r");
     base.Say("@TM010207\r@TM0503\r");
     ASSERT_TRUE(WaitFor([&] {
-      std::scoped_lock lock(engine->Lock());
-      const StationRegistry& r = engine->Registry();
+      std::scoped_lock lock(EngineTestAccess::Lock(*engine));
+      const StationRegistry& r = EngineTestAccess::Registry(*engine);
       return r.IsTerminalPresent(1, 7) && r.IsTerminalPresent(5, 3);
     }));
     Settle(100);

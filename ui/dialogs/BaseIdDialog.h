@@ -7,19 +7,19 @@ class QLineEdit;
 
 namespace tessaro {
 
-class Engine;
+class BaseIdModel;
 class UpDownControl;
 
 // "Change Base Station's ID": one of the present bases takes a new number.
 // OK sends "@ID" and then "@BS\r"; Cancel sends nothing.
 class BaseIdDialog final : public QDialog {
  public:
-  BaseIdDialog(Engine& engine, QWidget* owner);
+  BaseIdDialog(BaseIdModel& model, QWidget* owner);
 
  private:
   void OnOk();
 
-  Engine& engine_;
+  BaseIdModel& model_;
   QComboBox* current_;
   QLineEdit* newId_;
   UpDownControl* arrows_;

@@ -2,59 +2,28 @@
 
 #include <QComboBox>
 #include <QPushButton>
-#include <mutex>
 
-#include "app/Engine.h"
-#include "ui/dialogs/ComPropertiesLogic.h"
+#include "app/front/ComPortModel.h"
 #include "ui/dialogs/DialogControls.h"
 
 namespace tessaro {
 
-namespace {
-
-struct ListRow {
-  int id;
-  const char* label;
-  int y;
-};
-
-constexpr ListRow kLists[5] = {{701, "&COM port :", 18},
-                                {702, "&Baud rate :", 38},
-                                {703, "&Data bits :", 58},
-                                {704, "&Parity :", 78},
-                                {705, "&Flow control :", 98}};
-
-void Fill(QComboBox* list, const char* const* texts, int count, int selected) {
-  for (int i = 0; i < count; ++i) list->addItem(QString::fromLatin1(texts[i]));
-  list->setCurrentIndex(selected);
-}
-
-}  // namespace
-
-ComPropertiesDialog::ComPropertiesDialog(Engine& engine, QWidget* owner)
-    : QDialog(owner), engine_(engine) {
-  SetUpDialogFrame(*this, "COM Port Properties", 140, 155);
-  AddGroupBox(this, DialogRect(10, 6, 120, 114));
-  for (int i = 0; i < 5; ++i) {
-    lists_[i] = AddDropList(this, new QComboBox, kLists[i].id, 68, kLists[i].y, 52);
-    AddLabel(this, kLists[i].label, DialogRect(13, kLists[i].y + 2, 48, 12), lists_[i]);
+ComPropertiesDialog::ComPropertiesDialog(ComPortModel& model, QWidget* owner)
+    : QDialog(owner), model_(model) {
+  SetUpDialogFrame(*this, ComPortModel::kFrame);
+  AddGroupBox(this, DialogRect(ComPortModel::kButtons.group));
+  const ComChoices& initial = model_.Initial();
+  const int selected[ComPortModel::kLists] = {initial.port, initial.baud, initial.dataBits,
+                                              initial.parity, initial.flow};
+  for (int i = 0; i < ComPortModel::kLists; ++i) {
+    lists_[i] = AddDropList(this, new QComboBox, ComPortModel::kFields[i]);
+    const char* const* texts = nullptr;
+    const int count = ComPortModel::ListTexts(i, &texts);
+    for (int k = 0; k < count; ++k) lists_[i]->addItem(QString::fromLatin1(texts[k]));
+    lists_[i]->setCurrentIndex(selected[i]);
   }
-  QPushButton* ok = AddOkButton(*this, DialogRect(10, 131, 40, 14));
-  AddCancelButton(*this, DialogRect(90, 131, 40, 14));
+  QPushButton* ok = AddButtons(*this, ComPortModel::kButtons);
   connect(ok, &QPushButton::clicked, this, [this] { OnOk(); });
-
-  ComChoices choices;
-  {
-    std::scoped_lock lock(engine_.Lock());
-    choices = ChoicesFromSettings(engine_.Settings());
-  }
-  const char* baudTexts[kBaudChoices];
-  for (int i = 0; i < kBaudChoices; ++i) baudTexts[i] = BaudTable[i].text;
-  Fill(lists_[0], PortNameTable, kPortCount, choices.port);
-  Fill(lists_[1], baudTexts, kBaudChoices, choices.baud);
-  Fill(lists_[2], DataBitsTable, kDataBitsCount, choices.dataBits);
-  Fill(lists_[3], ParityTable, kParityCount, choices.parity);
-  Fill(lists_[4], FlowControlTable, kFlowCount, choices.flow);
   lists_[0]->setFocus();
 }
 
@@ -65,10 +34,7 @@ void ComPropertiesDialog::OnOk() {
   choices.dataBits = lists_[2]->currentIndex();
   choices.parity = lists_[3]->currentIndex();
   choices.flow = lists_[4]->currentIndex();
-  {
-    std::scoped_lock lock(engine_.Lock());
-    ConfirmComChoices(engine_.Settings(), choices);
-  }
+  model_.Confirm(choices);
   accept();
 }
 

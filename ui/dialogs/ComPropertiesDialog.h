@@ -6,18 +6,18 @@ class QComboBox;
 
 namespace tessaro {
 
-class Engine;
+class ComPortModel;
 
 // "COM Port Properties": the operator's choice of port and line settings.
 // OK confirms the settings; they take effect at the next open.
 class ComPropertiesDialog final : public QDialog {
  public:
-  ComPropertiesDialog(Engine& engine, QWidget* owner);
+  ComPropertiesDialog(ComPortModel& model, QWidget* owner);
 
  private:
   void OnOk();
 
-  Engine& engine_;
+  ComPortModel& model_;
   QComboBox* lists_[5] = {};
 };
 

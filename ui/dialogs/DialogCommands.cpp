@@ -1,6 +1,5 @@
 #include "ui/dialogs/DialogCommands.h"
 
-#include "app/Engine.h"
 #include "ui/dialogs/BaseIdDialog.h"
 #include "ui/dialogs/BasePropertiesDialog.h"
 #include "ui/dialogs/ComPropertiesDialog.h"
@@ -8,25 +7,30 @@
 
 namespace tessaro {
 
-void RunComPropertiesDlg(Engine& engine, QWidget* owner) {
-  ComPropertiesDialog dialog(engine, owner);
+namespace {
+
+template <typename D, typename M>
+void RunModal(M& model, QWidget* owner) {
+  D dialog(model, owner);
   dialog.exec();
 }
 
-void RunParameterDlg(Engine& engine, QWidget* owner) {
-  ParameterDialog dialog(engine, owner);
-  dialog.exec();
+}  // namespace
+
+void RunComPropertiesDlg(ComPortModel& model, QWidget* owner) {
+  RunModal<ComPropertiesDialog>(model, owner);
 }
 
-void RunBaseIdDlg(Engine& engine, QWidget* owner) {
-  BaseIdDialog dialog(engine, owner);
-  dialog.exec();
+void RunParameterDlg(CriteriaModel& model, QWidget* owner) {
+  RunModal<ParameterDialog>(model, owner);
 }
 
-bool RunBasePropertiesDlg(Engine& engine, QWidget* owner) {
-  BasePropertiesDialog dialog(engine, owner);
-  dialog.exec();
-  return dialog.ReopenRequest();
+void RunBaseIdDlg(BaseIdModel& model, QWidget* owner) {
+  RunModal<BaseIdDialog>(model, owner);
+}
+
+void RunBasePropertiesDlg(BasePropertiesModel& model, QWidget* owner) {
+  RunModal<BasePropertiesDialog>(model, owner);
 }
 
 }  // namespace tessaro

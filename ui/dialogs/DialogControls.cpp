@@ -13,12 +13,12 @@ QString ControlName(int id) {
   return QString::number(id);
 }
 
-void SetUpDialogFrame(QDialog& dialog, const char* title, int width, int height) {
-  dialog.setWindowTitle(QString::fromLatin1(title));
+void SetUpDialogFrame(QDialog& dialog, const DialogFrame& frame) {
+  dialog.setWindowTitle(QString::fromLatin1(frame.title));
   dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   dialog.setModal(true);
-  dialog.setFixedSize(2 * width, 2 * height);
+  dialog.setFixedSize(DuToPixels(frame.width), DuToPixels(frame.height));
 }
 
 QGroupBox* AddGroupBox(QWidget* parent, const QRect& rect) {
@@ -35,21 +35,30 @@ QLabel* AddLabel(QWidget* parent, const char* text, const QRect& rect, QWidget* 
   return label;
 }
 
-QComboBox* AddDropList(QWidget* parent, QComboBox* combo, int id, int x, int y, int width) {
+QComboBox* AddDropList(QWidget* parent, QComboBox* combo, const DialogField& field) {
+  const DuRect& r = field.controlRect;
   combo->setParent(parent);
-  combo->setObjectName(ControlName(id));
+  combo->setObjectName(ControlName(field.id));
   combo->setEditable(false);
   combo->setFocusPolicy(Qt::StrongFocus);
-  combo->setGeometry(DialogRect(x, y, width, kComboHeightDu));
+  combo->setGeometry(DialogRect(r.x, r.y, r.width, kComboHeightDu));
+  AddLabel(parent, field.label, DialogRect(field.labelRect), combo);
   return combo;
 }
 
-QLineEdit* AddEdit(QWidget* parent, int id, const QRect& rect) {
+QLineEdit* AddEdit(QWidget* parent, const DialogField& field) {
   auto* edit = new QLineEdit(parent);
-  edit->setObjectName(ControlName(id));
+  edit->setObjectName(ControlName(field.id));
   edit->setFrame(true);
-  edit->setGeometry(rect);
+  edit->setGeometry(DialogRect(field.controlRect));
+  AddLabel(parent, field.label, DialogRect(field.labelRect), edit);
   return edit;
+}
+
+QPushButton* AddButtons(QDialog& dialog, const DialogButtons& buttons) {
+  QPushButton* ok = AddOkButton(dialog, DialogRect(buttons.ok));
+  AddCancelButton(dialog, DialogRect(buttons.cancel));
+  return ok;
 }
 
 QPushButton* AddOkButton(QDialog& dialog, const QRect& rect) {

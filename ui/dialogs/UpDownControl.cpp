@@ -4,8 +4,8 @@
 #include <QLineEdit>
 #include <QToolButton>
 
+#include "app/front/DialogNumbers.h"
 #include "ui/dialogs/DialogControls.h"
-#include "ui/dialogs/DialogNumbers.h"
 
 namespace tessaro {
 

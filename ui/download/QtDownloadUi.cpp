@@ -56,7 +56,9 @@ bool QtDownloadUi::ChooseImageFile(char* path, std::size_t size) {
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   // Upper- and lower-case names alike on file systems that tell them apart.
-  dialog.setNameFilter(Text(download_text::kFileFilter) + QStringLiteral(" (*.ABO *.abo)"));
+  dialog.setNameFilters({Text(download_text::kFileFilter) + QStringLiteral(" (*.ABO *.abo)"),
+                         Text(download_text::kSRecordFilter),
+                         Text(download_text::kAllFilesFilter)});
   dialog.setDefaultSuffix(Text(download_text::kDefaultExtension));
   if (path[0] != '\0') {
     const QFileInfo previous(QFile::decodeName(path));

@@ -1,0 +1,85 @@
+// The operations of the link test and of the base configuration.
+
+#include "app/Engine.h"
+
+namespace tessaro {
+
+// The buttons are usable only while a port is open; a front end without
+// buttons gets the same rule here.
+void Engine::ToggleLinkMode() {
+  if (!session_.IsOpen()) return;
+  std::scoped_lock lock(lock_);
+  linkTest_.ToggleLinkMode();
+}
+
+void Engine::ToggleTestRun() {
+  if (!session_.IsOpen()) return;
+  std::scoped_lock lock(lock_);
+  linkTest_.ToggleTestRun();
+}
+
+void Engine::StopTestRun() {
+  std::scoped_lock lock(lock_);
+  if (test_.Running()) linkTest_.ToggleTestRun();
+}
+
+void Engine::SuperviseTick() {
+  std::scoped_lock lock(lock_);
+  linkTest_.SuperviseTick();
+}
+
+ButtonState Engine::Buttons() const {
+  std::scoped_lock lock(lock_);
+  return linkTest_.Buttons(session_.IsOpen());
+}
+
+void Engine::SetCriteria(const TestCriteria& criteria) {
+  std::scoped_lock lock(lock_);
+  criteria_ = criteria;
+}
+
+TestCriteria Engine::Criteria() const {
+  std::scoped_lock lock(lock_);
+  return criteria_;
+}
+
+void Engine::PresetLinkTest(LinkMode mode, TestRun run) {
+  std::scoped_lock lock(lock_);
+  test_.linkMode = mode;
+  // Only an ACTIVE test runs.
+  test_.testRun = mode == LinkMode::Active ? run : TestRun::Stopped;
+}
+
+int Engine::ConnectedBase() const {
+  if (!session_.IsOpen()) return 0;
+  std::scoped_lock lock(lock_);
+  return registry_.FirstPresentBase();
+}
+
+void Engine::ChangeBaseId(int oldBase, int newBase) {
+  std::scoped_lock lock(lock_);
+  commands_.SendChangeId(*outbound_, oldBase, newBase);
+  outbound_->Write(kBaseStatusCommand, kFixedCommandLength);
+}
+
+int Engine::SendPropertyChanges(int base, const PropertyChoices& chosen, int timeout) {
+  if (!IsBaseNumber(base)) return -1;
+  std::scoped_lock lock(lock_);
+  return tessaro::SendPropertyChanges(commands_, *outbound_, base, registry_.properties[base],
+                                      chosen, timeout, SixChannelMode() != 0);
+}
+
+void Engine::ChangeBaud(int base, int baudRow) {
+  if (!IsBaseNumber(base)) return;
+  std::scoped_lock lock(lock_);
+  SendBaudChange(commands_, *outbound_, settings_, registry_.properties[base], baudRow);
+}
+
+void Engine::QueryTerminals() {
+  std::scoped_lock lock(lock_);
+  for (int b = 1; b <= kMaxBase; ++b) {
+    if (registry_.IsBasePresent(b)) commands_.SendTerminalQuery(*outbound_, b);
+  }
+}
+
+}  // namespace tessaro

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "protocol/StationRegistry.h"
+
+namespace tessaro {
+
+class Engine;
+
+// The present bases 1..16 in ascending order.
+std::vector<int> PresentBases(const StationRegistry& registry);
+std::vector<int> PresentBases(const Engine& engine);
+
+// A base number as a list shows it: "1".."16" in the ID dialog, "01".."16"
+// (two digits) in the properties dialog.
+std::string BaseText(int base, bool twoDigits);
+
+// The base number a list entry names; 0 when it names none (no selection).
+int BaseFromText(std::string_view text);
+
+}  // namespace tessaro

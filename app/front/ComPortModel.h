@@ -1,0 +1,55 @@
+#pragma once
+
+#include "app/front/DialogLayout.h"
+#include "link/PortSettings.h"
+
+namespace tessaro {
+
+class Engine;
+
+// The five selections of the port dialog, as list rows (-1: no selection).
+struct ComChoices {
+  int port = -1;
+  int baud = -1;
+  int dataBits = -1;
+  int parity = -1;
+  int flow = -1;
+};
+
+// The rows the lists open with.  A stored index outside what its list offers
+// (the baud table's last row is never offered) opens without a selection.
+ComChoices ChoicesFromSettings(const PortSettings& settings);
+
+// OK: the settings count as confirmed and take the chosen rows.  A list left
+// without a selection keeps the value in force rather than storing -1.
+void ConfirmComChoices(PortSettings& settings, const ComChoices& choices);
+
+// The "COM Port Properties" dialog: five drop-down lists, OK and Cancel.
+class ComPortModel {
+ public:
+  static constexpr int kLists = 5;
+  static constexpr DialogFrame kFrame{"COM Port Properties", 140, 155};
+  static constexpr DialogField kFields[kLists] = {
+      {701, "&COM port :", {13, 20, 48, 12}, {68, 18, 52, 0}},
+      {702, "&Baud rate :", {13, 40, 48, 12}, {68, 38, 52, 0}},
+      {703, "&Data bits :", {13, 60, 48, 12}, {68, 58, 52, 0}},
+      {704, "&Parity :", {13, 80, 48, 12}, {68, 78, 52, 0}},
+      {705, "&Flow control :", {13, 100, 48, 12}, {68, 98, 52, 0}},
+  };
+  static constexpr DialogButtons kButtons{{10, 6, 120, 114}, {10, 131, 40, 14}, {90, 131, 40, 14}};
+
+  // The texts of list `list` (0..4, in the order of kFields) and their count.
+  static int ListTexts(int list, const char* const** texts);
+
+  explicit ComPortModel(Engine& engine);
+  // The selections the lists open with, read when the dialog opens.
+  const ComChoices& Initial() const { return initial_; }
+  // OK.
+  void Confirm(const ComChoices& choices);
+
+ private:
+  Engine& engine_;
+  ComChoices initial_;
+};
+
+}  // namespace tessaro
