@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <cstring>
 #include <thread>
-#include <type_traits>
 
 #if __has_include(<linux/serial.h>)
 #include <linux/serial.h>
@@ -76,6 +75,13 @@ int MsUntil(Steady::time_point deadline) {
   const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
   return static_cast<int>(std::min<long long>(ms, INT_MAX));
 }
+
+// The GNU strerror_r returns its text, which need not be in the buffer; the
+// XSI one fills the buffer and returns 0.
+void KeepErrorText(char* buffer, std::size_t size, const char* text) {
+  if (text != buffer) std::snprintf(buffer, size, "%s", text);
+}
+[[maybe_unused]] void KeepErrorText(char*, std::size_t, int) {}
 
 bool SetNonBlockingCloseOnExec(int fd) {
   const int flags = fcntl(fd, F_GETFL);
@@ -216,11 +222,7 @@ bool PosixSerialPort::Fail(PortErrorKind kind, int code) {
   error_ = PortError{};
   error_.kind = kind;
   error_.code = code;
-  // The GNU strerror_r returns its text, the XSI one fills the buffer.
-  const auto text = strerror_r(code, error_.text, sizeof error_.text);
-  if constexpr (std::is_same_v<std::remove_cv_t<decltype(text)>, char*>) {
-    if (text != error_.text) std::snprintf(error_.text, sizeof error_.text, "%s", text);
-  }
+  KeepErrorText(error_.text, sizeof error_.text, strerror_r(code, error_.text, sizeof error_.text));
   return false;
 }
 

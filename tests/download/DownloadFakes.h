@@ -202,7 +202,7 @@ class TempDir {
 
   // Writes `content` to a file of that name; returns its path.
   std::string Write(const std::string& name, const std::string& content) {
-    const std::string file = path_ + "/" + name;
+    std::string file = path_ + "/" + name;
     if (std::FILE* f = std::fopen(file.c_str(), "wb")) {
       std::fwrite(content.data(), 1, content.size(), f);
       std::fclose(f);
