@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstdio>
+#include <cstring>
 #include <thread>
 
 #if __has_include(<linux/serial.h>)
@@ -73,6 +75,13 @@ int MsUntil(Steady::time_point deadline) {
   const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
   return static_cast<int>(std::min<long long>(ms, INT_MAX));
 }
+
+// The GNU strerror_r returns its text, which need not be in the buffer; the
+// XSI one fills the buffer and returns 0.
+void KeepErrorText(char* buffer, std::size_t size, const char* text) {
+  if (text != buffer) std::snprintf(buffer, size, "%s", text);
+}
+[[maybe_unused]] void KeepErrorText(char*, std::size_t, int) {}
 
 bool SetNonBlockingCloseOnExec(int fd) {
   const int flags = fcntl(fd, F_GETFL);
@@ -209,18 +218,38 @@ PosixSerialPort::~PosixSerialPort() {
   if (wakeWrite_ >= 0) close(wakeWrite_);
 }
 
+bool PosixSerialPort::Fail(PortErrorKind kind, int code) {
+  error_ = PortError{};
+  error_.kind = kind;
+  error_.code = code;
+  KeepErrorText(error_.text, sizeof error_.text, strerror_r(code, error_.text, sizeof error_.text));
+  return false;
+}
+
 bool PosixSerialPort::Open(const char* name) {
   // Held already (by this object), or no way to wake a reader: refuse.
-  if (fd_ >= 0 || wakeRead_ < 0) return false;
+  if (fd_ >= 0) return Fail(PortErrorKind::Busy, EBUSY);
+  if (wakeRead_ < 0) return Fail(PortErrorKind::Other, EMFILE);
   char path[PATH_MAX];
-  if (!ResolvePortName(name, path, sizeof path)) return false;
+  if (!ResolvePortName(name, path, sizeof path)) return Fail(PortErrorKind::NotFound, ENAMETOOLONG);
 
   const int fd = open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    const int code = errno;
+    return Fail(code == ENOENT || code == ENXIO || code == ENODEV ? PortErrorKind::NotFound
+                : code == EBUSY || code == EACCES                 ? PortErrorKind::Busy
+                                                                  : PortErrorKind::Other,
+                code);
+  }
   // A path to something other than a terminal is no serial port.
-  if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  if (!isatty(fd)) {
     close(fd);
-    return false;
+    return Fail(PortErrorKind::NotSerial, ENOTTY);
+  }
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int code = errno;
+    close(fd);
+    return Fail(PortErrorKind::Busy, code);
   }
   // Keeps other users' opens out (EBUSY); root passes it, the flock does not.
   (void)ioctl(fd, TIOCEXCL);
@@ -237,7 +266,8 @@ bool PosixSerialPort::Open(const char* name) {
 
 bool PosixSerialPort::ApplyLineSettings(const LineSettings& line) {
   if (fd_ < 0) return false;
-  if (!SetTermios(line)) return false;
+  errno = 0;
+  if (!SetTermios(line)) return Fail(PortErrorKind::Settings, errno != 0 ? errno : EINVAL);
   SetModemLines(line);
   return true;
 }
