@@ -53,7 +53,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
 }
 jobs="${TESSARO_JOBS:-$(nproc 2>/dev/null || echo 2)}"
 cmake --build "$build" -j "$jobs" \
-  --target tessaro tessaro-basesim tessaro-linktest tessaro-replay
+  --target tessaro tessaro-basesim tessaro-download tessaro-linktest tessaro-replay
 
 window="$build/ui/tessaro"
 basesim="$build/sim/tessaro-basesim"
