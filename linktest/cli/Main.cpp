@@ -40,6 +40,9 @@ int main(int argc, char** argv) {
     case ParseResult::kHelp:
       std::fputs(UsageText(), stdout);
       return CheckStandardOutput(kExitOk);
+    case ParseResult::kVersion:
+      std::fputs(VersionText(), stdout);
+      return CheckStandardOutput(kExitOk);
     case ParseResult::kError:
       std::fprintf(stderr, "tessaro-linktest: %s\nTry 'tessaro-linktest --help'.\n", error.c_str());
       return kExitUsage;

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/Version.h"
+
 namespace tessaro::cli {
 
 namespace {
@@ -79,6 +81,7 @@ const char* UsageText() {
          "  --trace FILE     record every byte on the line, and every open, close,\n"
          "                   setting and hang-up, in FILE (see docs/traces.md)\n"
          "  --help           show this text\n"
+         "  --version        show the version\n"
          "\n"
          "The port is opened at 115200 bps, 8 data bits, no parity, no flow control.\n"
          "In ACTIVE mode the test starts once the terminals are known and stops after N\n"
@@ -97,6 +100,10 @@ const char* UsageText() {
          "written.\n";
 }
 
+const char* VersionText() {
+  return "tessaro-linktest " TESSARO_VERSION "\n";
+}
+
 ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& options,
                          std::string& error) {
   bool havePort = false;
@@ -113,6 +120,8 @@ ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& opt
     const char* v = nullptr;
     if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
       return ParseResult::kHelp;
+    } else if (std::strcmp(arg, "--version") == 0) {
+      return ParseResult::kVersion;
     } else if (std::strcmp(arg, "--passive") == 0) {
       options.passive = true;
     } else if (std::strcmp(arg, "--port") == 0) {

@@ -17,7 +17,7 @@ struct LinkTestOptions {
   std::string tracePath;     // empty: no line trace
 };
 
-enum class ParseResult { kRun, kHelp, kError };
+enum class ParseResult { kRun, kHelp, kVersion, kError };
 
 // Reads the command line.  On kError `error` says what is wrong.
 ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& options,
@@ -25,5 +25,8 @@ ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& opt
 
 // The text `--help` prints.
 const char* UsageText();
+
+// The line `--version` prints: "tessaro-linktest <version>".
+const char* VersionText();
 
 }  // namespace tessaro::cli

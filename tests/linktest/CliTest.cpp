@@ -71,6 +71,7 @@ TEST(LinkTestOptionsTest, RefusesWhatItCannotUseWithAReason) {
   LinkTestOptions o;
   std::string error;
   EXPECT_EQ(Parse({"--port", "COM1", "--help"}, o, error), ParseResult::kHelp);
+  EXPECT_EQ(Parse({"--version"}, o, error), ParseResult::kVersion);
 }
 
 TEST(LinkTestOptionsTest, ComNamesMapToThePortTable) {

@@ -125,9 +125,10 @@ TEST_F(TopologyCanvasTest, PassiveNgIsRedUntilTheNextRepaint) {
   display.InvalidateView();
   ASSERT_TRUE(WaitFor([&] { return Canvas().copy(NgBox()) == Expected("NG:00001", 2, NgBox()); }));
   // The widget shows the canvas.
-  Settle(100);
-  const QImage shown = View().grab().toImage().convertToFormat(QImage::Format_RGB32);
-  EXPECT_EQ(shown.copy(NgBox()), Canvas().copy(NgBox()));
+  EXPECT_TRUE(WaitFor([&] {
+    const QImage shown = View().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    return shown.copy(NgBox()) == Canvas().copy(NgBox());
+  }));
 }
 
 TEST_F(TopologyCanvasTest, TimedOutPacketIsCountedInBlack) {

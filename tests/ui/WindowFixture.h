@@ -45,7 +45,7 @@ class WindowFixture : public ::testing::Test {
     frame = std::make_unique<FrameWindow>(*engine, display);
     frame->resize(1000, 700);
     frame->show();
-    Settle();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
   }
   ~WindowFixture() override {
     frame.reset();
@@ -74,7 +74,14 @@ class WindowFixture : public ::testing::Test {
       const StationRegistry& r = EngineTestAccess::Registry(*engine);
       return r.IsTerminalPresent(1, 7) && r.IsTerminalPresent(5, 3);
     }));
-    Settle(100);
+    // The view has drawn them: terminal 7 beside 2 in the first row, 3 in the second.
+    const QImage terminal =
+        QImage(QStringLiteral(":/pictures/terminal.xpm")).convertToFormat(QImage::Format_RGB32);
+    ASSERT_TRUE(WaitFor([&] {
+      const QImage canvas = Canvas();
+      return canvas.pixel(154 + 84 + 16, 5 + 60) == terminal.pixel(16, 60) &&
+             canvas.pixel(154 + 16, 105 + 60) == terminal.pixel(16, 60);
+    }));
   }
   QString Pane(int i) const { return frame->Bar()->PaneText(i); }
   QImage Canvas() { return display.Canvas().Snapshot(); }
