@@ -2,9 +2,36 @@
 
 # Warnings for every target of the project; -Werror in CI.
 function(tessaro_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
-  if(TESSARO_WERROR)
-    target_compile_options(${target} PRIVATE -Werror)
+  if(MSVC)
+    target_compile_options(${target} PRIVATE /W4 /permissive- /utf-8)
+    if(TESSARO_WERROR)
+      target_compile_options(${target} PRIVATE /WX)
+    endif()
+  else()
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+    if(TESSARO_WERROR)
+      target_compile_options(${target} PRIVATE -Werror)
+    endif()
+  endif()
+endfunction()
+
+# Windows programs carry their C++ runtime (libstdc++, libgcc, winpthread)
+# so that each .exe needs only Windows' own DLLs.
+if(MINGW)
+  add_link_options(-static)
+endif()
+if(WIN32)
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+endif()
+
+# Sets `var` to the sources of one platform seam: those after WINDOWS on
+# Windows, those after POSIX elsewhere (one file per platform, no #ifdef).
+function(tessaro_platform_sources var)
+  cmake_parse_arguments(P "" "" "POSIX;WINDOWS" ${ARGN})
+  if(WIN32)
+    set(${var} ${P_WINDOWS} PARENT_SCOPE)
+  else()
+    set(${var} ${P_POSIX} PARENT_SCOPE)
   endif()
 endfunction()
 
@@ -27,14 +54,20 @@ function(tessaro_test name label)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
+  # A cross-built test lists its cases under the emulator when CTest runs,
+  # not at build time, so that building needs no emulator.
+  set(mode)
+  if(CMAKE_CROSSCOMPILING)
+    set(mode DISCOVERY_MODE PRE_TEST)
+  endif()
   gtest_discover_tests(${name}
     PROPERTIES LABELS ${label} TIMEOUT ${T_TIMEOUT}
-    DISCOVERY_TIMEOUT 60)
+    DISCOVERY_TIMEOUT 60 ${mode})
 endfunction()
 
 # Adds every subfolder of the current folder that has a CMakeLists.txt, in
 # name order.  The Qt folders "ui" and "dialogs" only when their library is
-# built (TESSARO_BUILD_UI).
+# built (TESSARO_BUILD_UI), "sim" only when the simulator is (POSIX).
 function(tessaro_add_area_folders)
   file(GLOB areas RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
   list(SORT areas)
@@ -46,6 +79,9 @@ function(tessaro_add_area_folders)
       continue()
     endif()
     if(dir STREQUAL "dialogs" AND NOT TARGET tessaro_dialogs)
+      continue()
+    endif()
+    if(dir STREQUAL "sim" AND NOT TARGET tessaro_sim)
       continue()
     endif()
     add_subdirectory(${dir})

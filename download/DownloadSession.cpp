@@ -13,12 +13,6 @@ namespace tessaro {
 
 namespace {
 
-const char* PortName(const PortSettings& settings) {
-  int index = settings.portIndex;
-  if (index < 0 || index >= kPortCount) index = 0;
-  return PortNameTable[index];
-}
-
 // One download: the port and the image it holds, and the attempts.
 class DownloadSession {
  public:

@@ -15,13 +15,6 @@ constexpr int kStatusTextSize = 64;
 // port whose wait keeps failing cannot make it spin.
 constexpr std::chrono::milliseconds kFailedWaitBackoff{50};
 
-const char* PortName(const PortSettings& settings) {
-  int index = settings.portIndex;
-  if (index < 0) index = 0;
-  if (index >= kPortCount) index = kPortCount - 1;
-  return PortNameTable[index];
-}
-
 }  // namespace
 
 PortSession::PortSession(SerialPort& port, ByteSink& sink, Display& display,

@@ -14,6 +14,10 @@ int Clamp(int value, int count) {
 
 }  // namespace
 
+const char* PortName(const PortSettings& settings) {
+  return PortNameTable[Clamp(settings.portIndex, kPortCount)];
+}
+
 void ApplyPortSettings(const PortSettings& settings, LineSettings& line) {
   line.baudRate = static_cast<std::uint32_t>(BaudTable[Clamp(settings.baudIndex, kBaudCount)].rate);
   line.byteSize = Clamp(settings.dataBitsIndex, kDataBitsCount) == 0 ? 7 : 8;
@@ -40,8 +44,7 @@ void ApplyPortSettings(const PortSettings& settings, LineSettings& line) {
 }
 
 void FormatPortStatus(const PortSettings& settings, char* out, int size) {
-  std::snprintf(out, static_cast<std::size_t>(size), "%s: %s bps, %s",
-                PortNameTable[Clamp(settings.portIndex, kPortCount)],
+  std::snprintf(out, static_cast<std::size_t>(size), "%s: %s bps, %s", PortName(settings),
                 BaudTable[Clamp(settings.baudIndex, kBaudCount)].text,
                 FlowControlTable[Clamp(settings.flowIndex, kFlowCount)]);
 }

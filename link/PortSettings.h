@@ -91,6 +91,11 @@ struct LineSettings {
   }
 };
 
+// The port name of `settings` (row portIndex of PortNameTable).  An index
+// outside the table is held to its nearest end, as every index of the
+// settings is, so that the port opened is the one the status pane names.
+const char* PortName(const PortSettings& settings);
+
 // Writes the settings into the session's record.  Out-of-range indices are
 // held to their tables, so the record never carries an undefined value.
 void ApplyPortSettings(const PortSettings& settings, LineSettings& line);

@@ -11,7 +11,10 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstdio>
+#include <cstring>
 #include <thread>
+#include <type_traits>
 
 #if __has_include(<linux/serial.h>)
 #include <linux/serial.h>
@@ -104,18 +107,42 @@ PosixSerialPort::~PosixSerialPort() {
   if (wakeWrite_ >= 0) close(wakeWrite_);
 }
 
+bool PosixSerialPort::Fail(PortErrorKind kind, int code) {
+  error_ = PortError{};
+  error_.kind = kind;
+  error_.code = code;
+  // The GNU strerror_r returns its text, the XSI one fills the buffer.
+  const auto text = strerror_r(code, error_.text, sizeof error_.text);
+  if constexpr (std::is_same_v<decltype(text), char*>) {
+    if (text != error_.text) std::snprintf(error_.text, sizeof error_.text, "%s", text);
+  }
+  return false;
+}
+
 bool PosixSerialPort::Open(const char* name) {
   // Held already (by this object), or no way to wake a reader: refuse.
-  if (fd_ >= 0 || wakeRead_ < 0) return false;
+  if (fd_ >= 0) return Fail(PortErrorKind::Busy, EBUSY);
+  if (wakeRead_ < 0) return Fail(PortErrorKind::Other, EMFILE);
   char path[PATH_MAX];
-  if (!ResolvePortName(name, path, sizeof path)) return false;
+  if (!ResolvePortName(name, path, sizeof path)) return Fail(PortErrorKind::NotFound, ENAMETOOLONG);
 
   const int fd = open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    const int code = errno;
+    return Fail(code == ENOENT || code == ENXIO || code == ENODEV ? PortErrorKind::NotFound
+                : code == EBUSY || code == EACCES                 ? PortErrorKind::Busy
+                                                                  : PortErrorKind::Other,
+                code);
+  }
   // A path to something other than a terminal is no serial port.
-  if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  if (!isatty(fd)) {
     close(fd);
-    return false;
+    return Fail(PortErrorKind::NotSerial, ENOTTY);
+  }
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int code = errno;
+    close(fd);
+    return Fail(PortErrorKind::Busy, code);
   }
   // Keeps other users' opens out (EBUSY); root passes it, the flock does not.
   (void)ioctl(fd, TIOCEXCL);
@@ -132,7 +159,8 @@ bool PosixSerialPort::Open(const char* name) {
 
 bool PosixSerialPort::ApplyLineSettings(const LineSettings& line) {
   if (fd_ < 0) return false;
-  if (!SetTermios(line)) return false;
+  errno = 0;
+  if (!SetTermios(line)) return Fail(PortErrorKind::Settings, errno != 0 ? errno : EINVAL);
   SetModemLines(line);
   return true;
 }

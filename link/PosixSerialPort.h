@@ -31,6 +31,7 @@ class PosixSerialPort final : public SerialPort {
   void PurgeInput() override;
   void Close() override;
   bool IsOpen() const override { return fd_ >= 0; }
+  PortError LastError() const override { return error_; }
 
   // The open descriptor, -1 when closed (to read the line settings back).
   int NativeHandle() const { return fd_; }
@@ -45,6 +46,8 @@ class PosixSerialPort final : public SerialPort {
   // true when the output queue emptied in time.
   bool DrainOutputBounded();
   void DrainWake();
+  // Keeps errno's reason for LastError(); returns false.
+  bool Fail(PortErrorKind kind, int code);
 
   int fd_ = -1;
   int wakeRead_ = -1;
@@ -53,6 +56,7 @@ class PosixSerialPort final : public SerialPort {
   bool lowLatencySet_ = false;
   int writeMsPerByte_ = 5;
   int writeConstantMs_ = 50;
+  PortError error_{};
 };
 
 }  // namespace tessaro

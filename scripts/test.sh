@@ -6,7 +6,9 @@
 #   4. each libFuzzer target for a while (TESSARO_FUZZ_SECONDS, default 60);
 #   5. the Debian package: built, checked by lintian, installed, each installed
 #      program's --help (and --version) run, removed again.
-# Build folders: build-test, build-asan, build-tsan, build-fuzz, build-pkg.
+#   6. windows: the Qt-free programs and tests cross-built for Windows and run
+#      under Wine (scripts/test-windows.sh).
+# Build folders: build-test, build-asan, build-tsan, build-fuzz, build-pkg, build-win.
 # TESSARO_TEST_STAGES limits the stages, e.g. TESSARO_TEST_STAGES="full fuzz".
 set -euo pipefail
 
@@ -14,7 +16,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=${TESSARO_JOBS:-$(nproc)}
 fuzz_seconds=${TESSARO_FUZZ_SECONDS:-60}
-stages=${TESSARO_TEST_STAGES:-"full asan tsan fuzz package"}
+stages=${TESSARO_TEST_STAGES:-"full asan tsan fuzz package windows"}
 
 "$root/scripts/install-deps.sh"
 
@@ -71,6 +73,11 @@ fi
 if want package; then
   echo "== Debian package: build, lintian, install, run each program, remove =="
   "$root/scripts/test-package.sh"
+fi
+
+if want windows; then
+  echo "== Windows: cross-built programs and tests under Wine =="
+  TESSARO_JOBS="$jobs" "$root/scripts/test-windows.sh"
 fi
 
 echo "All test stages passed: $stages"

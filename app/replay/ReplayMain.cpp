@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/replay/BinaryInput.h"
 #include "app/replay/Replay.h"
 
 namespace {
@@ -77,6 +78,7 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
+  tessaro::UseBinaryInput(input);
   const int result = tessaro::RunReplay(input, stdout, options);
   if (input != stdin) std::fclose(input);
   if (result != 0) std::fprintf(stderr, "tessaro-replay: reading the input failed\n");

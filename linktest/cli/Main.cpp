@@ -1,12 +1,6 @@
 // tessaro-linktest: the RF link test from a script or a remote shell.
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <ctime>
 #include <memory>
 #include <string>
 
@@ -17,48 +11,14 @@
 #include "linktest/cli/Options.h"
 #include "linktest/cli/PathPort.h"
 #include "linktest/cli/Runner.h"
-
-namespace {
-
-using tessaro::cli::Pause;
-
-// Ctrl-C and SIGTERM are blocked in every thread and taken here, in the
-// runner's own waits: no handler, no global flag.
-class SignalPause final : public Pause {
- public:
-  explicit SignalPause(const sigset_t& signals) : signals_(signals) {}
-
-  bool Sleep(int ms) override {
-    timespec ts{};
-    ts.tv_sec = ms / 1000;
-    ts.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
-    const int got = sigtimedwait(&signals_, nullptr, &ts);
-    return got < 0;  // EAGAIN (the time passed) or EINTR
-  }
-
- private:
-  sigset_t signals_;
-};
-
-int TerminalRows() {
-  winsize size{};
-  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_row > 0) return size.ws_row;
-  return 24;
-}
-
-}  // namespace
+#include "linktest/cli/Terminal.h"
 
 int main(int argc, char** argv) {
   using namespace tessaro;
   using namespace tessaro::cli;
 
-  // Before any thread starts, so that the reader thread inherits the mask.
-  sigset_t signals;
-  sigemptyset(&signals);
-  sigaddset(&signals, SIGINT);
-  sigaddset(&signals, SIGTERM);
-  sigaddset(&signals, SIGHUP);
-  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  // Before any thread starts, so that the reader thread inherits it.
+  const std::unique_ptr<Pause> pause = TakeInterrupts();
 
   LinkTestOptions options;
   std::string error;
@@ -83,11 +43,9 @@ int main(int argc, char** argv) {
 
   ConsoleDisplay display(stderr);
   SteadyClock clock;
-  SignalPause pause(signals);
   Console console;
-  console.tty = isatty(STDOUT_FILENO) != 0;
-  if (console.tty) console.rows = TerminalRows();
+  DescribeTerminal(console);
 
   Engine engine(display, clock, *port);
-  return RunLinkTest(options, engine, display, pause, console);
+  return RunLinkTest(options, engine, display, *pause, console);
 }

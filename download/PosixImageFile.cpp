@@ -19,32 +19,32 @@ bool ImageFile::Open(const char* path) {
     ::close(fd);
     return false;
   }
-  fd_ = fd;
+  handle_ = fd;
   return true;
 }
 
 void ImageFile::Close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+  if (IsOpen()) ::close(static_cast<int>(handle_));
+  handle_ = kClosed;
 }
 
 long long ImageFile::Size() const {
   struct stat info {};
-  if (fd_ < 0 || ::fstat(fd_, &info) != 0) return -1;
+  if (!IsOpen() || ::fstat(static_cast<int>(handle_), &info) != 0) return -1;
   return static_cast<long long>(info.st_size);
 }
 
 long ImageFile::Read(char* buffer, std::size_t size) {
-  if (fd_ < 0) return -1;
+  if (!IsOpen()) return -1;
   for (;;) {
-    const ssize_t got = ::read(fd_, buffer, size);
+    const ssize_t got = ::read(static_cast<int>(handle_), buffer, size);
     if (got >= 0) return static_cast<long>(got);
     if (errno != EINTR) return -1;
   }
 }
 
 bool ImageFile::Rewind() {
-  return fd_ >= 0 && ::lseek(fd_, 0, SEEK_SET) == 0;
+  return IsOpen() && ::lseek(static_cast<int>(handle_), 0, SEEK_SET) == 0;
 }
 
 }  // namespace tessaro
