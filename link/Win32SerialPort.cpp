@@ -318,6 +318,9 @@ bool Win32SerialPort::TakePendingRead() {
   }
   const DWORD code = GetLastError();
   if (code == ERROR_OPERATION_ABORTED) return true;
+  // The read time-out ran out on a quiet line (Wine reports it as an
+  // error): no byte, wait again.
+  if (code == ERROR_TIMEOUT || code == ERROR_SEM_TIMEOUT) return true;
   Record(PortErrorKind::Gone, code);
   return false;
 }
