@@ -11,6 +11,7 @@
 #include "app/front/CriteriaModel.h"
 #include "resources/RfMenu.h"
 #include "win32/FrameWindow.h"
+#include "win32/LayoutDump.h"
 #include "win32/Screenshot.h"
 #include "win32/Win32DownloadUi.h"
 
@@ -195,6 +196,8 @@ void Demo::AnswerModal() {
   if (search.found != modal_) {
     modal_ = search.found;
     modalSince_ = GetTickCount();
+    // The scripted values go in at once, so that the picture shows them.
+    if (modal_ != nullptr && !FillDialog(modal_, WindowText(modal_))) modal_ = nullptr;
   }
   if (modal_ == nullptr || Since(modalSince_) < kModalShownMs) return;
   HWND dialog = modal_;
@@ -202,20 +205,27 @@ void Demo::AnswerModal() {
   AnswerDialog(dialog, WindowText(dialog));
 }
 
+bool Demo::FillDialog(HWND dialog, const std::string& title) {
+  for (const KnownDialog& known : kDialogs) {
+    if (title != known.title || current_ == nullptr || current_->command != known.command) {
+      continue;
+    }
+    for (const auto& [id, text] : current_->values) {
+      if (!SetControl(dialog, id, text)) {
+        std::fprintf(stderr, "demo: %s: control %d cannot show \"%s\"\n", known.title, id,
+                     text.c_str());
+        Press(dialog, IDCANCEL);
+        Finish(1, "a scripted value was refused");
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
 void Demo::AnswerDialog(HWND dialog, const std::string& title) {
   for (const KnownDialog& known : kDialogs) {
     if (title != known.title) continue;
-    if (current_ != nullptr && current_->command == known.command) {
-      for (const auto& [id, text] : current_->values) {
-        if (!SetControl(dialog, id, text)) {
-          std::fprintf(stderr, "demo: %s: control %d cannot show \"%s\"\n", known.title, id,
-                       text.c_str());
-          Press(dialog, IDCANCEL);
-          Finish(1, "a scripted value was refused");
-          return;
-        }
-      }
-    }
     Save(known.picture, false);
     Press(dialog, IDOK);
     return;
@@ -266,6 +276,7 @@ void Demo::Save(const char* name, bool withView) {
     GetClientRect(frame_.View().Hwnd(), &view);
     MapWindowPoints(frame_.View().Hwnd(), nullptr, reinterpret_cast<POINT*>(&view), 2);
     ok = SaveScreenArea(view, base + "-view.bmp") && ok;
+    ok = WriteLayout(engine_, view.bottom - view.top, base + "-layout.txt") && ok;
   }
   if (ok) {
     std::printf("screenshot: %s.bmp\n", base.c_str());
@@ -281,8 +292,12 @@ void Demo::Finish(int code, const char* why) {
   step_ = Step::Done;
   if (why != nullptr) std::fprintf(stderr, "demo: %s\n", why);
   std::fflush(stderr);
-  if (engine_.IsPortOpen()) Run(kCmdClose);
   if (failed_ && code == 0) code = 1;
+  if (code == 0) {
+    Run(kCmdExit);  // ends the session, closes the frame and the program
+    return;
+  }
+  if (engine_.IsPortOpen()) Run(kCmdClose);
   PostQuitMessage(code);
 }
 

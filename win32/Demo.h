@@ -35,6 +35,9 @@ class Demo {
   // modal loops only answer dialogs.
   void Run(int id);
   void AnswerModal();
+  // Sets the scripted values of the dialog being answered; false when one
+  // cannot be set (the run ends).
+  bool FillDialog(HWND dialog, const std::string& title);
   void AnswerDialog(HWND dialog, const std::string& title);
   bool SetControl(HWND dialog, int id, const std::string& text);
   void Press(HWND dialog, int id);

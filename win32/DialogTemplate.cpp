@@ -11,6 +11,12 @@ namespace {
 // A drop-down list's height in a template includes its open list.
 constexpr int kDropListHeight = 120;
 
+BOOL CALLBACK UseGuiFont(HWND control, LPARAM /*unused*/) {
+  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
+               FALSE);
+  return TRUE;
+}
+
 }  // namespace
 
 DialogTemplate::DialogTemplate(const DialogFrame& frame) {
@@ -111,6 +117,9 @@ HWND DialogBase::CreateModeless(HWND owner, const DialogTemplate& tmpl) {
 INT_PTR CALLBACK DialogBase::Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+    // The units stay the system font's; the texts take the GUI font, in which
+    // the longest label fits its place.
+    EnumChildWindows(dialog, UseGuiFont, 0);
     return reinterpret_cast<DialogBase*>(lParam)->OnInit(dialog);
   }
   auto* self = reinterpret_cast<DialogBase*>(GetWindowLongPtrA(dialog, DWLP_USER));
