@@ -40,6 +40,7 @@ export DISPLAY=":$(cat "$out/display")"
 "$wineserver" -w
 "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
 "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+"$wineserver" -w  # the registry as written, for the next start
 
 # The simulator, its console on a pipe that stays open.
 mkfifo "$out/sim.in"
