@@ -24,9 +24,9 @@ constexpr NamedCommand kDialogCommands[] = {
 };
 
 // "NAME[:ID=TEXT,...]"; false with `error` set when it does not parse.
-bool ParseDialog(const std::string& spec, ScriptedDialog& dialog, std::string& error) {
-  const std::size_t colon = spec.find(':');
-  const std::string name = spec.substr(0, colon);
+bool ParseDialog(const std::string& text, ScriptedDialog& dialog, std::string& error) {
+  const std::size_t colon = text.find(':');
+  const std::string name = text.substr(0, colon);
   for (const NamedCommand& command : kDialogCommands) {
     if (name == command.name) dialog.command = command.id;
   }
@@ -37,10 +37,10 @@ bool ParseDialog(const std::string& spec, ScriptedDialog& dialog, std::string& e
   }
   if (colon == std::string::npos) return true;
   std::size_t at = colon + 1;
-  while (at <= spec.size()) {
-    std::size_t end = spec.find(',', at);
-    if (end == std::string::npos) end = spec.size();
-    const std::string pair = spec.substr(at, end - at);
+  while (at <= text.size()) {
+    std::size_t end = text.find(',', at);
+    if (end == std::string::npos) end = text.size();
+    const std::string pair = text.substr(at, end - at);
     const std::size_t equals = pair.find('=');
     char* idEnd = nullptr;
     const long id = equals == std::string::npos ? 0 : std::strtol(pair.c_str(), &idEnd, 10);
@@ -119,7 +119,8 @@ Win32Options ParseWin32Options(int argc, const char* const* argv) {
 
 const char* Win32Usage() {
   return "Usage: tessaro [--port COMn] [--no-about]\n"
-         "       tessaro --demo DIR [--demo-test-seconds N] [--dialog SPEC]... [--download FILE]\n"
+         "       tessaro --demo DIR [--demo-test-seconds N] [--dialog NAME[:ID=TEXT,...]]... "
+         "[--download FILE]\n"
          "\n"
          "The operator's window of the RF network.\n"
          "\n"
