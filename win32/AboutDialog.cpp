@@ -14,8 +14,9 @@ class AboutDialog final : public DialogBase {
   BOOL OnInit(HWND /*dialog*/) override { return TRUE; }
   bool OnCommand(HWND dialog, int id, int /*code*/) override {
     if (id == kOkId) EndDialog(dialog, kOkId);
-    return id == kOkId || id == kCancelId;
+    return id == kOkId;
   }
+  void OnCancel(HWND /*dialog*/) override {}
 };
 
 }  // namespace

@@ -26,10 +26,6 @@ class BaseIdDialog final : public DialogBase {
   }
 
   bool OnCommand(HWND dialog, int id, int /*code*/) override {
-    if (id == kCancelId) {
-      EndDialog(dialog, kCancelId);
-      return true;
-    }
     if (id != kOkId) return false;
     const char* refusal = nullptr;
     if (!model_.Confirm(SelectedText(dialog, Model::kCurrent.id),

@@ -60,10 +60,6 @@ class BasePropertiesDialog final : public DialogBase {
                    BaudEnabledForModeRow(Selection(dialog, ListId(Model::kMode))));
       return true;
     }
-    if (id == kCancelId) {
-      EndDialog(dialog, kCancelId);
-      return true;
-    }
     if (id != kOkId) return false;
     OnOk(dialog);
     return true;

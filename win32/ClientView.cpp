@@ -28,7 +28,7 @@ bool ClientView::Create(HWND parent) {
   static bool registered = false;
   if (!registered) {
     WNDCLASSA wc{};
-    wc.lpfnWndProc = Proc;
+    wc.lpfnWndProc = ObjectWindowProc<ClientView>;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
     // Every pixel comes from the canvas: no background erase, no flicker.
@@ -43,17 +43,6 @@ bool ClientView::Create(HWND parent) {
   run_ = MakeButton(hwnd_, 1, kRunButtonId);
   ApplyButtons(engine_.Buttons());
   return true;
-}
-
-LRESULT CALLBACK ClientView::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    static_cast<ClientView*>(create->lpCreateParams)->hwnd_ = hwnd;
-  }
-  auto* view = reinterpret_cast<ClientView*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (view == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
-  return view->Handle(message, wParam, lParam);
 }
 
 LRESULT ClientView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

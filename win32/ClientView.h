@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "core/Display.h"
+#include "win32/ObjectWindow.h"
 
 namespace tessaro {
 
@@ -35,7 +36,10 @@ class ClientView {
   void RunSupervision(bool running);
 
  private:
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // The window procedure's side (ObjectWindow.h).
+  template <typename T>
+  friend LRESULT CALLBACK ObjectWindowProc(HWND, UINT, WPARAM, LPARAM);
+  void Attach(HWND hwnd) { hwnd_ = hwnd; }
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint();
 

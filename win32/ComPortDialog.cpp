@@ -41,10 +41,6 @@ class ComPortDialog final : public DialogBase {
       EndDialog(dialog, kOkId);
       return true;
     }
-    if (id == kCancelId) {
-      EndDialog(dialog, kCancelId);
-      return true;
-    }
     return false;
   }
 

@@ -29,10 +29,6 @@ class CriteriaDialog final : public DialogBase {
       EndDialog(dialog, kOkId);
       return true;
     }
-    if (id == kCancelId) {
-      EndDialog(dialog, kCancelId);
-      return true;
-    }
     if (code != EN_CHANGE || !ready_) return false;
     for (int i = 0; i < Model::kBoxes; ++i) {
       const auto box = static_cast<Model::Box>(i);

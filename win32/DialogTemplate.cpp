@@ -124,6 +124,10 @@ INT_PTR CALLBACK DialogBase::Proc(HWND dialog, UINT message, WPARAM wParam, LPAR
   }
   auto* self = reinterpret_cast<DialogBase*>(GetWindowLongPtrA(dialog, DWLP_USER));
   if (self == nullptr) return FALSE;
+  if (message == WM_COMMAND && LOWORD(wParam) == kCancelId) {
+    self->OnCancel(dialog);
+    return TRUE;
+  }
   if (message == WM_COMMAND) {
     return self->OnCommand(dialog, LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
   }

@@ -58,7 +58,10 @@ class DialogBase {
   // WM_INITDIALOG; `dialog` is the window.  Return as WM_INITDIALOG does.
   virtual BOOL OnInit(HWND dialog) = 0;
   // WM_COMMAND from control `id` with notification `code`; true if handled.
+  // Cancel (the button, Escape, the close box) comes to OnCancel instead.
   virtual bool OnCommand(HWND dialog, int id, int code) = 0;
+  // Ends the dialog by default.
+  virtual void OnCancel(HWND dialog) { EndDialog(dialog, kCancelId); }
 
   // The text of control `id`.
   static std::string ItemText(HWND dialog, int id);

@@ -69,7 +69,7 @@ bool FrameWindow::Create(int show) {
   smallIcon_ = LoadIconSized(16);
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = Proc;
+  wc.lpfnWndProc = ObjectWindowProc<FrameWindow>;
   wc.hInstance = GetModuleHandleA(nullptr);
   wc.hIcon = bigIcon_;
   wc.hIconSm = smallIcon_;
@@ -90,17 +90,6 @@ bool FrameWindow::Create(int show) {
   ShowWindow(hwnd_, show);
   UpdateWindow(hwnd_);
   return true;
-}
-
-LRESULT CALLBACK FrameWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    static_cast<FrameWindow*>(create->lpCreateParams)->hwnd_ = hwnd;
-  }
-  auto* frame = reinterpret_cast<FrameWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (frame == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
-  return frame->Handle(message, wParam, lParam);
 }
 
 LRESULT FrameWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

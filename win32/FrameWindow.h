@@ -7,6 +7,7 @@
 #include "app/front/MenuCommands.h"
 #include "app/front/Shell.h"
 #include "win32/ClientView.h"
+#include "win32/ObjectWindow.h"
 #include "win32/Win32Display.h"
 
 namespace tessaro {
@@ -42,7 +43,10 @@ class FrameWindow final : private Shell, private DisplayTarget {
   int PendingCommands() const { return pendingCommands_; }
 
  private:
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // The window procedure's side (ObjectWindow.h).
+  template <typename T>
+  friend LRESULT CALLBACK ObjectWindowProc(HWND, UINT, WPARAM, LPARAM);
+  void Attach(HWND hwnd) { hwnd_ = hwnd; }
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Layout();
 

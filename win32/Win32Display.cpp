@@ -62,6 +62,10 @@ bool Win32Display::Post(UINT message, WPARAM wParam, LPARAM lParam) {
   return false;
 }
 
+void Win32Display::PostOnce(std::atomic<bool>& posted, UINT message) {
+  if (!posted.exchange(true) && !Post(message)) posted.store(false);
+}
+
 bool Win32Display::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case kMsgFlushPanes:
@@ -109,8 +113,8 @@ void Win32Display::SetPaneText(int pane, const char* text) {
   }
   if (OnWindowThread()) {
     FlushPanes();
-  } else if (!panesPosted_.exchange(true)) {
-    if (!Post(kMsgFlushPanes)) panesPosted_.store(false);
+  } else {
+    PostOnce(panesPosted_, kMsgFlushPanes);
   }
 }
 
@@ -148,8 +152,8 @@ void Win32Display::DrawCellAt(int x, int y, const char* text, int colourClass) {
   }
   if (OnWindowThread()) {
     FlushCells();
-  } else if (!cellsPosted_.exchange(true)) {
-    if (!Post(kMsgFlushCells)) cellsPosted_.store(false);
+  } else {
+    PostOnce(cellsPosted_, kMsgFlushCells);
   }
 }
 
@@ -168,16 +172,12 @@ void Win32Display::FlushCells() {
 // two may hold: the render always runs later, from the window thread's queue.
 void Win32Display::InvalidateTopology() {
   renderTopology_.store(true);
-  if (!renderPosted_.exchange(true)) {
-    if (!Post(kMsgFlushRender)) renderPosted_.store(false);
-  }
+  PostOnce(renderPosted_, kMsgFlushRender);
 }
 
 void Win32Display::InvalidateView() {
   renderWhole_.store(true);
-  if (!renderPosted_.exchange(true)) {
-    if (!Post(kMsgFlushRender)) renderPosted_.store(false);
-  }
+  PostOnce(renderPosted_, kMsgFlushRender);
 }
 
 void Win32Display::FlushRender() {

@@ -70,6 +70,8 @@ class Win32Display final : public Display, public CellPlacer {
   bool OnWindowThread() const { return GetCurrentThreadId() == windowThread_; }
   // Posts `message`; false (and nothing queued) without a window.
   bool Post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+  // Posts `message` unless `posted` says one is outstanding already.
+  void PostOnce(std::atomic<bool>& posted, UINT message);
   void FlushPanes();
   void FlushCells();
   void FlushRender();

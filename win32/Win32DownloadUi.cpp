@@ -53,7 +53,8 @@ class ProgressDialog final : public DialogBase {
     SendMessageA(bar, PBM_SETPOS, 0, 0);
     return FALSE;
   }
-  bool OnCommand(HWND /*dialog*/, int id, int /*code*/) override { return id == IDCANCEL; }
+  bool OnCommand(HWND /*dialog*/, int /*id*/, int /*code*/) override { return false; }
+  void OnCancel(HWND /*dialog*/) override {}
 };
 
 Win32DownloadUi::Win32DownloadUi(FrameWindow& frame) : frame_(frame) {}
