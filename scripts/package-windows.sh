@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the Windows zip: the command-line programs and a short README.
+# Builds the Windows zip: the window, the command-line programs and a short README.
 #   scripts/package-windows.sh [BUILD]   BUILD: a cross-build folder
 #                                         (default build-win/cross, built here)
 # Output: build-win/package/tessaro-<version>-windows-x64.zip
@@ -16,9 +16,10 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
     -DTESSARO_BUILD_UI=OFF -DTESSARO_BUILD_BENCH=OFF
 fi
-cmake --build "$build" -j"$jobs" --target tessaro-linktest tessaro-replay
+cmake --build "$build" -j"$jobs" --target tessaro tessaro-linktest tessaro-replay
 
-programs=("$build/linktest/tessaro-linktest.exe" "$build/app/tessaro-replay.exe")
+programs=("$build/win32/tessaro.exe" "$build/linktest/tessaro-linktest.exe"
+  "$build/app/tessaro-replay.exe")
 "$root/scripts/check-windows-imports.sh" "${programs[@]}" >/dev/null
 for exe in "${programs[@]}"; do x86_64-w64-mingw32-strip -o "$exe.stripped" "$exe"; done
 

@@ -4,7 +4,7 @@
 # own DLLs, runs the unit tests under Wine, then runs tessaro-linktest.exe
 # against the Linux simulator on a pseudo-terminal that Wine sees as COM1, and
 # tessaro-replay.exe on a recorded stream (its output must match the Linux
-# program's).
+# program's), and the window tessaro.exe (scripts/test-windows-window.sh).
 # Folders: build-win/cross (Windows), build-win/host (the Linux simulator and
 # replay), build-win/wine (a throw-away Wine prefix), build-win/e2e (outputs).
 set -euo pipefail
@@ -35,7 +35,8 @@ cmake -S . -B "$out/host" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARO_B
 cmake --build "$out/host" -j"$jobs" --target tessaro-basesim tessaro-replay
 
 echo "-- each program needs only Windows' own DLLs"
-programs=("$out/cross/linktest/tessaro-linktest.exe" "$out/cross/app/tessaro-replay.exe")
+programs=("$out/cross/linktest/tessaro-linktest.exe" "$out/cross/app/tessaro-replay.exe"
+  "$out/cross/win32/tessaro.exe")
 "$root/scripts/check-windows-imports.sh" "${programs[@]}"
 
 echo "-- a fresh Wine prefix; COM1 is $com1"
@@ -74,6 +75,9 @@ echo "-- tessaro-replay.exe on a recorded stream"
 "$wine" "${programs[1]}" --cells <"$e2e/stream.bin" | tr -d '\r' >"$e2e/replay-windows.txt"
 cmp "$e2e/replay-linux.txt" "$e2e/replay-windows.txt" ||
   { diff "$e2e/replay-linux.txt" "$e2e/replay-windows.txt" | head -20 >&2; exit 1; }
+
+echo "-- tessaro.exe, the window, against the simulator (Xvfb)"
+"$root/scripts/test-windows-window.sh" "$out/cross" "$out/host" "$e2e/window" "$com1"
 
 echo "-- the Windows package"
 "$root/scripts/package-windows.sh" "$out/cross"

@@ -8,8 +8,8 @@
 #   4. each libFuzzer target for a while (TESSARO_FUZZ_SECONDS, default 60);
 #   5. the Debian package: built, checked by lintian, installed, each installed
 #      program's --help (and --version) run, removed again;
-#   6. windows: the Qt-free programs and tests cross-built for Windows and run
-#      under Wine (scripts/test-windows.sh).
+#   6. windows: the Qt-free programs, tests and the native window cross-built for
+#      Windows, run under Wine (scripts/test-windows.sh).
 # Build folders: build-lint (configured only), build-test, build-asan, build-tsan,
 # build-tsan-ui, build-fuzz, build-pkg, build-win.
 # TESSARO_TEST_STAGES limits the stages, e.g. TESSARO_TEST_STAGES="full fuzz".
