@@ -5,7 +5,7 @@
 
 #include "linktest/cli/Options.h"
 #include "linktest/cli/Results.h"
-#include "linktest/cli/Series.h"
+#include "linktest/SeriesLog.h"
 
 namespace tessaro::cli {
 

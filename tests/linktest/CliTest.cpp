@@ -15,7 +15,7 @@
 #include "linktest/cli/ResultFiles.h"
 #include "linktest/cli/Results.h"
 #include "linktest/cli/Runner.h"
-#include "linktest/cli/Series.h"
+#include "linktest/SeriesLog.h"
 
 namespace tessaro::cli {
 namespace {
