@@ -12,13 +12,13 @@ namespace {
 using Column = StatisticsColumn;
 
 const std::vector<Column> kActiveColumns = {
-    Column::kTerminal,    Column::kBases,     Column::kSent,           Column::kGood,
-    Column::kLost,        Column::kLossPercent, Column::kReplyMin,     Column::kReplyMean,
-    Column::kReplyMax,    Column::kReplyDeviation, Column::kLongestLossRun};
+    Column::kTerminal, Column::kBases,          Column::kSent,          Column::kGood,
+    Column::kLost,     Column::kLossPercent,    Column::kReplyMin,      Column::kReplyMean,
+    Column::kReplyMax, Column::kReplyDeviation, Column::kLongestLossRun};
 const std::vector<Column> kPassiveColumns = {
-    Column::kTerminal,    Column::kBases,       Column::kSent,     Column::kGood,
-    Column::kLost,        Column::kDuplicates,  Column::kLossPercent, Column::kReplyMin,
-    Column::kReplyMean,   Column::kReplyMax,    Column::kReplyDeviation, Column::kLongestLossRun};
+    Column::kTerminal,  Column::kBases,      Column::kSent,           Column::kGood,
+    Column::kLost,      Column::kDuplicates, Column::kLossPercent,    Column::kReplyMin,
+    Column::kReplyMean, Column::kReplyMax,   Column::kReplyDeviation, Column::kLongestLossRun};
 
 struct Names {
   const char* caption;
@@ -27,18 +27,30 @@ struct Names {
 
 Names NamesOf(Column column, bool passive) {
   switch (column) {
-    case Column::kTerminal: return {"Terminal", "terminal"};
-    case Column::kBases: return {"Base", "bases"};
-    case Column::kSent: return passive ? Names{"Received", "received"} : Names{"Sent", "sent"};
-    case Column::kGood: return {passive ? "Echo OK" : "Good", "good"};
-    case Column::kLost: return {passive ? "Echo NG" : "Lost", "lost"};
-    case Column::kDuplicates: return {"Duplicates", "duplicates"};
-    case Column::kLossPercent: return {"Loss %", "loss_percent"};
-    case Column::kReplyMin: return {"Min ms", "reply_min_ms"};
-    case Column::kReplyMean: return {"Mean ms", "reply_mean_ms"};
-    case Column::kReplyMax: return {"Max ms", "reply_max_ms"};
-    case Column::kReplyDeviation: return {"SD ms", "reply_sd_ms"};
-    case Column::kLongestLossRun: return {"Longest loss run", "longest_loss_run"};
+    case Column::kTerminal:
+      return {"Terminal", "terminal"};
+    case Column::kBases:
+      return {"Base", "bases"};
+    case Column::kSent:
+      return passive ? Names{"Received", "received"} : Names{"Sent", "sent"};
+    case Column::kGood:
+      return {passive ? "Echo OK" : "Good", "good"};
+    case Column::kLost:
+      return {passive ? "Echo NG" : "Lost", "lost"};
+    case Column::kDuplicates:
+      return {"Duplicates", "duplicates"};
+    case Column::kLossPercent:
+      return {"Loss %", "loss_percent"};
+    case Column::kReplyMin:
+      return {"Min ms", "reply_min_ms"};
+    case Column::kReplyMean:
+      return {"Mean ms", "reply_mean_ms"};
+    case Column::kReplyMax:
+      return {"Max ms", "reply_max_ms"};
+    case Column::kReplyDeviation:
+      return {"SD ms", "reply_sd_ms"};
+    case Column::kLongestLossRun:
+      return {"Longest loss run", "longest_loss_run"};
   }
   return {"", ""};
 }
@@ -58,18 +70,30 @@ std::string Decimal(double value, int decimals) {
 // The cell of `row`; `fine` gives the CSV's extra decimals.
 std::string Format(const StatisticsRow& row, Column column, bool fine) {
   switch (column) {
-    case Column::kTerminal: return Integer(row.terminal);
-    case Column::kBases: return row.bases;
-    case Column::kSent: return Integer(row.sent);
-    case Column::kGood: return Integer(row.good);
-    case Column::kLost: return Integer(row.lost);
-    case Column::kDuplicates: return Integer(row.duplicates);
-    case Column::kLossPercent: return Decimal(row.lossPercent, 2);
-    case Column::kReplyMin: return Integer(row.replyMin);
-    case Column::kReplyMean: return Decimal(row.replyMean, fine ? 3 : 1);
-    case Column::kReplyMax: return Integer(row.replyMax);
-    case Column::kReplyDeviation: return Decimal(row.replyDeviation, fine ? 3 : 1);
-    case Column::kLongestLossRun: return Integer(row.longestLossRun);
+    case Column::kTerminal:
+      return Integer(row.terminal);
+    case Column::kBases:
+      return row.bases;
+    case Column::kSent:
+      return Integer(row.sent);
+    case Column::kGood:
+      return Integer(row.good);
+    case Column::kLost:
+      return Integer(row.lost);
+    case Column::kDuplicates:
+      return Integer(row.duplicates);
+    case Column::kLossPercent:
+      return Decimal(row.lossPercent, 2);
+    case Column::kReplyMin:
+      return Integer(row.replyMin);
+    case Column::kReplyMean:
+      return Decimal(row.replyMean, fine ? 3 : 1);
+    case Column::kReplyMax:
+      return Integer(row.replyMax);
+    case Column::kReplyDeviation:
+      return Decimal(row.replyDeviation, fine ? 3 : 1);
+    case Column::kLongestLossRun:
+      return Integer(row.longestLossRun);
   }
   return {};
 }
@@ -174,7 +198,8 @@ std::vector<SeriesPoint> StatisticsModel::Series(int terminal) const {
     SeriesPoint point;
     point.second = static_cast<std::uint32_t>(second);
     if (s.good > 0) point.replyMs = MeanReplyTime(s);
-    if (Settled(passive_, s.sent, s.good, s.lost) > 0) point.lossPercent = LossPercent(passive_, s.sent, s.good, s.lost);
+    if (Settled(passive_, s.sent, s.good, s.lost) > 0)
+      point.lossPercent = LossPercent(passive_, s.sent, s.good, s.lost);
     points.push_back(point);
   }
   return points;

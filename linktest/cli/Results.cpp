@@ -59,8 +59,8 @@ Results CollectResults(const StationRegistry& registry, const TestState& test, i
   }
   for (int t = 1; t <= kMaxTerminal; ++t) {
     const TerminalStatistics& f = test.statistics.terminal[t];
-    const bool counted = s.sdReCount[t] != 0 || s.okDpCount[t] != 0 || s.ngCount[t] != 0 ||
-                         TookPart(f);
+    const bool counted =
+        s.sdReCount[t] != 0 || s.okDpCount[t] != 0 || s.ngCount[t] != 0 || TookPart(f);
     if (!listed[t] && counted) addRow(0, t);
     if (listed[t] || counted) AddToTotal(r.total, f);
   }

@@ -36,21 +36,24 @@ void DrawAxes(QPainter& p, const Pane& pane, const QString& caption) {
   p.setPen(Qt::black);
   p.drawRect(pane.area);
   const QFontMetrics metrics = p.fontMetrics();
-  for (int i = 0; i <= 4; ++i) {
-    const double value = pane.top * i / 4;
+  for (int i = 0; i <= 5; ++i) {
+    const double value = pane.top * i / 5;
     const QPointF y = At(pane, 0, value);
-    p.setPen(QColor(220, 220, 220));
-    if (i > 0 && i < 4) p.drawLine(QPointF(pane.area.left(), y.y()), QPointF(pane.area.right(), y.y()));
-    p.setPen(Qt::black);
-    const QString label = QString::number(value, 'g', 4);
+    if (i > 0 && i < 5) {
+      p.setPen(QColor(220, 220, 220));
+      p.drawLine(QPointF(pane.area.left() + 1, y.y()), QPointF(pane.area.right() - 1, y.y()));
+      p.setPen(Qt::black);
+    }
+    const QString label = QString::number(value, 'g', 5);
     p.drawText(QPointF(pane.area.left() - 6 - metrics.horizontalAdvance(label),
                        y.y() + metrics.ascent() / 2.0),
                label);
   }
-  for (int i = 0; i <= 4; ++i) {
-    const double second = pane.right * i / 4;
+  // Whole seconds, about five of them.
+  const double step = RoundUp(pane.right / 5);
+  for (double second = 0; second <= pane.right; second += step) {
     const QPointF x = At(pane, second, 0);
-    const QString label = QString::number(std::round(second));
+    const QString label = QString::number(second, 'g', 10);
     p.drawText(QPointF(x.x() - metrics.horizontalAdvance(label) / 2.0,
                        pane.area.bottom() + metrics.height()),
                label);
@@ -58,30 +61,30 @@ void DrawAxes(QPainter& p, const Pane& pane, const QString& caption) {
   p.drawText(QPointF(pane.area.left(), pane.area.top() - 4), caption);
 }
 
-// One line through the points that have a figure, broken at the gaps.
+// A mark on every second that has a figure, joined by a line; seconds
+// without one are passed over, not drawn as zero.
 template <typename Figure>
-void DrawLine(QPainter& p, const Pane& pane, const std::vector<SeriesPoint>& points,
-              Figure figure, const QColor& colour) {
-  QPainterPath path;
-  bool open = false;
+void DrawLine(QPainter& p, const Pane& pane, const std::vector<SeriesPoint>& points, Figure figure,
+              const QColor& colour) {
+  QPainterPath line;
+  QPainterPath marks;
   for (const SeriesPoint& point : points) {
     const std::optional<double> value = figure(point);
-    if (!value) {
-      open = false;
-      continue;
-    }
+    if (!value) continue;
     const QPointF at = At(pane, point.second + 0.5, *value);
-    if (open) {
-      path.lineTo(at);
+    if (line.elementCount() == 0) {
+      line.moveTo(at);
     } else {
-      path.moveTo(at);
-      path.addEllipse(at, 1.5, 1.5);  // a lone second shows as a dot
-      path.moveTo(at);
+      line.lineTo(at);
     }
-    open = true;
+    marks.addEllipse(at, 2.0, 2.0);
   }
   p.setPen(QPen(colour, 1.5));
-  p.drawPath(path);
+  p.drawPath(line);
+  p.setBrush(colour);
+  p.drawPath(marks);
+  p.setBrush(Qt::NoBrush);
+  p.setPen(Qt::black);
 }
 
 }  // namespace
@@ -105,7 +108,8 @@ void SeriesPlot::paintEvent(QPaintEvent* /*event*/) {
   const QFontMetrics metrics = p.fontMetrics();
   const int left = metrics.horizontalAdvance(QStringLiteral("99999")) + 12;
   const int line = metrics.height();
-  const int paneHeight = std::max(20, (height() - 4 * line - 8) / 2 - line);
+  // Title, caption, pane, seconds; gap; caption, pane, seconds, axis name.
+  const int paneHeight = std::max(20, (height() - 7 * line - 12) / 2);
 
   double maxReply = 0;
   for (const SeriesPoint& point : points_) maxReply = std::max(maxReply, point.replyMs.value_or(0));
@@ -115,16 +119,22 @@ void SeriesPlot::paintEvent(QPaintEvent* /*event*/) {
   p.drawText(QPointF(left, line), title_);
   Pane reply{QRect(left, 2 * line + 4, width() - left - 12, paneHeight), RoundUp(maxReply),
              seconds};
-  Pane loss{QRect(left, reply.area.bottom() + 2 * line + 8, reply.area.width(), paneHeight), 100.0,
+  Pane loss{QRect(left, reply.area.bottom() + 2 * line + 12, reply.area.width(), paneHeight), 100.0,
             seconds};
-  DrawAxes(p, reply, passive_ ? QStringLiteral("Report time, ms (mean of each second)")
-                              : QStringLiteral("Reply time, ms (mean of each second)"));
-  DrawAxes(p, loss, passive_ ? QStringLiteral("Echoes refused, % (each second)") : QStringLiteral("Loss, % (each second)"));
-  DrawLine(p, reply, points_, [](const SeriesPoint& s) { return s.replyMs; }, QColor(0, 90, 200));
-  DrawLine(p, loss, points_, [](const SeriesPoint& s) { return s.lossPercent; }, QColor(200, 30, 30));
-  p.drawText(QPointF(loss.area.right() - metrics.horizontalAdvance(QStringLiteral("seconds")),
-                     loss.area.bottom() + 2 * line),
-             QStringLiteral("seconds"));
+  DrawAxes(p, reply,
+           passive_ ? QStringLiteral("Report time, ms (mean of each second)")
+                    : QStringLiteral("Reply time, ms (mean of each second)"));
+  DrawAxes(p, loss,
+           passive_ ? QStringLiteral("Echoes refused, % (each second)")
+                    : QStringLiteral("Loss, % (each second)"));
+  DrawLine(
+      p, reply, points_, [](const SeriesPoint& s) { return s.replyMs; }, QColor(0, 90, 200));
+  DrawLine(
+      p, loss, points_, [](const SeriesPoint& s) { return s.lossPercent; }, QColor(200, 30, 30));
+  const QString unit = QStringLiteral("seconds of the run");
+  p.drawText(QPointF(loss.area.right() - metrics.horizontalAdvance(unit),
+                     loss.area.bottom() + 2 * line + 2),
+             unit);
 }
 
 }  // namespace tessaro

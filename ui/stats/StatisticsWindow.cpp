@@ -23,12 +23,14 @@ StatisticsWindow::StatisticsWindow(const Engine& engine, QWidget* parent)
   setWindowTitle(QStringLiteral("Testing Statistics"));
 
   mode_ = new QLabel(this);
+  mode_->setObjectName(QStringLiteral("ModeLabel"));
   table_ = new QTableWidget(this);
   table_->setObjectName(QStringLiteral("StatisticsTable"));
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
   table_->verticalHeader()->hide();
+  table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
 
   chooser_ = new QComboBox(this);
   chooser_->setObjectName(QStringLiteral("TerminalChooser"));
@@ -71,9 +73,9 @@ void StatisticsWindow::Refresh() {
   if (model_.Passive()) {
     mode_->setText(QStringLiteral("%1 test").arg(mode));
   } else {
-    mode_->setText(QStringLiteral("%1 test, %2")
-                       .arg(mode, model_.Running() ? QStringLiteral("running")
-                                                   : QStringLiteral("stopped")));
+    mode_->setText(
+        QStringLiteral("%1 test, %2")
+            .arg(mode, model_.Running() ? QStringLiteral("running") : QStringLiteral("stopped")));
   }
   FillTable();
   FillChooser();
@@ -150,10 +152,9 @@ QString StatisticsWindow::SavePlot(const QString& path) {
 }
 
 void StatisticsWindow::AskExportTable() {
-  const QString path =
-      QFileDialog::getSaveFileName(this, QStringLiteral("Export table"),
-                                   QStringLiteral("statistics.csv"),
-                                   QStringLiteral("CSV files (*.csv);;All files (*)"));
+  const QString path = QFileDialog::getSaveFileName(
+      this, QStringLiteral("Export table"), QStringLiteral("statistics.csv"),
+      QStringLiteral("CSV files (*.csv);;All files (*)"));
   if (path.isEmpty()) return;
   const QString error = ExportTable(path);
   if (!error.isEmpty()) {
