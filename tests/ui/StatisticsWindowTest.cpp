@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
@@ -37,11 +38,7 @@ class StatisticsWindowTest : public WindowFixture {
   void SetUp() override {
     std::string error;
     ASSERT_TRUE(network.Start(&error)) << error;
-    setenv("TESSARO_COM1", network.SlavePath().c_str(), 1);
-    {
-      std::scoped_lock lock(EngineTestAccess::Lock(*engine));
-      EngineTestAccess::Settings(*engine).settingsConfirmed = 1;
-    }
+    UsePty(true, network.SlavePath());
     frame->OnCommand(kCmdOpen);
     ASSERT_TRUE(engine->IsPortOpen());
     ASSERT_TRUE(WaitFor([&] {
@@ -165,7 +162,14 @@ TEST_F(StatisticsWindowTest, ActiveFiguresLieWithinTheInjectedDelayAndMatchTheLo
   // The exports: the rows as CSV, the plot as PNG; a failure says why.
   QTemporaryDir dir;
   const QString csvPath = dir.filePath(QStringLiteral("table.csv"));
-  ASSERT_EQ(window->ExportTable(csvPath), QString());
+  modals.answer = [&](QWidget* w) {
+    auto* chooser = qobject_cast<QFileDialog*>(w);
+    if (chooser == nullptr) return false;
+    chooser->selectFile(csvPath);
+    static_cast<QDialog*>(chooser)->accept();
+    return true;
+  };
+  window->findChild<QPushButton*>(QStringLiteral("ExportTable"))->click();
   QFile csv(csvPath);
   ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
   const QList<QByteArray> lines = csv.readAll().split('\n');

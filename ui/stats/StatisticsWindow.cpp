@@ -37,6 +37,8 @@ StatisticsWindow::StatisticsWindow(const Engine& engine, QWidget* parent)
   chooser_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   auto* exportTable = new QPushButton(QStringLiteral("Export table..."), this);
   auto* savePlot = new QPushButton(QStringLiteral("Save plot..."), this);
+  exportTable->setObjectName(QStringLiteral("ExportTable"));
+  savePlot->setObjectName(QStringLiteral("SavePlot"));
   auto* controls = new QHBoxLayout;
   controls->addWidget(new QLabel(QStringLiteral("Plot of terminal:"), this));
   controls->addWidget(chooser_);
@@ -61,8 +63,14 @@ StatisticsWindow::StatisticsWindow(const Engine& engine, QWidget* parent)
   connect(table_, &QTableWidget::currentCellChanged, this, [this](int row) {
     if (row >= 0 && row < chooser_->count()) chooser_->setCurrentIndex(row);
   });
-  connect(exportTable, &QPushButton::clicked, this, [this] { AskExportTable(); });
-  connect(savePlot, &QPushButton::clicked, this, [this] { AskSavePlot(); });
+  connect(exportTable, &QPushButton::clicked, this, [this] {
+    AskAndWrite(QStringLiteral("Export table"), QStringLiteral("statistics.csv"),
+                QStringLiteral("CSV files (*.csv);;All files (*)"), &StatisticsWindow::ExportTable);
+  });
+  connect(savePlot, &QPushButton::clicked, this, [this] {
+    AskAndWrite(QStringLiteral("Save plot"), QStringLiteral("statistics.png"),
+                QStringLiteral("PNG images (*.png)"), &StatisticsWindow::SavePlot);
+  });
   timer_.setInterval(kRefreshMs);
   connect(&timer_, &QTimer::timeout, this, [this] { Refresh(); });
 }
@@ -132,7 +140,7 @@ void StatisticsWindow::ShowChosenSeries() {
   plot_->SetSeries(title, model_.Series(terminal), model_.Passive());
 }
 
-QString StatisticsWindow::ExportTable(const QString& path) const {
+QString StatisticsWindow::ExportTable(const QString& path) {
   // Written aside and renamed over the file: a failed export leaves an
   // earlier file whole.
   QSaveFile file(path);
@@ -151,24 +159,12 @@ QString StatisticsWindow::SavePlot(const QString& path) {
   return {};
 }
 
-void StatisticsWindow::AskExportTable() {
-  const QString path = QFileDialog::getSaveFileName(
-      this, QStringLiteral("Export table"), QStringLiteral("statistics.csv"),
-      QStringLiteral("CSV files (*.csv);;All files (*)"));
+void StatisticsWindow::AskAndWrite(const QString& caption, const QString& name,
+                                   const QString& filter,
+                                   QString (StatisticsWindow::*write)(const QString&)) {
+  const QString path = QFileDialog::getSaveFileName(this, caption, name, filter);
   if (path.isEmpty()) return;
-  const QString error = ExportTable(path);
-  if (!error.isEmpty()) {
-    QMessageBox::warning(this, windowTitle(),
-                         QStringLiteral("Cannot write %1:\n%2").arg(path, error));
-  }
-}
-
-void StatisticsWindow::AskSavePlot() {
-  const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save plot"),
-                                                    QStringLiteral("statistics.png"),
-                                                    QStringLiteral("PNG images (*.png)"));
-  if (path.isEmpty()) return;
-  const QString error = SavePlot(path);
+  const QString error = (this->*write)(path);
   if (!error.isEmpty()) {
     QMessageBox::warning(this, windowTitle(),
                          QStringLiteral("Cannot write %1:\n%2").arg(path, error));

@@ -30,7 +30,7 @@ class StatisticsWindow final : public QWidget {
 
   // Write the table as CSV, or the plot as PNG, to `path`: an empty text,
   // or the reason the file could not be written.
-  QString ExportTable(const QString& path) const;
+  QString ExportTable(const QString& path);
   QString SavePlot(const QString& path);
 
   const StatisticsModel& Model() const { return model_; }
@@ -46,9 +46,10 @@ class StatisticsWindow final : public QWidget {
   void FillTable();
   void FillChooser();
   void ShowChosenSeries();
-  // The buttons: a file dialog, then the export; a failure is reported.
-  void AskExportTable();
-  void AskSavePlot();
+  // The buttons: a file dialog, then `write` to the file chosen; a failure
+  // is reported.
+  void AskAndWrite(const QString& caption, const QString& name, const QString& filter,
+                   QString (StatisticsWindow::*write)(const QString&));
 
   StatisticsModel model_;
   QLabel* mode_;
