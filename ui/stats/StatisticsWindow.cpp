@@ -58,7 +58,7 @@ StatisticsWindow::StatisticsWindow(const Engine& engine, QWidget* parent)
   layout->addLayout(controls);
   resize(820, 640);
 
-  // Choosing a row chooses its terminal for the plot, and the reverse.
+  // Choosing a row of the table chooses its terminal for the plot.
   connect(chooser_, &QComboBox::currentIndexChanged, this, [this] { ShowChosenSeries(); });
   connect(table_, &QTableWidget::currentCellChanged, this, [this](int row) {
     if (row >= 0 && row < chooser_->count()) chooser_->setCurrentIndex(row);
