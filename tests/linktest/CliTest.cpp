@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "linktest/SeriesLog.h"
 #include "linktest/cli/Options.h"
 #include "linktest/cli/ResultFiles.h"
 #include "linktest/cli/Results.h"
 #include "linktest/cli/Runner.h"
-#include "linktest/cli/Series.h"
 
 namespace tessaro::cli {
 namespace {

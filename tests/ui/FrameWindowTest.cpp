@@ -34,7 +34,8 @@ TEST_F(FrameWindowTest, MenuRfHasEveryPopupItemAndId) {
        {{"Base's &ID ...", 1100},
         {"Base's &Properties ...", 1110},
         {"-", 0},
-        {"Testing &Criteria ...", 1200}}},
+        {"Testing &Criteria ...", 1200},
+        {"Testing &Statistics ...", 1210}}},
       {"&Update", {{"&Download Base's Program", 1300}}},
       {"&Help", {{"&About ...", 1900}}},
   };

@@ -17,9 +17,7 @@ class SimulatorWindowTest : public WindowFixture {
   void SetUp() override {
     std::string error;
     ASSERT_TRUE(network.Start(&error)) << error;
-    setenv("TESSARO_COM1", network.SlavePath().c_str(), 1);
-    std::scoped_lock lock(EngineTestAccess::Lock(*engine));
-    EngineTestAccess::Settings(*engine).settingsConfirmed = 1;
+    UsePty(true, network.SlavePath());
   }
   bool Lists(int b, std::initializer_list<int> terminals) {
     std::scoped_lock lock(EngineTestAccess::Lock(*engine));

@@ -53,9 +53,10 @@ class WindowFixture : public ::testing::Test {
     unsetenv("TESSARO_COM1");
   }
 
-  // COM1 goes to the test's pty; the port dialog counts as confirmed.
-  void UsePty(bool confirmed = true) {
-    setenv("TESSARO_COM1", base.SlavePath().c_str(), 1);
+  // COM1 goes to the test's pty (or to `device`); the port dialog counts as
+  // confirmed.
+  void UsePty(bool confirmed = true, const std::string& device = {}) {
+    setenv("TESSARO_COM1", device.empty() ? base.SlavePath().c_str() : device.c_str(), 1);
     std::scoped_lock lock(EngineTestAccess::Lock(*engine));
     EngineTestAccess::Settings(*engine).settingsConfirmed = confirmed ? 1 : 0;
   }
