@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/Engine.h"
+#include "app/front/StatisticsModel.h"
 #include "app/front/StatusPanes.h"
 #include "resources/RfMenu.h"
 #include "win32/Dialogs.h"
@@ -173,6 +174,28 @@ void FrameWindow::RunBasePropertiesDialog(BasePropertiesModel& model) {
 
 void FrameWindow::RunAboutBox() {
   RunAboutDlg(hwnd_);
+}
+
+// The figures of the link test as they stand, one line per terminal, in a
+// message box: the window's table without the plots.
+void FrameWindow::ShowStatistics() {
+  StatisticsModel model(engine_);
+  model.Refresh();
+  std::string text;
+  for (StatisticsColumn column : model.Columns()) {
+    text += model.Caption(column);
+    text += '\t';
+  }
+  text += "\r\n";
+  for (const StatisticsRow& row : model.Rows()) {
+    for (StatisticsColumn column : model.Columns()) {
+      text += model.Cell(row, column);
+      text += '\t';
+    }
+    text += "\r\n";
+  }
+  if (model.Rows().empty()) text += "No terminal has taken part in a test yet.";
+  MessageBoxA(hwnd_, text.c_str(), "Testing Statistics", MB_OK);
 }
 
 DownloadUi& FrameWindow::DownloadDialogs() {

@@ -56,6 +56,7 @@ class FrameWindow final : private Shell, private DisplayTarget {
   void RunBaseIdDialog(BaseIdModel& model) override;
   void RunBasePropertiesDialog(BasePropertiesModel& model) override;
   void RunAboutBox() override;
+  void ShowStatistics() override;
   DownloadUi& DownloadDialogs() override;
   void CloseFrame() override;
 
