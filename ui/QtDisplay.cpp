@@ -4,6 +4,7 @@
 #include <QMetaObject>
 #include <QString>
 #include <QThread>
+#include <QTimer>
 #include <cstring>
 
 #include "app/Engine.h"
@@ -107,21 +108,41 @@ void QtDisplay::DrawCellAt(int x, int y, const char* text, int colourClass) {
     cellArea_ |= area;
   }
   if (OnWindowThread()) {
-    FlushCells();
+    ShowCells();
   } else if (!cellsPosted_.exchange(true)) {
     Post([this] { FlushCells(); });
   }
 }
 
-void QtDisplay::FlushCells() {
-  cellsPosted_.store(false);
+bool QtDisplay::ShowCells() {
   QRect area;
   {
     std::scoped_lock lock(cellMutex_);
     area = cellArea_;
     cellArea_ = QRect();
   }
-  if (view_ != nullptr && !area.isEmpty()) view_->RequestUpdate(area);
+  if (area.isEmpty()) return false;
+  if (view_ != nullptr) view_->RequestUpdate(area);
+  return true;
+}
+
+// While redraws keep coming from the reader thread, the flush comes back
+// once a frame by itself and the reader posts nothing: a wake-up of the
+// window thread per redraw would cost the reader a post and a processor.
+void QtDisplay::FlushCells() {
+  if (ShowCells()) {
+    QTimer::singleShot(TopologyView::kFrameMs, &relay_, [this] { FlushCells(); });
+    return;
+  }
+  cellsPosted_.store(false);
+  // A redraw that found the flag still set posted nothing: its area is shown
+  // here, unless a redraw since has posted a flush of its own.
+  bool drawn = false;
+  {
+    std::scoped_lock lock(cellMutex_);
+    drawn = !cellArea_.isEmpty();
+  }
+  if (drawn && !cellsPosted_.exchange(true)) FlushCells();
 }
 
 // Rendering reads the model under the engine lock, which the caller of these

@@ -20,7 +20,8 @@ class TopologyView;
 // handed to the window thread with queued calls and never wait for it; each
 // kind of call (pane texts, cell areas, repaints) has at most one queued call
 // outstanding, carrying whatever is latest when it runs, so a flood of
-// messages cannot grow the window thread's queue.
+// messages cannot grow the window thread's queue.  Cell redraws from the
+// reader reach the view at most once a frame (TopologyView::kFrameMs).
 //
 // Create it on the window thread, before the engine; attach the engine, then
 // the window.  It owns the topology canvas, which outlives the window.
@@ -64,6 +65,8 @@ class QtDisplay final : public Display, public CellPlacer {
   void Post(F&& call);
   void FlushPanes();
   void FlushCells();
+  // Hands the cell area drawn so far to the view; false when there was none.
+  bool ShowCells();
   void FlushRender();
 
   QObject relay_;  // lives on the window thread; queued calls run in its context
