@@ -33,8 +33,9 @@ if [ -z "${WINDOW:-}" ] || [ -z "${LINKTEST:-}" ]; then
     cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARO_BUILD_BENCH=OFF \
       >/dev/null
   fi
-  cmake --build "$build" -j2 --target tessaro tessaro-linktest >/dev/null
+  cmake --build "$build" -j2 --target tessaro tessaro-linktest tessaro-basesim >/dev/null
 fi
+basesim=${BASESIM:-$build/sim/tessaro-basesim}
 cc -O2 -std=c11 -Wall -Wextra -o "$work/peer" "$here/peer.c"
 
 # A display of our own: the first free number from 90.
@@ -93,3 +94,58 @@ awk 'function med(col,   n, i, j, t, v) {
      }' "$work/rows"
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "(microseconds from the echo's write to the next packet's first byte; ratios to the floor)"
+
+# Cold start: from the start of the program to its frame window being viewable
+# on the display (polled; a poll takes a few ms), then its resident memory a
+# second later.
+echo
+echo "cold start to a viewable window, and resident memory:"
+for round in $(seq "$rounds"); do
+  start=$(date +%s%N)
+  DISPLAY=":$display" "$window" --no-about >/dev/null 2>&1 &
+  pid=$!
+  shown=-
+  for _ in $(seq 2000); do
+    if xwininfo -display ":$display" -name "  Tessaro " 2>/dev/null | grep -q IsViewable; then
+      shown=$((($(date +%s%N) - start) / 1000000))
+      break
+    fi
+  done
+  sleep 1
+  rss=$(awk '/VmRSS/ { printf "%.1f", $2 / 1024 }' "/proc/$pid/status" 2>/dev/null || echo -)
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  echo "  round $round: $shown ms to a viewable window, $rss MB resident"
+done
+
+# The window's processor use during an ACTIVE test of 99 terminals on a line
+# paced at 115200 baud (the simulator echoes after 1-5 ms), over 8 seconds
+# of the test.
+echo
+echo "processor use of the window, ACTIVE test, 99 terminals, paced 115200:"
+terminals=$(seq -s, 1 99)
+cat >"$work/net.json" <<JSON
+{"bases": [{"number": 1, "baud": 115200, "terminals": [$terminals]}],
+ "echo": {"delay_ms": [1, 5], "loss": 0.0}, "line": {"pace": true}}
+JSON
+tick=$(getconf CLK_TCK)
+for round in $(seq "$rounds"); do
+  "$basesim" --scenario "$work/net.json" --no-console --quiet >"$work/sim.out" 2>&1 &
+  sim=$!
+  for _ in $(seq 100); do
+    [ -s "$work/sim.out" ] && break
+    sleep 0.05
+  done
+  TESSARO_COM1=$(head -n 1 "$work/sim.out") DISPLAY=":$display" "$window" --demo "$work/cpu" \
+    --demo-test-seconds 12 >/dev/null 2>&1 &
+  pid=$!
+  sleep 6
+  before=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
+  sleep 8
+  after=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
+  wait "$pid" 2>/dev/null || true
+  kill "$sim" 2>/dev/null || true
+  wait "$sim" 2>/dev/null || true
+  awk -v a="$after" -v b="$before" -v t="$tick" -v r="$round" \
+    'BEGIN { printf "  round %s: %.1f%% of a core\n", r, (a - b) / t / 8 * 100 }'
+done
