@@ -20,8 +20,9 @@ class TopologyView;
 // handed to the window thread with queued calls and never wait for it; each
 // kind of call (pane texts, cell areas, repaints) has at most one queued call
 // outstanding, carrying whatever is latest when it runs, so a flood of
-// messages cannot grow the window thread's queue.  Cell redraws from the
-// reader reach the view at most once a frame (TopologyView::kFrameMs).
+// messages cannot grow the window thread's queue.  Pane texts and cell
+// redraws from the reader reach the window at most once a frame
+// (TopologyView::kFrameMs).
 //
 // Create it on the window thread, before the engine; attach the engine, then
 // the window.  It owns the topology canvas, which outlives the window.
@@ -63,10 +64,16 @@ class QtDisplay final : public Display, public CellPlacer {
   bool OnWindowThread() const;
   template <typename F>
   void Post(F&& call);
-  void FlushPanes();
-  void FlushCells();
-  // Hands the cell area drawn so far to the view; false when there was none.
+  // Hands the pane texts, or the cell area, drawn so far to the window;
+  // false when there was none.  Window thread.
+  bool ShowPanes();
   bool ShowCells();
+  bool PanesWaiting();
+  bool CellsWaiting();
+  // Runs `show` now and once a frame while it finds something, with `posted`
+  // set meanwhile so that the reader thread posts nothing.
+  void FlushEveryFrame(std::atomic<bool>& posted, bool (QtDisplay::*show)(),
+                       bool (QtDisplay::*waiting)());
   void FlushRender();
 
   QObject relay_;  // lives on the window thread; queued calls run in its context
