@@ -108,7 +108,8 @@ bool QtDisplay::PanesWaiting() {
 void QtDisplay::FlushEveryFrame(std::atomic<bool>& posted, bool (QtDisplay::*show)(),
                                 bool (QtDisplay::*waiting)()) {
   if ((this->*show)()) {
-    QTimer::singleShot(TopologyView::kFrameMs, &relay_,
+    const int ms = show == &QtDisplay::ShowPanes ? kPaneMs : kCellMs;
+    QTimer::singleShot(ms, &relay_,
                        [this, &posted, show, waiting] { FlushEveryFrame(posted, show, waiting); });
     return;
   }
