@@ -11,6 +11,8 @@
 # BUILD_DIR names a configured build to use (default: build-window-bench in
 # the source tree, configured and built here as needed); WINDOW and LINKTEST
 # name the two programs instead (nothing is built then).
+# Figures are split into words on purpose (set -- $(...)).
+# shellcheck disable=SC2046,SC2086
 set -eu
 
 echoes=${1:-10000}
@@ -21,7 +23,7 @@ build=${BUILD_DIR:-$top/build-window-bench}
 work=$(mktemp -d)
 xvfb_pid=
 cleanup() {
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
   rm -rf "$work"
 }
 trap cleanup EXIT INT TERM
