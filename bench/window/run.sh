@@ -142,12 +142,17 @@ for round in $(seq "$rounds"); do
     --demo-test-seconds 12 >/dev/null 2>&1 &
   pid=$!
   sleep 6
-  before=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
+  before=$(awk '{ print $14 + $15 }' "/proc/$pid/stat" 2>/dev/null || echo 0)
   sleep 8
-  after=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
-  wait "$pid" 2>/dev/null || true
+  after=$(awk '{ print $14 + $15 }' "/proc/$pid/stat" 2>/dev/null || echo -)
+  code=0
+  wait "$pid" 2>/dev/null || code=$?
   kill "$sim" 2>/dev/null || true
   wait "$sim" 2>/dev/null || true
+  if [ "$after" = - ] || [ "$code" != 0 ]; then
+    echo "  round $round: - (the window's demo did not run the whole test)"
+    continue
+  fi
   awk -v a="$after" -v b="$before" -v t="$tick" -v r="$round" \
     'BEGIN { printf "  round %s: %.1f%% of a core\n", r, (a - b) / t / 8 * 100 }'
 done
