@@ -64,5 +64,5 @@ int main(int argc, char** argv) {
   } else if (options.showAbout) {
     tessaro::AboutBox::Run(&frame);
   }
-  return app.exec();
+  return QApplication::exec();
 }

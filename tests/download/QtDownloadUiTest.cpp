@@ -246,7 +246,7 @@ TEST_F(QtDownloadUiTest, ADownloadMovesTheBarAndEndsWithTheFinalBox) {
   EXPECT_EQ(seen.text, "Downloaded completely.");
   ASSERT_EQ(barAtPacket.size(), 8u);  // seven data packets and the end packet
   // The first packet is complete in the second block of the file.
-  EXPECT_EQ(barAtPacket.front(), static_cast<int>(256 * 100 / image.size()));
+  EXPECT_EQ(barAtPacket.front(), static_cast<int>(std::size_t{256} * 100 / image.size()));
   for (std::size_t i = 1; i < barAtPacket.size(); ++i) {
     EXPECT_GE(barAtPacket[i], barAtPacket[i - 1]);
   }

@@ -17,8 +17,6 @@
 #include "e2e/E2eSupport.h"
 #include "support/ToolProcess.h"
 
-extern char** environ;
-
 namespace tessaro::e2e {
 namespace {
 
@@ -66,6 +64,7 @@ class LinkToolTest : public ::testing::Test {
     }
     args.insert(args.begin(), TESSARO_LINKTEST_TOOL);
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;

@@ -119,7 +119,7 @@ class ResultsTest : public ::testing::Test {
     f.sent = 100100;
     f.good = 100088;
     f.lost = 10;
-    f.replyTimeSum = 100088 * 45;
+    f.replyTimeSum = std::int64_t{100088} * 45;
     f.replyTimeSquares = 100088ull * 45 * 45;
     f.replyTimeMin = 45;
     f.replyTimeMax = 45;

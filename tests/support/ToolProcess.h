@@ -7,13 +7,12 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
-
-extern char** environ;
 
 namespace tessaro::testing {
 
@@ -27,6 +26,7 @@ class ToolProcess {
   bool Start(std::vector<std::string> args, const std::string& outPath,
              const std::string& errPath) {
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
