@@ -14,7 +14,7 @@ namespace tessaro::sim::testing {
 namespace {
 
 std::string WriteTemp(const std::string& name, const std::string& text) {
-  const std::string path = ::testing::TempDir() + name;
+  std::string path = ::testing::TempDir() + name;
   std::ofstream(path) << text;
   return path;
 }
