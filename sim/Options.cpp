@@ -29,6 +29,8 @@ const char kUsage[] =
     "  --noise RATE           bursts of stray bytes between messages, per second\n"
     "  --six-channel          send the lone \"1\" of six-channel mode before each\n"
     "                         base list; channels 1..6\n"
+    "  --trace FILE           record every byte read and written on the line, the\n"
+    "                         PC's opens and hang-ups and the speed (docs/traces.md)\n"
     "\n"
     "Network:\n"
     "  --scenario FILE        the network and its faults from a JSON file (see\n"
@@ -75,7 +77,8 @@ const char kUsage[] =
     "  --version              the version\n"
     "\n"
     "Exit status: 0 after a normal end (SIGINT, SIGTERM or \"quit\"), 1 when the\n"
-    "line cannot be opened, 2 for a bad option or scenario file.\n";
+    "line cannot be opened or the trace not written in full, 2 for a bad option,\n"
+    "scenario file or trace file.\n";
 
 struct Flag {
   const char* name;
@@ -126,6 +129,11 @@ const std::vector<Flag>& Flags() {
       {"--noise", true, "bursts per second 0..1000",
        [](Options& o, const std::string& v) {
          return ParseDouble(v, 0.0, 1000.0, o.scenario.line.noisePerSecond);
+       }},
+      {"--trace", true, "a file path",
+       [](Options& o, const std::string& v) {
+         o.trace = v;
+         return !v.empty();
        }},
       {"--six-channel", false, "",
        [](Options& o, const std::string&) {

@@ -16,6 +16,7 @@ struct Options {
   Endpoint endpoint;
   std::string scenarioFile;
   std::string imageOut;  // each completed download is written here
+  std::string trace;     // --trace: the line is recorded here
   bool console = true;   // read commands from standard input
   bool quiet = false;
   int baud = 0;       // --baud: the attached base's speed (0: as the scenario says)

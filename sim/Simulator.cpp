@@ -42,6 +42,15 @@ std::string Simulator::SlavePath() const {
   return impl_->line.Path();
 }
 
+void Simulator::TraceLine(std::FILE* file) {
+  std::scoped_lock lock(impl_->mu);
+  if (file) {
+    impl_->recorder.emplace(file);
+  } else {
+    impl_->recorder.reset();
+  }
+}
+
 // ---- runtime operations ----
 
 bool Simulator::AddTerminal(int base, int terminal) {

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
@@ -101,6 +102,10 @@ class Simulator {
   bool Running() const;
   // The path a PC opens: the pty slave, or the device.
   std::string SlavePath() const;
+  // Records the line into `file` (its trace header written; docs/traces.md)
+  // from the next Start() on.  The file is not closed here: keep it open
+  // until Stop().
+  void TraceLine(std::FILE* file);
 
   // ---- runtime operations (console and tests) ----
   // Add a terminal to a present base; the network announces the change with

@@ -11,9 +11,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "sim/Line.h"
+#include "sim/LineRecorder.h"
 #include "sim/LinkModel.h"
 #include "sim/Loader.h"
 #include "sim/Network.h"
@@ -60,6 +62,7 @@ struct Simulator::Impl final : LoaderOutput {
   void ProcessInput(const char* bytes, std::size_t count, std::int64_t nowUs);
   void OnOpened(std::int64_t nowUs);
   void OnHungUp(std::int64_t nowUs);
+  void ReadLineSpeed();  // into lineSpeed, recording a change
   void RunDueEvents(std::int64_t nowUs);
   int PollTimeoutMs(std::int64_t nowUs) const;
   void LoaderReply(const char* bytes, std::size_t count) override;
@@ -127,7 +130,8 @@ struct Simulator::Impl final : LoaderOutput {
   bool waitWritable = false;
   std::vector<char> out;
   std::size_t outHead = 0;
-  std::int64_t lineFreeAtNs = 0;  // pacing: when the line has sent what was written
+  std::int64_t lineFreeAtNs = 0;         // pacing: when the line has sent what was written
+  std::optional<LineRecorder> recorder;  // --trace
 
   // Cutting the PC's bytes into "@" messages.
   char frame[kLongestInbound] = {};

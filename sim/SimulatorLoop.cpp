@@ -70,7 +70,8 @@ bool Simulator::Impl::Start(const Endpoint& where, std::string* error) {
   epochUs = NowUs();
   const std::int64_t now = NowUs();
   held = !line.IsPty();  // a device is always "held": its far end cannot be seen
-  lineSpeed = line.ReadSpeed();
+  if (held && recorder) recorder->Opened(line.Path());
+  ReadLineSpeed();
   nextHoldCheckUs = now;
   waitWritable = false;
   out.clear();
@@ -101,6 +102,7 @@ void Simulator::Impl::Stop() {
   if (thread.joinable()) thread.join();
   std::scoped_lock lock(mu);
   running = false;
+  if (recorder) recorder->Closed();
   line.Close();
   close(wakeRead);
   close(wakeWrite);
@@ -167,6 +169,7 @@ void Simulator::Impl::Flush(std::int64_t nowUs) {
     }
     const ssize_t n = write(line.Fd(), out.data() + outHead, want);
     if (n > 0) {
+      if (recorder) recorder->Wrote(out.data() + outHead, static_cast<std::size_t>(n));
       outHead += static_cast<std::size_t>(n);
       counters.bytesOut += static_cast<std::uint64_t>(n);
       if (config.line.pace)
@@ -198,14 +201,21 @@ void Simulator::Impl::Flush(std::int64_t nowUs) {
 void Simulator::Impl::OnOpened(std::int64_t nowUs) {
   held = true;
   ++counters.opens;
-  lineSpeed = line.ReadSpeed();
+  if (recorder) recorder->Opened(line.Path());
+  ReadLineSpeed();
   lineFreeAtNs = nowUs * 1000;
   frameLength = 0;
   waitWritable = false;
 }
 
+void Simulator::Impl::ReadLineSpeed() {
+  lineSpeed = line.ReadSpeed();
+  if (held && recorder) recorder->Speed(lineSpeed);
+}
+
 void Simulator::Impl::OnHungUp(std::int64_t nowUs) {
   held = false;
+  if (recorder) recorder->HungUp();
   // What the PC did not read would greet the next opener: a real line forgets it.
   line.Discard();
   counters.bytesDropped += out.size() - outHead;
@@ -221,6 +231,7 @@ void Simulator::Impl::ReadInput(std::int64_t nowUs) {
   for (int turn = 0; turn < kReadsPerTurn && held; ++turn) {
     const ssize_t n = read(line.Fd(), buffer, sizeof buffer);
     if (n > 0) {
+      if (recorder) recorder->Read(buffer, static_cast<std::size_t>(n));
       counters.bytesIn += static_cast<std::uint64_t>(n);
       ProcessInput(buffer, static_cast<std::size_t>(n), nowUs);
       if (static_cast<std::size_t>(n) < sizeof buffer) return;
@@ -338,7 +349,7 @@ void Simulator::Impl::Run() {
       }
     }
     if (held) {
-      lineSpeed = line.ReadSpeed();
+      ReadLineSpeed();
       if (fds[1].revents & POLLOUT) waitWritable = false;
       if (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) ReadInput(now);
       if (held && line.IsPty() && (fds[1].revents & (POLLHUP | POLLERR))) OnHungUp(now);

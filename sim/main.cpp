@@ -9,10 +9,12 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "core/Version.h"
+#include "link/LineTrace.h"
 #include "sim/Console.h"
 #include "sim/Options.h"
 #include "sim/Simulator.h"
@@ -60,6 +62,18 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  // The trace file is made at start: a line recorded into a path that cannot
+  // be written would be lost.
+  std::FILE* trace = nullptr;
+  if (!options.trace.empty()) {
+    trace = tessaro::TracingPort::OpenTraceFile(options.trace.c_str(), argc, argv);
+    if (trace == nullptr) {
+      std::fprintf(stderr, "tessaro-basesim: --trace %s: cannot be written: %s\n",
+                   options.trace.c_str(), std::strerror(errno));
+      return 2;
+    }
+  }
+
   // Signals arrive on a descriptor of this thread; the loop thread started
   // below inherits the blocked mask and never sees them.
   signal(SIGPIPE, SIG_IGN);
@@ -72,8 +86,10 @@ int main(int argc, char** argv) {
   const int signalFd = signalfd(-1, &signals, SFD_CLOEXEC);
 
   Simulator sim(options.scenario);
+  sim.TraceLine(trace);
   if (!sim.Start(options.endpoint, &error)) {
     std::fprintf(stderr, "tessaro-basesim: %s\n", error.c_str());
+    if (trace) std::fclose(trace);
     return 1;
   }
   Print(sim.SlavePath() + "\n");
@@ -117,5 +133,13 @@ int main(int argc, char** argv) {
   }
   sim.Stop();
   if (signalFd >= 0) close(signalFd);
+  if (trace) {
+    const bool failed = std::ferror(trace) != 0;
+    if (std::fclose(trace) != 0 || failed) {
+      std::fprintf(stderr, "tessaro-basesim: --trace %s: not written in full\n",
+                   options.trace.c_str());
+      return 1;
+    }
+  }
   return 0;
 }

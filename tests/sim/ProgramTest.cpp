@@ -6,9 +6,12 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "link/LineTrace.h"
 #include "tests/sim/PcPort.h"
 
 namespace tessaro::sim::testing {
@@ -117,6 +120,8 @@ TEST(Program, HelpAndBadOptions) {
   EXPECT_EQ(device.Wait(), 1);
   Program image({"--image-out", "/nonexistent/image.s19", "--no-console"});
   EXPECT_EQ(image.Wait(), 2);
+  Program trace({"--trace", "/nonexistent/line.trace", "--no-console"});
+  EXPECT_EQ(trace.Wait(), 2);
 }
 
 TEST(Program, PrintsTheSlavePathAndServesAfterItsInputCloses) {
@@ -160,6 +165,45 @@ TEST(Program, LinkOptionPublishesASymlink) {
   sim.Signal(SIGINT);
   EXPECT_EQ(sim.Wait(), 0);
   EXPECT_NE(access(link.c_str(), F_OK), 0);
+}
+
+// The trace is the simulator's view: "<" what the PC sent, ">" the answer,
+// escaped as in the PC's own traces, and on disk once the PC has hung up.
+TEST(Program, TraceRecordsTheLineAsTheSimulatorSeesIt) {
+  const std::string file = ::testing::TempDir() + "basesim-trace" + std::to_string(getpid());
+  Program sim({"--quiet", "--no-console", "--trace", file});
+  const std::string path = sim.ReadLine();
+  ASSERT_FALSE(path.empty());
+  PcPort pc(path);
+  pc.Send("@BS\r");
+  ASSERT_EQ(pc.ReadMessage(), "@BS011102120523\r");
+  pc.Close();
+  const auto text = [&file] {
+    std::ifstream in(file);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+  };
+  const auto deadline = Clock::now() + 5s;
+  while (text().find(" hangup\n") == std::string::npos && Clock::now() < deadline) {
+    pollfd none{-1, 0, 0};
+    poll(&none, 0, 20);
+  }
+  EXPECT_NE(text().find(" hangup\n"), std::string::npos) << "not flushed at the hang-up";
+  sim.Signal(SIGTERM);
+  ASSERT_EQ(sim.Wait(), 0);
+
+  std::FILE* in = std::fopen(file.c_str(), "r");
+  ASSERT_NE(in, nullptr);
+  std::vector<TraceEvent> events;
+  std::string error;
+  EXPECT_TRUE(ReadTrace(in, events, error)) << error;
+  std::fclose(in);
+  std::remove(file.c_str());
+  std::vector<std::string> lines;
+  for (const TraceEvent& e : events) lines.push_back(e.kind + (e.text.empty() ? "" : " ") + e.text);
+  EXPECT_EQ(lines, (std::vector<std::string>{"open " + path + " ok", "speed 115200", "< @BS\\r",
+                                             "> @BS011102120523\\r", "hangup", "close"}));
 }
 
 }  // namespace
