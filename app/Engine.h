@@ -63,6 +63,8 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
   bool IsPortOpen() const { return session_.IsOpen(); }
   // True once the open session's device went away (hang-up, adapter pulled).
   bool IsLinkLost() const { return session_.LinkLost(); }
+  // Why the last Open could not open the device.  Window thread.
+  const OpenFailure& LastOpenFailure() const { return session_.LastOpenFailure(); }
   int SixChannelMode() const { return assembler_.SixChannelMode(); }
 
   // Sends every cell redraw to `placer` as a positioned draw instead of to

@@ -36,8 +36,13 @@ PortSession::~PortSession() {
 
 int PortSession::OpenPort(const PortSettings& settings) {
   if (IsOpen()) return 1;
+  failure_ = OpenFailure{};
   if (!port_.Open(PortName(settings))) {
-    display_.ShowMessage("Can't open the COM port!", kCaption, MessageIcon::Warning);
+    failure_ = port_.LastOpenFailure();
+    char details[sizeof failure_.path + sizeof failure_.reason + sizeof failure_.hint + 32];
+    FormatOpenFailure(failure_, details, sizeof details);
+    display_.ShowMessageWithDetails("Can't open the COM port!", kCaption, MessageIcon::Warning,
+                                    details);
     return 0;
   }
   open_.store(true, std::memory_order_release);

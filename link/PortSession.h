@@ -54,6 +54,10 @@ class PortSession final : public PortWriter {
 
   bool IsOpen() const { return open_.load(std::memory_order_acquire); }
 
+  // Why the last OpenPort could not open the device (empty after a
+  // successful open or a refusal of the settings).  Window thread.
+  const OpenFailure& LastOpenFailure() const { return failure_; }
+
   // True once the device went away in this session (pane 0 says so); the
   // reader then waits for ClosePort only.  Cleared by the next open.
   bool LinkLost() const { return linkLost_.load(std::memory_order_acquire); }
@@ -76,6 +80,7 @@ class PortSession final : public PortWriter {
   Display& display_;
   const std::chrono::milliseconds openPause_;
   LineSettings line_{};
+  OpenFailure failure_{};
   std::thread reader_;
   std::atomic<bool> readerRunning_{false};
   std::atomic<bool> open_{false};

@@ -20,6 +20,7 @@
 
 #include "link/NativeSerialPort.h"
 #include "link/PortNames.h"
+#include "link/PosixOpenFailure.h"
 
 // What termios cannot do of the classic serial settings, and so does not:
 // - Queue sizes: the kernel's buffers are fixed (about 4 KiB each way); the
@@ -209,18 +210,30 @@ PosixSerialPort::~PosixSerialPort() {
   if (wakeWrite_ >= 0) close(wakeWrite_);
 }
 
+bool PosixSerialPort::Fail(const char* path, int error) {
+  DescribeOpenFailure(path, error, failure_);
+  return false;
+}
+
 bool PosixSerialPort::Open(const char* name) {
+  failure_ = OpenFailure{};
   // Held already (by this object), or no way to wake a reader: refuse.
-  if (fd_ >= 0 || wakeRead_ < 0) return false;
+  if (fd_ >= 0) return Fail(name, EBUSY);
+  if (wakeRead_ < 0) return Fail(name, EMFILE);
   char path[PATH_MAX];
-  if (!ResolvePortName(name, path, sizeof path)) return false;
+  if (!ResolvePortName(name, path, sizeof path)) return Fail(name, ENAMETOOLONG);
 
   const int fd = open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) return Fail(path, errno);
   // A path to something other than a terminal is no serial port.
-  if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  if (!isatty(fd)) {
     close(fd);
-    return false;
+    return Fail(path, ENOTTY);
+  }
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
+    close(fd);
+    return Fail(path, error);
   }
   // Keeps other users' opens out (EBUSY); root passes it, the flock does not.
   (void)ioctl(fd, TIOCEXCL);

@@ -22,6 +22,7 @@ class PosixSerialPort final : public SerialPort {
   PosixSerialPort& operator=(const PosixSerialPort&) = delete;
 
   bool Open(const char* name) override;
+  OpenFailure LastOpenFailure() const override { return failure_; }
   bool ApplyLineSettings(const LineSettings& line) override;
   void SetQueuesAndTimeouts(const PortTimeouts& timeouts) override;
   WaitResult WaitReadable(int timeoutMs) override;
@@ -45,7 +46,9 @@ class PosixSerialPort final : public SerialPort {
   // true when the output queue emptied in time.
   bool DrainOutputBounded();
   void DrainWake();
+  bool Fail(const char* path, int error);
 
+  OpenFailure failure_;
   int fd_ = -1;
   int wakeRead_ = -1;
   int wakeWrite_ = -1;

@@ -62,7 +62,9 @@ class Runner {
 int Runner::Run() {
   if (!CheckResultFiles(o_, c_.err)) return kExitOutput;
   if (!engine_.Open()) {
-    std::fprintf(c_.err, "tessaro-linktest: cannot open the port %s\n", o_.port.c_str());
+    const OpenFailure& why = engine_.LastOpenFailure();
+    std::fprintf(c_.err, "tessaro-linktest: cannot open the port %s%s%s\n", o_.port.c_str(),
+                 why.reason[0] != '\0' ? ": " : "", why.reason);
     return kExitPort;
   }
   if (!Discover()) {

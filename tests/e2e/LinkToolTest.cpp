@@ -251,7 +251,10 @@ TEST_F(LinkToolTest, ATraceOfTheTestReplaysWithTheSameAnswers) {
 TEST_F(LinkToolTest, FailuresExitNonZeroWithAClearMessage) {
   ToolRun run = Run({"--port", "/nonexistent/tty"});
   EXPECT_EQ(run.status, 3);
-  EXPECT_NE(run.err.find("cannot open the port /nonexistent/tty"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("cannot open the port /nonexistent/tty: No such file or directory"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("  Device: /nonexistent/tty\n"), std::string::npos) << run.err;
 
   // A line with nothing behind it: the status poll gets no answer.
   const int master = posix_openpt(O_RDWR | O_NOCTTY);
