@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <mutex>
 #include <type_traits>
@@ -8,6 +9,7 @@
 #include "app/EngineView.h"
 #include "app/front/BasePropertiesModel.h"
 #include "app/front/ComPortModel.h"
+#include "app/front/ViewNotices.h"
 #include "core/Clock.h"
 #include "core/Display.h"
 #include "core/PortWriter.h"
@@ -52,8 +54,8 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
   template <typename Visitor>
   decltype(auto) Read(Visitor&& visitor) const {
     std::scoped_lock lock(lock_);
-    const EngineView view{settings_, registry_,        test_,
-                          criteria_, SixChannelMode(), session_.IsOpen()};
+    const EngineView view{settings_,        registry_,         test_,      criteria_,
+                          SixChannelMode(), session_.IsOpen(), NoticeNow()};
     return visitor(view);
   }
 
@@ -62,7 +64,12 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
 
   bool IsPortOpen() const { return session_.IsOpen(); }
   // True once the open session's device went away (hang-up, adapter pulled).
+  // From then on the session counts nothing: a running test stops where it
+  // was (packets still out are not counted lost), nothing more is written,
+  // the buttons refuse, pane 0 and the view say so.  Close still closes.
   bool IsLinkLost() const { return session_.LinkLost(); }
+  // When the link was lost; meaningful once IsLinkLost() is true.
+  std::chrono::steady_clock::time_point LinkLostAt() const { return session_.LinkLostAt(); }
   // Why the last Open could not open the device.  Window thread.
   const OpenFailure& LastOpenFailure() const { return session_.LastOpenFailure(); }
   int SixChannelMode() const { return assembler_.SixChannelMode(); }
@@ -164,6 +171,12 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
 
   void OnFrame(const char* message, std::size_t length) override;
   void OnBytes(const char* bytes, std::size_t count) override;
+  void OnLinkLost() override;
+  // The view's mark for the line's state.  Under the lock.
+  const char* NoticeNow() const;
+  // With the link lost on the window thread: the test stopped with its
+  // timer, the buttons disabled.  Under the lock.
+  void SettleLostLink();
   void Write(const char* bytes, std::size_t count) override;
 
   Display& display_;

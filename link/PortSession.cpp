@@ -109,7 +109,7 @@ void PortSession::ReleasePort() {
 }
 
 void PortSession::Write(const char* bytes, std::size_t count) {
-  if (IsOpen()) port_.Write(bytes, count);
+  if (IsOpen() && !LinkLost()) port_.Write(bytes, count);
 }
 
 void PortSession::ReaderLoop() {
@@ -125,8 +125,11 @@ void PortSession::ReaderLoop() {
         // hung-up tty keeps reporting itself ready, so the port is not waited
         // on again.
         ReadQueued(buffer, sizeof buffer);
+        linkLostAt_.store(std::chrono::steady_clock::now().time_since_epoch().count(),
+                          std::memory_order_release);
         linkLost_.store(true, std::memory_order_release);
         display_.SetPaneText(0, kLinkLostText);
+        sink_.OnLinkLost();
         WaitForStop(std::chrono::milliseconds::max());
         break;
       case WaitResult::Failed:

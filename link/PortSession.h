@@ -20,6 +20,9 @@ class ByteSink {
  public:
   virtual ~ByteSink() = default;
   virtual void OnBytes(const char* bytes, std::size_t count) = 0;
+  // The device went away (after the last bytes it left were delivered).
+  // Reader thread; once per session.
+  virtual void OnLinkLost() {}
 };
 
 // Pane-0 text shown when the device goes away while the session is open.
@@ -61,8 +64,14 @@ class PortSession final : public PortWriter {
   // True once the device went away in this session (pane 0 says so); the
   // reader then waits for ClosePort only.  Cleared by the next open.
   bool LinkLost() const { return linkLost_.load(std::memory_order_acquire); }
+  // When the link was lost; meaningful once LinkLost() is true.
+  std::chrono::steady_clock::time_point LinkLostAt() const {
+    return std::chrono::steady_clock::time_point(
+        std::chrono::steady_clock::duration(linkLostAt_.load(std::memory_order_acquire)));
+  }
 
-  // Writes to the open port; nothing happens when it is closed.
+  // Writes to the open port; nothing happens when it is closed or the link
+  // is lost.
   void Write(const char* bytes, std::size_t count) override;
 
   // The session's line-settings record, kept from one open to the next.
@@ -85,6 +94,7 @@ class PortSession final : public PortWriter {
   std::atomic<bool> readerRunning_{false};
   std::atomic<bool> open_{false};
   std::atomic<bool> linkLost_{false};
+  std::atomic<std::chrono::steady_clock::rep> linkLostAt_{0};
   // Lets a reader that can no longer wait on the port sleep until the stop.
   std::mutex stopMutex_;
   std::condition_variable stopSignal_;

@@ -53,7 +53,7 @@ void TopologyView::RenderCanvas(bool whole) {
   ContentSize content{};
   const QRect area = engine_.Read([this, whole, &content](const EngineView& v) {
     content = ContentSizeOf(v.registry, v.portOpen);
-    return canvas_.Render(TopologyModel{v.registry, v.test, v.portOpen}, whole);
+    return canvas_.Render(TopologyModel{v.registry, v.test, v.portOpen, v.notice}, whole);
   });
   // The scroll area around the view gives it at least this size; the resize
   // that follows renders the larger canvas.

@@ -94,7 +94,9 @@ const char* UsageText() {
          "\n"
          "Exit status: 0 the test ran, 2 bad options, 3 the port cannot be opened,\n"
          "4 no base answered, 5 a result file, the trace or the standard output cannot be\n"
-         "written.\n";
+         "written, 6 the link was lost: the serial device went away (adapter pulled, far\n"
+         "end closed the line) and was not back by the end; the results up to the loss\n"
+         "are reported and written, marked \"link_lost\": true with the time.\n";
 }
 
 ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& options,

@@ -113,5 +113,40 @@ TEST_F(ActiveLinkTest, CountersAgreeWithWhatTheNetworkDidToEveryPacket) {
   EXPECT_GT(lostTotal, 0);
 }
 
+// The far end hangs up mid-test (the adapter pulled): the test stops where it
+// was, the packets that were out are not counted lost, nothing more is sent
+// or counted however long the timer would have run, and Close still closes.
+TEST_F(ActiveLinkTest, ALostLinkStopsTheTestWithoutCountingLoss) {
+  Start(Network({{1, 2}}));
+  TestCriteria criteria = engine->Criteria();
+  criteria.timeoutSeconds = 1;
+  engine->SetCriteria(criteria);
+  OpenAndDiscover(2);
+  engine->ToggleTestRun();
+  Run(1500);
+  simulator->Stop();
+  ASSERT_TRUE(WaitFor([&] { return engine->IsLinkLost(); }));
+  const TerminalStats atLoss = Stats();
+  EXPECT_GT(atLoss.sdReCount[1], 0);
+
+  Run(3000);  // well past the 1.1 s time-out of the packets that were out
+  const TerminalStats after = Stats();
+  for (int t : {1, 2}) {
+    EXPECT_EQ(after.sdReCount[t], atLoss.sdReCount[t]) << "terminal " << t;
+    EXPECT_EQ(after.ngCount[t], atLoss.ngCount[t]) << "terminal " << t;
+  }
+  EXPECT_FALSE(display.TimerRunning());
+  EXPECT_FALSE(display.Buttons().runEnabled);
+  EXPECT_FALSE(display.Buttons().modeEnabled);
+  EXPECT_STREQ(engine->Snapshot().notice, kLinkLostMark);
+  // START refuses on a lost link.
+  engine->ToggleTestRun();
+  EXPECT_EQ(Stats().sdReCount[1], atLoss.sdReCount[1]);
+
+  engine->Close();
+  EXPECT_FALSE(engine->IsPortOpen());
+  EXPECT_EQ(engine->Snapshot().notice, nullptr);
+}
+
 }  // namespace
 }  // namespace tessaro::e2e

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -75,6 +76,8 @@ class LinkToolTest : public ::testing::Test {
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, Path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
+    // The simulator's master must not stay open in the tool: it keeps the line up.
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     pid_t pid = 0;
     ToolRun run;
     const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
@@ -95,6 +98,7 @@ class LinkToolTest : public ::testing::Test {
             interrupted = true;
           }
           if (tty) Drain(master, ttyOut);
+          if (during) during(std::chrono::steady_clock::now() - start);
           return waitpid(pid, &status, WNOHANG) == pid;
         },
         std::chrono::seconds(90));
@@ -122,6 +126,8 @@ class LinkToolTest : public ::testing::Test {
   }
 
   std::string dir_;
+  // Called while the tool runs, with the time since it started.
+  std::function<void(std::chrono::steady_clock::duration)> during;
 };
 
 TEST_F(LinkToolTest, ActiveRunReportsEveryTerminalAsJsonAndCsv) {
@@ -212,6 +218,30 @@ TEST_F(LinkToolTest, CtrlCEndsTheTestEarlyAndStillReports) {
   const nlohmann::json j = nlohmann::json::parse(ReadFile(Path("r.json")));
   EXPECT_LT(j["seconds"].get<int>(), 600);
   EXPECT_EQ(j["terminals"].size(), 9u);
+}
+
+// The far end hangs up mid-test, as a pulled adapter does: no loss counted
+// for it, the results marked, a status of its own.
+TEST_F(LinkToolTest, ALostLinkIsReportedAndNeverCountedAsRadioLoss) {
+  sim::Simulator simulator;
+  ASSERT_TRUE(simulator.Start());
+  bool stopped = false;
+  during = [&](std::chrono::steady_clock::duration elapsed) {
+    if (!stopped && elapsed >= std::chrono::milliseconds(4000)) {
+      simulator.Stop();
+      stopped = true;
+    }
+  };
+  const ToolRun run =
+      Run({"--port", simulator.SlavePath(), "--seconds", "600", "--json", Path("r.json")});
+  EXPECT_EQ(run.status, 6) << run.err;
+  EXPECT_NE(run.err.find("tessaro-linktest: link lost after "), std::string::npos) << run.err;
+  const nlohmann::json j = nlohmann::json::parse(ReadFile(Path("r.json")));
+  EXPECT_TRUE(j["link_lost"].get<bool>());
+  EXPECT_GT(j["link_lost_after_s"].get<double>(), 0.0);
+  EXPECT_GT(j["totals"]["sent"].get<long>(), 0);
+  EXPECT_EQ(j["totals"]["lost"].get<long>(), 0) << j.dump();
+  EXPECT_LT(j["seconds"].get<int>(), 600);
 }
 
 TEST_F(LinkToolTest, LiveTableIsRedrawnInPlaceOnATerminal) {
