@@ -102,11 +102,17 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
 
   // The port dialog's OK: the settings count as confirmed and take the
   // chosen rows (a list without a selection keeps the value in force).
-  void ConfirmPortChoices(const ComChoices& choices);
+  // Port rows after COM6 choose that entry of `devices`.
+  void ConfirmPortChoices(const ComChoices& choices, const std::vector<PortInfo>& devices = {});
 
   // Selects port row `index` (clamped to the list) without the dialog, for
   // front ends that name the port on their command line.
   void SelectPort(int index);
+
+  // Selects a device by path (a by-id name, /dev/ttyUSB0, a Windows port
+  // name) without the dialog; `name` is its short name for the status bar.
+  // false when the texts are too long to keep.
+  bool SelectDevicePath(const char* path, const char* name);
 
   // Selects baud row `row` (clamped to the table) without the dialog, as a
   // recorded stream was taken at.

@@ -39,14 +39,20 @@ void Engine::ShutDown() {
   if (session_.IsOpen()) session_.ClosePort();
 }
 
-void Engine::ConfirmPortChoices(const ComChoices& choices) {
+void Engine::ConfirmPortChoices(const ComChoices& choices, const std::vector<PortInfo>& devices) {
   std::scoped_lock lock(lock_);
-  tessaro::ConfirmComChoices(settings_, choices);
+  tessaro::ConfirmComChoices(settings_, choices, devices);
 }
 
 void Engine::SelectPort(int index) {
   std::scoped_lock lock(lock_);
+  SelectDevice(settings_, "", "");
   settings_.portIndex = index < 0 ? 0 : (index < kPortCount ? index : kPortCount - 1);
+}
+
+bool Engine::SelectDevicePath(const char* path, const char* name) {
+  std::scoped_lock lock(lock_);
+  return SelectDevice(settings_, path, name);
 }
 
 void Engine::SelectBaud(int row) {

@@ -13,12 +13,6 @@ namespace tessaro {
 
 namespace {
 
-const char* PortName(const PortSettings& settings) {
-  int index = settings.portIndex;
-  if (index < 0 || index >= kPortCount) index = 0;
-  return PortNameTable[index];
-}
-
 // One download: the port and the image it holds, and the attempts.
 class DownloadSession {
  public:
@@ -64,7 +58,7 @@ int DownloadSession::Run(const PortSettings& settings, DownloadState& state) {
     Warn(download_text::kCannotOpenFile);
     return -1;
   }
-  if (!port_.Open(PortName(settings))) {
+  if (!port_.Open(PortNameOf(settings))) {
     Warn(download_text::kCannotOpenPort);
     image_.Close();
     return -1;

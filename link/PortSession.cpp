@@ -15,13 +15,6 @@ constexpr int kStatusTextSize = 64;
 // port whose wait keeps failing cannot make it spin.
 constexpr std::chrono::milliseconds kFailedWaitBackoff{50};
 
-const char* PortName(const PortSettings& settings) {
-  int index = settings.portIndex;
-  if (index < 0) index = 0;
-  if (index >= kPortCount) index = kPortCount - 1;
-  return PortNameTable[index];
-}
-
 }  // namespace
 
 PortSession::PortSession(SerialPort& port, ByteSink& sink, Display& display,
@@ -37,7 +30,7 @@ PortSession::~PortSession() {
 int PortSession::OpenPort(const PortSettings& settings) {
   if (IsOpen()) return 1;
   failure_ = OpenFailure{};
-  if (!port_.Open(PortName(settings))) {
+  if (!port_.Open(PortNameOf(settings))) {
     failure_ = port_.LastOpenFailure();
     char details[sizeof failure_.path + sizeof failure_.reason + sizeof failure_.hint + 32];
     FormatOpenFailure(failure_, details, sizeof details);

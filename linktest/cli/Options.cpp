@@ -1,5 +1,7 @@
 #include "linktest/cli/Options.h"
 
+#include "link/PortSettings.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -56,15 +58,24 @@ bool OutputsAreDistinct(const LinkTestOptions& o, std::string& error) {
 }  // namespace
 
 const char* UsageText() {
-  return "Usage: tessaro-linktest --port NAME [--seconds N] [--passive] [--json FILE] [--csv "
+  return "Usage: tessaro-linktest --port NAME [--baud N] [--seconds N] [--passive] [--json "
          "FILE]\n"
-         "                        [--series FILE] [--wait N] [--interval N] [--trace FILE]\n"
+         "                        [--csv FILE] [--series FILE] [--wait N] [--interval N]\n"
+         "                        [--trace FILE] [--reconnect]\n"
+         "       tessaro-linktest --list-ports\n"
          "\n"
          "Runs the RF link test through the base station on a serial port and reports,\n"
          "for every terminal, the counters of the topology view and the loss in percent.\n"
          "\n"
          "  --port NAME      COM1 .. COM6 (the device in $TESSARO_COMn, else /dev/ttyS0 ..\n"
-         "                   /dev/ttyS5) or a device path such as /dev/ttyUSB0\n"
+         "                   /dev/ttyS5) or a device path such as /dev/ttyUSB0 or\n"
+         "                   /dev/serial/by-id/usb-... (see --list-ports)\n"
+         "  --baud N         the line's speed: 115200 (default) 57600 38400 19200 9600\n"
+         "                   4800 2400\n"
+         "  --list-ports     list the machine's serial devices with what identifies them\n"
+         "                   (USB maker, product, ids, serial number) and stop\n"
+         "  --reconnect      when the device goes away, wait for it to come back under the\n"
+         "                   same name, reopen it and go on; the gaps are in the results\n"
          "  --seconds N      length of the test in seconds (default 10)\n"
          "  --passive        PASSIVE mode: count and echo the data the terminals send on\n"
          "                   their own (RE, DP, NG, TM, AV) instead of sending test packets\n"
@@ -80,7 +91,8 @@ const char* UsageText() {
          "                   setting and hang-up, in FILE (see docs/traces.md)\n"
          "  --help           show this text\n"
          "\n"
-         "The port is opened at 115200 bps, 8 data bits, no parity, no flow control.\n"
+         "The port is opened at 115200 bps (or --baud), 8 data bits, no parity, no flow\n"
+         "control.\n"
          "In ACTIVE mode the test starts once the terminals are known and stops after N\n"
          "seconds; loss is NG / (OK + NG). In PASSIVE mode loss is NG / RE.\n"
          "TM is the last reply time in ms or, while a packet is still out, how long it\n"
@@ -117,6 +129,17 @@ ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& opt
       return ParseResult::kHelp;
     } else if (std::strcmp(arg, "--passive") == 0) {
       options.passive = true;
+    } else if (std::strcmp(arg, "--list-ports") == 0) {
+      options.listPorts = true;
+    } else if (std::strcmp(arg, "--reconnect") == 0) {
+      options.reconnect = true;
+    } else if (std::strcmp(arg, "--baud") == 0) {
+      if (!value(v)) return ParseResult::kError;
+      options.baudRow = BaudRowOf(v);
+      if (options.baudRow < 0) {
+        error = std::string("--baud: not one of 115200 57600 38400 19200 9600 4800 2400: ") + v;
+        return ParseResult::kError;
+      }
     } else if (std::strcmp(arg, "--port") == 0) {
       if (!value(v)) return ParseResult::kError;
       if (*v == '\0') {
@@ -160,6 +183,7 @@ ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& opt
       return ParseResult::kError;
     }
   }
+  if (options.listPorts) return ParseResult::kRun;
   if (!havePort) {
     error = "--port NAME is required";
     return ParseResult::kError;

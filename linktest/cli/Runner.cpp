@@ -262,7 +262,16 @@ int ComPortIndex(const char* name) {
 
 int RunLinkTest(const LinkTestOptions& options, Engine& engine, ConsoleDisplay& display,
                 Pause& pause, const Console& console) {
-  engine.SelectPort(ComPortIndex(options.port.c_str()));
+  const int com = ComPortIndex(options.port.c_str());
+  engine.SelectPort(com);
+  if (com < 0) {
+    // A device path: the status and the reopen after a loss use it as given.
+    const std::string& path = options.port;
+    const std::size_t slash = path.find_last_of('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    engine.SelectDevicePath(path.c_str(), name.substr(0, 31).c_str());
+  }
+  engine.SelectBaud(options.baudRow);
   Runner runner(options, engine, display, pause, console);
   return runner.Run();
 }

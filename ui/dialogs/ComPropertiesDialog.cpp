@@ -1,5 +1,6 @@
 #include "ui/dialogs/ComPropertiesDialog.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QPushButton>
 
@@ -17,6 +18,15 @@ ComPropertiesDialog::ComPropertiesDialog(ComPortModel& model, QWidget* owner)
                                               initial.parity, initial.flow};
   for (int i = 0; i < ComPortModel::kLists; ++i) {
     lists_[i] = AddDropList(this, new QComboBox, ComPortModel::kFields[i]);
+    if (i == 0) {
+      // The machine's devices after COM1..COM6; their names may be UTF-8.
+      for (const std::string& text : model_.PortTexts()) {
+        lists_[i]->addItem(QString::fromStdString(text));
+      }
+      lists_[i]->view()->setMinimumWidth(lists_[i]->view()->sizeHintForColumn(0));
+      lists_[i]->setCurrentIndex(selected[i]);
+      continue;
+    }
     const char* const* texts = nullptr;
     const int count = ComPortModel::ListTexts(i, &texts);
     for (int k = 0; k < count; ++k) lists_[i]->addItem(QString::fromLatin1(texts[k]));
