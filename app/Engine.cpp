@@ -41,6 +41,7 @@ void Engine::OnBytes(const char* bytes, std::size_t count) {
 void Engine::OnFrame(const char* message, std::size_t length) {
   if (frameObserver_ != nullptr) frameObserver_->OnFrame(message, length);
   dispatcher_.Dispatch(message, length);
+  CheckBaseAnswer();
 }
 
 // The reader thread only stops the counting; the timer and the buttons belong
@@ -51,8 +52,30 @@ void Engine::OnLinkLost() {
   router_.InvalidateView();
 }
 
+void Engine::OnQuiet() {
+  std::scoped_lock lock(lock_);
+  CheckBaseAnswer();
+}
+
+void Engine::CheckBaseAnswer() {
+  if (!awaitingBase_) return;
+  if (registry_.FirstPresentBase() != 0) {
+    awaitingBase_ = false;
+    if (!noBaseShown_) return;
+    noBaseShown_ = false;
+    router_.SetPaneText(0, "  ");
+    router_.InvalidateView();
+    return;
+  }
+  if (noBaseShown_ || clock_.NowMs() - openedAtMs_ < kNoBaseAnswerMs) return;
+  noBaseShown_ = true;
+  router_.SetPaneText(0, kNoBaseText);
+  router_.InvalidateView();
+}
+
 const char* Engine::NoticeNow() const {
-  return tessaro::ViewNotice(session_.IsOpen() && session_.LinkLost(), false);
+  const bool open = session_.IsOpen();
+  return tessaro::ViewNotice(open && session_.LinkLost(), open && noBaseShown_);
 }
 
 void Engine::SettleLostLink() {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <type_traits>
 
@@ -178,6 +179,10 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
   void OnFrame(const char* message, std::size_t length) override;
   void OnBytes(const char* bytes, std::size_t count) override;
   void OnLinkLost() override;
+  void OnQuiet() override;
+  // After Open: marks the line when no base answered within kNoBaseAnswerMs,
+  // and clears the mark once one does.  Under the lock.
+  void CheckBaseAnswer();
   // The view's mark for the line's state.  Under the lock.
   const char* NoticeNow() const;
   // With the link lost on the window thread: the test stopped with its
@@ -191,6 +196,10 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
   mutable std::mutex lock_;
 
   PortSettings settings_;
+  // Under the lock: since Open, until a base answers.
+  bool awaitingBase_ = false;
+  bool noBaseShown_ = false;
+  std::uint32_t openedAtMs_ = 0;
   StationRegistry registry_;
   TestState test_;
   TestCriteria criteria_;

@@ -16,6 +16,9 @@ bool Engine::Open() {
   // dispatch: the open itself runs without it.
   if (session_.OpenPort(settings) == 0) return false;
   std::scoped_lock lock(lock_);
+  awaitingBase_ = true;
+  noBaseShown_ = false;
+  openedAtMs_ = clock_.NowMs();
   StatusPoll(registry_, router_, *outbound_);
   outbound_->Write(kAttentionCommand, kFixedCommandLength);
   ButtonState buttons = linkTest_.Buttons(true);
@@ -29,6 +32,8 @@ void Engine::Close() {
   // waiting for it.
   session_.ClosePort();
   std::scoped_lock lock(lock_);
+  awaitingBase_ = false;
+  noBaseShown_ = false;
   if (test_.Running()) linkTest_.StopRun();
   router_.SetButtons(linkTest_.Buttons(false));
   registry_.Reset();

@@ -14,6 +14,8 @@ constexpr int kStatusTextSize = 64;
 // After a failed wait the reader tries again after this long, so that a
 // port whose wait keeps failing cannot make it spin.
 constexpr std::chrono::milliseconds kFailedWaitBackoff{50};
+// How long the reader waits for bytes before it tells the sink the line is quiet.
+constexpr int kQuietMs = 1000;
 
 }  // namespace
 
@@ -109,7 +111,7 @@ void PortSession::ReaderLoop() {
   RaiseCurrentThreadPriority();
   char buffer[kReceiveBufferSize];
   while (readerRunning_.load(std::memory_order_acquire)) {
-    switch (port_.WaitReadable(-1)) {
+    switch (port_.WaitReadable(kQuietMs)) {
       case WaitResult::Readable:
         ReadQueued(buffer, sizeof buffer);
         break;
@@ -128,8 +130,10 @@ void PortSession::ReaderLoop() {
       case WaitResult::Failed:
         WaitForStop(kFailedWaitBackoff);
         break;
-      case WaitResult::Woken:
       case WaitResult::TimedOut:
+        sink_.OnQuiet();
+        break;
+      case WaitResult::Woken:
         break;
     }
   }

@@ -23,6 +23,8 @@ class ByteSink {
   // The device went away (after the last bytes it left were delivered).
   // Reader thread; once per session.
   virtual void OnLinkLost() {}
+  // Nothing arrived for a second.  Reader thread.
+  virtual void OnQuiet() {}
 };
 
 // Pane-0 text shown when the device goes away while the session is open.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "e2e/E2eSupport.h"
+#include "support/PtyPair.h"
 
 namespace tessaro::e2e {
 namespace {
@@ -146,6 +147,26 @@ TEST_F(ActiveLinkTest, ALostLinkStopsTheTestWithoutCountingLoss) {
   engine->Close();
   EXPECT_FALSE(engine->IsPortOpen());
   EXPECT_EQ(engine->Snapshot().notice, nullptr);
+}
+
+// Open on a line where nothing answers: after some seconds pane 0 and the
+// view say so; the first base that answers takes the hint away.
+TEST_F(ActiveLinkTest, NoBaseAnsweringIsShownUntilOneDoes) {
+  testing::PtyPair silent;
+  ASSERT_TRUE(silent.Ok());
+  port = std::make_unique<cli::PathPort>(*native, silent.SlavePath());
+  engine = std::make_unique<Engine>(display, clock, *port);
+  ASSERT_TRUE(engine->Open());
+  EXPECT_EQ(engine->Snapshot().notice, nullptr);
+  ASSERT_TRUE(WaitFor([&] {
+    const char* notice = engine->Snapshot().notice;
+    return notice != nullptr && std::string(notice) == kNoBaseMark;
+  }));
+  EXPECT_EQ(display.Pane0(), kNoBaseText);
+
+  engine->Feed("@BS0111\r", 8);
+  EXPECT_EQ(engine->Snapshot().notice, nullptr);
+  EXPECT_EQ(display.Pane0(), "  ");
 }
 
 }  // namespace
