@@ -48,7 +48,10 @@ void Engine::OnFrame(const char* message, std::size_t length) {
 // to the window thread, which settles them at its next tick or button press.
 void Engine::OnLinkLost() {
   std::scoped_lock lock(lock_);
-  if (test_.Running()) test_.testRun = TestRun::Stopped;
+  if (test_.Running()) {
+    test_.testRun = TestRun::Stopped;
+    resumeAfterLoss_ = true;
+  }
   router_.InvalidateView();
 }
 

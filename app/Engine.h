@@ -98,6 +98,13 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
   // disables the buttons, resets the registry and repaints the view.
   void Close();
 
+  // After a lost link: opens the same device (the same COM name or path)
+  // again if it is back, quietly, polls the base with "@BS\r" and lets a test
+  // that the loss stopped go on with its counters.  true when the session is
+  // live (also when it never was lost); false while the device is still
+  // gone or no session is open.  Call it now and then while IsLinkLost().
+  bool Reconnect();
+
   // Closes the session if one is open (Exit, and the frame's close box).
   void ShutDown();
 
@@ -198,6 +205,8 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
   PortSettings settings_;
   // Under the lock: since Open, until a base answers.
   bool awaitingBase_ = false;
+  // A running ACTIVE test was stopped by the loss of the link.
+  bool resumeAfterLoss_ = false;
   bool noBaseShown_ = false;
   std::uint32_t openedAtMs_ = 0;
   StationRegistry registry_;

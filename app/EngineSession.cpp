@@ -18,6 +18,7 @@ bool Engine::Open() {
   std::scoped_lock lock(lock_);
   awaitingBase_ = true;
   noBaseShown_ = false;
+  resumeAfterLoss_ = false;
   openedAtMs_ = clock_.NowMs();
   StatusPoll(registry_, router_, *outbound_);
   outbound_->Write(kAttentionCommand, kFixedCommandLength);
@@ -34,10 +35,26 @@ void Engine::Close() {
   std::scoped_lock lock(lock_);
   awaitingBase_ = false;
   noBaseShown_ = false;
+  resumeAfterLoss_ = false;
   if (test_.Running()) linkTest_.StopRun();
   router_.SetButtons(linkTest_.Buttons(false));
   registry_.Reset();
   router_.InvalidateView();
+}
+
+bool Engine::Reconnect() {
+  if (!session_.IsOpen()) return false;
+  if (!session_.LinkLost()) return true;
+  // The reader is joined inside: not under the lock.
+  if (!session_.Reopen(Settings())) return false;
+  std::scoped_lock lock(lock_);
+  assembler_.AbandonMessage();
+  outbound_->Write(kBaseStatusCommand, kFixedCommandLength);
+  if (resumeAfterLoss_) linkTest_.ResumeRun();
+  resumeAfterLoss_ = false;
+  router_.SetButtons(linkTest_.Buttons(true));
+  router_.InvalidateView();
+  return true;
 }
 
 void Engine::ShutDown() {

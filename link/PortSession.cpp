@@ -78,6 +78,32 @@ int PortSession::OpenPort(const PortSettings& settings) {
   return 1;
 }
 
+bool PortSession::Reopen(const PortSettings& settings) {
+  if (!IsOpen()) return false;
+  if (!LinkLost()) return true;
+  StopReader();
+  port_.Close();
+  if (!port_.Open(PortNameOf(settings))) return false;
+  port_.SetQueuesAndTimeouts(PortTimeouts{});
+  if (!port_.ApplyLineSettings(line_)) {
+    port_.Close();
+    return false;
+  }
+  port_.PurgeInput();
+  linkLost_.store(false, std::memory_order_release);
+  readerRunning_.store(true, std::memory_order_release);
+  try {
+    reader_ = std::thread([this] { ReaderLoop(); });
+  } catch (const std::system_error&) {
+    readerRunning_.store(false, std::memory_order_release);
+    linkLost_.store(true, std::memory_order_release);
+    port_.Close();
+    return false;
+  }
+  display_.SetPaneText(0, "  ");
+  return true;
+}
+
 void PortSession::ClosePort() {
   StopReader();
   ReleasePort();

@@ -53,6 +53,12 @@ class PortSession final : public PortWriter {
   // under the engine lock.
   int OpenPort(const PortSettings& settings);
 
+  // After a lost link: lets the dead device go and opens the same one again
+  // with the same line settings, without a message box.  true when the
+  // session is live again (pane 0 cleared); false leaves it lost, to be
+  // tried again or closed.  Window thread; not under the engine lock.
+  bool Reopen(const PortSettings& settings);
+
   // Stops and joins the reader thread, releases the port and blanks the three
   // panes.  Never call it with the engine lock held: a dispatch may wait for it.
   void ClosePort();

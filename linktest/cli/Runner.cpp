@@ -50,6 +50,8 @@ class Runner {
   // Notes and reports a loss of the link not noted yet.  true while the
   // link is down.
   bool NoteLinkLoss(Steady::time_point start);
+  // --reconnect: reopens the device if it is back; true when the link is up.
+  bool TryReconnect(Steady::time_point start);
   bool LinkDown() const { return !gaps_.empty() && gaps_.back().back < 0; }
 
   const LinkTestOptions& o_;
@@ -114,6 +116,17 @@ bool Runner::NoteLinkLoss(Steady::time_point start) {
                "tessaro-linktest: link lost after %.1f s: the serial device %s went away (adapter "
                "pulled or line closed); nothing is counted while it is gone\n",
                lost, o_.port.c_str());
+  std::fflush(c_.err);
+  return true;
+}
+
+bool Runner::TryReconnect(Steady::time_point start) {
+  if (!engine_.Reconnect()) return false;
+  LinkGap& gap = gaps_.back();
+  gap.back = SecondsBetween(start, Steady::now());
+  std::fprintf(c_.err,
+               "tessaro-linktest: link back after %.1f s (gone for %.1f s); the test goes on\n",
+               gap.back, gap.back - gap.lost);
   std::fflush(c_.err);
   return true;
 }
@@ -186,7 +199,10 @@ void Runner::Measure() {
       interrupted_ = true;
       break;
     }
-    if (NoteLinkLoss(start)) break;
+    if (NoteLinkLoss(start)) {
+      if (!o_.reconnect) break;
+      TryReconnect(start);  // tried again at the next wake while the device is gone
+    }
     const auto now = Steady::now();
     if (now >= nextTick) {
       if (display_.TimerRunning()) engine_.SuperviseTick();

@@ -43,7 +43,7 @@ class LinkToolTest : public ::testing::Test {
     dir_ = mkdtemp(pattern);
   }
   ~LinkToolTest() override {
-    for (const char* f : {"out", "err", "r.json", "r.csv", "r.series", "trace", "replay"})
+    for (const char* f : {"out", "err", "r.json", "r.csv", "r.series", "trace", "replay", "line"})
       unlink(Path(f).c_str());
     rmdir(dir_.c_str());
   }
@@ -242,6 +242,37 @@ TEST_F(LinkToolTest, ALostLinkIsReportedAndNeverCountedAsRadioLoss) {
   EXPECT_GT(j["totals"]["sent"].get<long>(), 0);
   EXPECT_EQ(j["totals"]["lost"].get<long>(), 0) << j.dump();
   EXPECT_LT(j["seconds"].get<int>(), 600);
+}
+
+// --reconnect: the line comes back under the same name (a new pty behind the
+// same link) and the test goes on with its counters; the gap is in the JSON.
+TEST_F(LinkToolTest, ReconnectGoesOnWhenTheSameLineComesBack) {
+  const sim::Endpoint where{"", Path("line")};
+  sim::Simulator simulator;
+  ASSERT_TRUE(simulator.Start(where));
+  int step = 0;
+  during = [&](std::chrono::steady_clock::duration elapsed) {
+    if (step == 0 && elapsed >= std::chrono::milliseconds(4000)) {
+      simulator.Stop();
+      step = 1;
+    } else if (step == 1 && elapsed >= std::chrono::milliseconds(6000)) {
+      ASSERT_TRUE(simulator.Start(where));
+      step = 2;
+    }
+  };
+  const ToolRun run =
+      Run({"--port", Path("line"), "--reconnect", "--seconds", "8", "--json", Path("r.json")});
+  ASSERT_EQ(step, 2);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("link back after"), std::string::npos) << run.err;
+  const nlohmann::json j = nlohmann::json::parse(ReadFile(Path("r.json")));
+  ASSERT_EQ(j["gaps"].size(), 1u) << j.dump();
+  const double lost = j["gaps"][0]["lost_after_s"].get<double>();
+  const double back = j["gaps"][0]["back_after_s"].get<double>();
+  EXPECT_GT(back - lost, 1.0);
+  EXPECT_EQ(j["totals"]["lost"].get<long>(), 0) << j.dump();
+  // Echoes came after the return: the new simulator answered the test.
+  EXPECT_GT(simulator.Stats().echoesSent, 0u);
 }
 
 TEST_F(LinkToolTest, LiveTableIsRedrawnInPlaceOnATerminal) {
