@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -105,6 +106,15 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
   // gone or no session is open.  Call it now and then while IsLinkLost().
   bool Reconnect();
 
+  // The port dialog's "Reconnect by itself" (off at start, never stored), and
+  // the window's once-a-second call that acts on it: Reconnect() when the
+  // link is lost and the option is on.
+  void SetAutoReconnect(bool on) { autoReconnect_.store(on, std::memory_order_relaxed); }
+  bool AutoReconnect() const { return autoReconnect_.load(std::memory_order_relaxed); }
+  void ReconnectTick() {
+    if (AutoReconnect() && session_.IsOpen() && session_.LinkLost()) Reconnect();
+  }
+
   // Closes the session if one is open (Exit, and the frame's close box).
   void ShutDown();
 
@@ -207,6 +217,7 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
   bool awaitingBase_ = false;
   // A running ACTIVE test was stopped by the loss of the link.
   bool resumeAfterLoss_ = false;
+  std::atomic<bool> autoReconnect_{false};
   bool noBaseShown_ = false;
   std::uint32_t openedAtMs_ = 0;
   StationRegistry registry_;

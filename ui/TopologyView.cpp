@@ -43,6 +43,9 @@ TopologyView::TopologyView(Engine& engine, TopologyCanvas& canvas, QWidget* pare
   supervision_.setInterval(kSupervisionMs);
   supervision_.setTimerType(Qt::PreciseTimer);
   connect(&supervision_, &QTimer::timeout, this, [this] { engine_.SuperviseTick(); });
+  reconnect_.setInterval(1000);
+  connect(&reconnect_, &QTimer::timeout, this, [this] { engine_.ReconnectTick(); });
+  reconnect_.start();
 
   frame_.setSingleShot(true);
   frame_.setTimerType(Qt::PreciseTimer);

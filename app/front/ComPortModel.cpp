@@ -90,7 +90,9 @@ ComPortModel::ComPortModel(Engine& engine) : ComPortModel(engine, ListSerialPort
 ComPortModel::ComPortModel(Engine& engine, std::vector<PortInfo> devices)
     : engine_(engine),
       devices_(std::move(devices)),
-      initial_(ChoicesFromSettings(engine.Settings(), devices_)) {}
+      initial_(ChoicesFromSettings(engine.Settings(), devices_)) {
+  initial_.reconnect = engine.AutoReconnect();
+}
 
 std::vector<std::string> ComPortModel::PortTexts() const {
   std::vector<std::string> texts(PortNameTable, PortNameTable + kPortCount);
@@ -100,6 +102,7 @@ std::vector<std::string> ComPortModel::PortTexts() const {
 
 void ComPortModel::Confirm(const ComChoices& choices) {
   engine_.ConfirmPortChoices(choices, devices_);
+  engine_.SetAutoReconnect(choices.reconnect);
 }
 
 }  // namespace tessaro

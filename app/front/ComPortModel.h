@@ -18,6 +18,8 @@ struct ComChoices {
   int dataBits = -1;
   int parity = -1;
   int flow = -1;
+  // Reopen the device by itself when it comes back after a lost link.
+  bool reconnect = false;
 };
 
 // The rows the lists open with.  A stored index outside what its list offers
@@ -47,6 +49,8 @@ class ComPortModel {
       {705, "&Flow control :", {13, 100, 48, 12}, {68, 98, 52, 0}},
   };
   static constexpr DialogButtons kButtons{{10, 6, 120, 114}, {10, 131, 40, 14}, {90, 131, 40, 14}};
+  // Off whenever the program starts; never stored.
+  static constexpr DialogField kReconnect{706, "Re&connect by itself", {13, 120, 114, 10}, {}};
 
   // The texts of list `list` (0..4, in the order of kFields) and their count;
   // list 0 with COM1..COM6 only.

@@ -1,6 +1,7 @@
 #include "ui/dialogs/ComPropertiesDialog.h"
 
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
 
@@ -32,6 +33,10 @@ ComPropertiesDialog::ComPropertiesDialog(ComPortModel& model, QWidget* owner)
     for (int k = 0; k < count; ++k) lists_[i]->addItem(QString::fromLatin1(texts[k]));
     lists_[i]->setCurrentIndex(selected[i]);
   }
+  reconnect_ = new QCheckBox(QString::fromLatin1(ComPortModel::kReconnect.label), this);
+  reconnect_->setObjectName(ControlName(ComPortModel::kReconnect.id));
+  reconnect_->setGeometry(DialogRect(ComPortModel::kReconnect.labelRect));
+  reconnect_->setChecked(initial.reconnect);
   QPushButton* ok = AddButtons(*this, ComPortModel::kButtons);
   connect(ok, &QPushButton::clicked, this, [this] { OnOk(); });
   lists_[0]->setFocus();
@@ -44,6 +49,7 @@ void ComPropertiesDialog::OnOk() {
   choices.dataBits = lists_[2]->currentIndex();
   choices.parity = lists_[3]->currentIndex();
   choices.flow = lists_[4]->currentIndex();
+  choices.reconnect = reconnect_->isChecked();
   model_.Confirm(choices);
   accept();
 }
