@@ -1,6 +1,8 @@
 // An ACTIVE test over a real pty: every counter agrees with what the
 // simulator saw on the line and did to each packet.
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <map>
 #include <numeric>
@@ -167,6 +169,44 @@ TEST_F(ActiveLinkTest, NoBaseAnsweringIsShownUntilOneDoes) {
   engine->Feed("@BS0111\r", 8);
   EXPECT_EQ(engine->Snapshot().notice, nullptr);
   EXPECT_EQ(display.Pane0(), "  ");
+}
+
+// The window's reconnect: the same line name comes back with a new pty
+// behind it; the test that the loss stopped goes on from its counters.
+TEST_F(ActiveLinkTest, AReconnectGoesOnFromTheCountersOfTheLoss) {
+  char dir[] = "/tmp/tessaro-reconnect-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const sim::Endpoint where{"", std::string(dir) + "/line"};
+  simulator = std::make_unique<sim::Simulator>(Network({{1, 2}}));
+  ASSERT_TRUE(simulator->Start(where));
+  port = std::make_unique<cli::PathPort>(*native, where.linkPath);
+  engine = std::make_unique<Engine>(display, clock, *port);
+  engine->SetAutoReconnect(true);
+  OpenAndDiscover(2);
+  engine->ToggleTestRun();
+  Run(1500);
+  simulator->Stop();
+  ASSERT_TRUE(WaitFor([&] { return engine->IsLinkLost(); }));
+  engine->ReconnectTick();  // the device is still gone
+  EXPECT_TRUE(engine->IsLinkLost());
+  const TerminalStats atLoss = Stats();
+
+  ASSERT_TRUE(simulator->Start(where));
+  ASSERT_TRUE(WaitFor([&] {
+    engine->ReconnectTick();
+    return !engine->IsLinkLost();
+  }));
+  EXPECT_TRUE(display.TimerRunning());
+  EXPECT_TRUE(display.Buttons().runEnabled);
+  Run(1500);
+  const TerminalStats after = Stats();
+  for (int t : {1, 2}) {
+    EXPECT_GT(after.okDpCount[t], atLoss.okDpCount[t]) << "terminal " << t;
+    EXPECT_EQ(after.ngCount[t], atLoss.ngCount[t]) << "terminal " << t;
+  }
+  engine->Close();
+  simulator->Stop();
+  rmdir(dir);
 }
 
 }  // namespace
