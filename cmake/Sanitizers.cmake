@@ -9,3 +9,14 @@ elseif(TESSARO_SANITIZE STREQUAL "thread")
 elseif(NOT TESSARO_SANITIZE STREQUAL "")
   message(FATAL_ERROR "TESSARO_SANITIZE must be empty, 'address' or 'thread'")
 endif()
+
+# TESSARO_BUILD_FUZZ=ON gives every target of the project libFuzzer's coverage
+# hooks, so the fuzzer sees the branches of the libraries it exercises and not
+# only those of the small fuzz entry points.  (GoogleTest comes prebuilt.)
+if(TESSARO_BUILD_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "TESSARO_BUILD_FUZZ needs clang (CXX=clang++)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link)
+  add_link_options(-fsanitize=fuzzer-no-link)
+endif()

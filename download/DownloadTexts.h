@@ -8,6 +8,8 @@ inline constexpr const char* kCaption = "Program Download";
 inline constexpr const char* kSuccessCaption = "Update Base's Program";
 
 inline constexpr const char* kFileFilter = "Absolute object programs {*.ABO}";
+// The pattern of the first filter, as the file dialog takes it.
+inline constexpr const char* kFilePattern = "*.ABO";
 inline constexpr const char* kDefaultExtension = "ABO";
 // The other usual names of S-record files, and any file at all.
 inline constexpr const char* kSRecordFilter =

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace tessaro {
 
 // The program image file, open for reading while the download holds it.
 // Only regular files open: a directory or a device would never end or never
-// come.
+// come.  One file per platform (POSIX descriptors, Win32 handles); each call
+// blocks for the disk only.  One thread at a time.
 class ImageFile {
  public:
   ImageFile() = default;
@@ -16,7 +18,7 @@ class ImageFile {
 
   bool Open(const char* path);
   void Close();
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return handle_ != kClosed; }
 
   // The file's size in bytes; -1 when it cannot be had (not open).
   long long Size() const;
@@ -27,7 +29,9 @@ class ImageFile {
   bool Rewind();
 
  private:
-  int fd_ = -1;
+  // The descriptor or handle; -1 is no descriptor and no handle a file has.
+  static constexpr std::intptr_t kClosed = -1;
+  std::intptr_t handle_ = kClosed;
 };
 
 }  // namespace tessaro

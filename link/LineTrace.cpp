@@ -1,8 +1,8 @@
 #include "link/LineTrace.h"
 
 #include <charconv>
+#include <chrono>
 #include <cstring>
-#include <ctime>
 
 namespace tessaro {
 
@@ -92,11 +92,18 @@ std::FILE* TracingPort::OpenTraceFile(const char* path, int argc, const char* co
   if (file == nullptr) return nullptr;
   std::fputs("# tessaro line trace 1\n# program:", file);
   for (int i = 0; i < argc; ++i) std::fprintf(file, " %s", argv[i]);
-  char when[64] = "";
-  const std::time_t now = std::time(nullptr);
-  std::tm utc{};
-  if (gmtime_r(&now, &utc) != nullptr) std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%SZ", &utc);
-  std::fprintf(file, "\n# started: %s\n", when);
+  // The UTC date from the system clock alone: no C time call that is
+  // thread-safe on one platform only.
+  using namespace std::chrono;
+  const auto now = floor<seconds>(system_clock::now());
+  const auto day = floor<days>(now);
+  const year_month_day date{day};
+  const hh_mm_ss<seconds> time{now - day};
+  std::fprintf(file, "\n# started: %04d-%02u-%02uT%02ld:%02ld:%02lldZ\n",
+               static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
+               static_cast<unsigned>(date.day()), static_cast<long>(time.hours().count()),
+               static_cast<long>(time.minutes().count()),
+               static_cast<long long>(time.seconds().count()));
   return file;
 }
 

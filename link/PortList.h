@@ -20,6 +20,6 @@ struct PortInfo {
 // implements it (POSIX: PosixPortList.cpp, from /sys/class/tty and
 // /dev/serial/by-id).  `root` stands in front of every system path, for
 // tests that lay out a device tree of their own; empty for the real system.
-std::vector<PortInfo> ListSerialPorts(const std::string& root = "");
+std::vector<PortInfo> ListSerialDevices(const std::string& root = "");
 
 }  // namespace tessaro

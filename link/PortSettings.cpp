@@ -15,6 +15,10 @@ int Clamp(int value, int count) {
 
 }  // namespace
 
+const char* PortName(const PortSettings& settings) {
+  return PortNameTable[Clamp(settings.portIndex, kPortCount)];
+}
+
 void ApplyPortSettings(const PortSettings& settings, LineSettings& line) {
   line.baudRate = static_cast<std::uint32_t>(BaudTable[Clamp(settings.baudIndex, kBaudCount)].rate);
   line.byteSize = Clamp(settings.dataBitsIndex, kDataBitsCount) == 0 ? 7 : 8;
@@ -49,7 +53,7 @@ int BaudRowOf(const char* text) {
 
 const char* PortNameOf(const PortSettings& settings) {
   if (settings.devicePath[0] != '\0') return settings.devicePath;
-  return PortNameTable[Clamp(settings.portIndex, kPortCount)];
+  return PortName(settings);
 }
 
 bool SelectDevice(PortSettings& settings, const char* path, const char* name) {
@@ -65,9 +69,7 @@ bool SelectDevice(PortSettings& settings, const char* path, const char* name) {
 }
 
 void FormatPortStatus(const PortSettings& settings, char* out, int size) {
-  const char* name = settings.devicePath[0] != '\0'
-                         ? settings.deviceName
-                         : PortNameTable[Clamp(settings.portIndex, kPortCount)];
+  const char* name = settings.devicePath[0] != '\0' ? settings.deviceName : PortName(settings);
   std::snprintf(out, static_cast<std::size_t>(size), "%s: %s bps, %s", name,
                 BaudTable[Clamp(settings.baudIndex, kBaudCount)].text,
                 FlowControlTable[Clamp(settings.flowIndex, kFlowCount)]);

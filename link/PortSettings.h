@@ -93,6 +93,11 @@ struct LineSettings {
   }
 };
 
+// The port name of `settings` (row portIndex of PortNameTable).  An index
+// outside the table is held to its nearest end, as every index of the
+// settings is, so that the port opened is the one the status pane names.
+const char* PortName(const PortSettings& settings);
+
 // The row of the offered baud rates (115200 .. 2400) whose text is `text`;
 // -1 when none is.
 int BaudRowOf(const char* text);

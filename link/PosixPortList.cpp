@@ -71,7 +71,7 @@ bool NameBefore(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-std::vector<PortInfo> ListSerialPorts(const std::string& root) {
+std::vector<PortInfo> ListSerialDevices(const std::string& root) {
   std::vector<PortInfo> ports;
   const fs::path sysRoot = fs::path(root + "/sys");
   const fs::path ttyClass = sysRoot / "class" / "tty";

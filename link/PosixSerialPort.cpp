@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstdio>
+#include <cstring>
 #include <thread>
 
 #if __has_include(<linux/serial.h>)
@@ -74,6 +76,13 @@ int MsUntil(Steady::time_point deadline) {
   const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
   return static_cast<int>(std::min<long long>(ms, INT_MAX));
 }
+
+// The GNU strerror_r returns its text, which need not be in the buffer; the
+// XSI one fills the buffer and returns 0.
+void KeepErrorText(char* buffer, std::size_t size, const char* text) {
+  if (text != buffer) std::snprintf(buffer, size, "%s", text);
+}
+[[maybe_unused]] void KeepErrorText(char*, std::size_t, int) {}
 
 bool SetNonBlockingCloseOnExec(int fd) {
   const int flags = fcntl(fd, F_GETFL);
@@ -210,30 +219,41 @@ PosixSerialPort::~PosixSerialPort() {
   if (wakeWrite_ >= 0) close(wakeWrite_);
 }
 
-bool PosixSerialPort::Fail(const char* path, int error) {
-  DescribeOpenFailure(path, error, failure_);
+bool PosixSerialPort::Fail(PortErrorKind kind, int code, const char* path) {
+  error_ = PortError{};
+  error_.kind = kind;
+  error_.code = code;
+  KeepErrorText(error_.text, sizeof error_.text, strerror_r(code, error_.text, sizeof error_.text));
+  if (path != nullptr && path[0] != '\0') DescribeOpenFailure(path, code, failure_);
   return false;
 }
 
 bool PosixSerialPort::Open(const char* name) {
   failure_ = OpenFailure{};
   // Held already (by this object), or no way to wake a reader: refuse.
-  if (fd_ >= 0) return Fail(name, EBUSY);
-  if (wakeRead_ < 0) return Fail(name, EMFILE);
+  if (fd_ >= 0) return Fail(PortErrorKind::Busy, EBUSY, name);
+  if (wakeRead_ < 0) return Fail(PortErrorKind::Other, EMFILE, name);
   char path[PATH_MAX];
-  if (!ResolvePortName(name, path, sizeof path)) return Fail(name, ENAMETOOLONG);
+  if (!ResolvePortName(name, path, sizeof path))
+    return Fail(PortErrorKind::NotFound, ENAMETOOLONG, name);
 
   const int fd = open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return Fail(path, errno);
+  if (fd < 0) {
+    const int code = errno;
+    return Fail(code == ENOENT || code == ENXIO || code == ENODEV ? PortErrorKind::NotFound
+                : code == EBUSY || code == EACCES                 ? PortErrorKind::Busy
+                                                                  : PortErrorKind::Other,
+                code, path);
+  }
   // A path to something other than a terminal is no serial port.
   if (!isatty(fd)) {
     close(fd);
-    return Fail(path, ENOTTY);
+    return Fail(PortErrorKind::NotSerial, ENOTTY, path);
   }
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    const int error = errno;
+    const int code = errno;
     close(fd);
-    return Fail(path, error);
+    return Fail(PortErrorKind::Busy, code, path);
   }
   // Keeps other users' opens out (EBUSY); root passes it, the flock does not.
   (void)ioctl(fd, TIOCEXCL);
@@ -250,7 +270,8 @@ bool PosixSerialPort::Open(const char* name) {
 
 bool PosixSerialPort::ApplyLineSettings(const LineSettings& line) {
   if (fd_ < 0) return false;
-  if (!SetTermios(line)) return false;
+  errno = 0;
+  if (!SetTermios(line)) return Fail(PortErrorKind::Settings, errno != 0 ? errno : EINVAL);
   SetModemLines(line);
   return true;
 }

@@ -32,6 +32,7 @@ class PosixSerialPort final : public SerialPort {
   void PurgeInput() override;
   void Close() override;
   bool IsOpen() const override { return fd_ >= 0; }
+  PortError LastError() const override { return error_; }
 
   // The open descriptor, -1 when closed (to read the line settings back).
   int NativeHandle() const { return fd_; }
@@ -46,7 +47,9 @@ class PosixSerialPort final : public SerialPort {
   // true when the output queue emptied in time.
   bool DrainOutputBounded();
   void DrainWake();
-  bool Fail(const char* path, int error);
+  // Keeps errno's reason for LastError() and LastOpenFailure() (with the
+  // device path); returns false.
+  bool Fail(PortErrorKind kind, int code, const char* path = "");
 
   OpenFailure failure_;
   int fd_ = -1;
@@ -56,6 +59,7 @@ class PosixSerialPort final : public SerialPort {
   bool lowLatencySet_ = false;
   int writeMsPerByte_ = 5;
   int writeConstantMs_ = 50;
+  PortError error_{};
 };
 
 }  // namespace tessaro

@@ -25,6 +25,24 @@ enum class WaitResult {
   Failed,    // the wait failed for another reason
 };
 
+// Why the last failing call of a port failed: what the user is told (the
+// kind) and the system's own reason (its error number and text).
+enum class PortErrorKind {
+  None,
+  NotFound,   // no such device
+  Busy,       // another program (or this object) holds it
+  NotSerial,  // it exists but is no serial line
+  Settings,   // the device refused the line settings
+  Gone,       // the device went away while open
+  Other,
+};
+
+struct PortError {
+  PortErrorKind kind = PortErrorKind::None;
+  int code = 0;         // errno on POSIX, GetLastError() on Windows
+  char text[128] = {};  // the system's text for `code`
+};
+
 // One serial device.  One file per platform implements it; the engine, the
 // download and the tools only see this interface.
 class SerialPort {
@@ -52,6 +70,10 @@ class SerialPort {
   virtual void PurgeInput() = 0;
   virtual void Close() = 0;
   virtual bool IsOpen() const = 0;
+  // The reason of the last failure of Open, ApplyLineSettings, Read or
+  // Write; kind None when the port does not say.  The thread that made the
+  // call.
+  virtual PortError LastError() const { return {}; }
 };
 
 }  // namespace tessaro

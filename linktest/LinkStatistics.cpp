@@ -82,8 +82,12 @@ double ReplyTimeDeviation(const TerminalStatistics& s) {
   return variance > 0 ? static_cast<double>(std::sqrt(variance)) : 0.0;
 }
 
+std::int64_t Settled(bool passive, std::int64_t sent, std::int64_t good, std::int64_t lost) {
+  return passive ? sent : good + lost;
+}
+
 double LossPercent(bool passive, std::int64_t sent, std::int64_t good, std::int64_t lost) {
-  const std::int64_t settled = passive ? sent : good + lost;
+  const std::int64_t settled = Settled(passive, sent, good, lost);
   if (settled <= 0) return 0.0;
   return 100.0 * static_cast<double>(lost) / static_cast<double>(settled);
 }
@@ -91,6 +95,29 @@ double LossPercent(bool passive, std::int64_t sent, std::int64_t good, std::int6
 std::int64_t Outstanding(const TerminalStatistics& s) {
   const std::int64_t out = s.sent - s.good - s.lost;
   return out > 0 ? out : 0;
+}
+
+double MeanReplyTime(const SecondSample& s) {
+  return s.good > 0 ? static_cast<double>(s.replyTimeSum) / s.good : 0.0;
+}
+
+bool TookPart(const TerminalStatistics& s) {
+  return s.sent != 0 || s.good != 0 || s.lost != 0 || s.duplicates != 0;
+}
+
+TerminalFigures FiguresOf(const TerminalStatistics& s, bool passive) {
+  TerminalFigures f;
+  f.sent = s.sent;
+  f.good = s.good;
+  f.lost = s.lost;
+  f.duplicates = s.duplicates;
+  f.replyMin = s.replyTimeMin;
+  f.replyMax = s.replyTimeMax;
+  f.replyMean = MeanReplyTime(s);
+  f.replyDeviation = ReplyTimeDeviation(s);
+  f.longestLossRun = s.longestLossRun;
+  f.lossPercent = LossPercent(passive, s.sent, s.good, s.lost);
+  return f;
 }
 
 bool SampleAt(const TerminalStatistics& s, std::uint32_t second, SecondSample& out) {

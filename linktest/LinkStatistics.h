@@ -70,6 +70,9 @@ void NoteDuplicate(LinkStatistics& statistics, int t);
 
 // Figures read from a copy.
 double MeanReplyTime(const TerminalStatistics& s);  // 0 without a measurement
+double MeanReplyTime(const SecondSample& s);        // 0 without a measurement
+// Whether terminal `s` was counted at all in this run.
+bool TookPart(const TerminalStatistics& s);
 // The standard deviation of the measured reply times (over all of them, not
 // an estimate from a sample); 0 with fewer than two.
 double ReplyTimeDeviation(const TerminalStatistics& s);
@@ -77,9 +80,26 @@ double ReplyTimeDeviation(const TerminalStatistics& s);
 // lost, lost / (good + lost).  PASSIVE: the share of the received messages
 // whose echo the base refused, lost / received.  0 when nothing was settled.
 double LossPercent(bool passive, std::int64_t sent, std::int64_t good, std::int64_t lost);
+// The divisor of LossPercent: good + lost (ACTIVE) or received (PASSIVE).
+std::int64_t Settled(bool passive, std::int64_t sent, std::int64_t good, std::int64_t lost);
 // Packets sent and neither echoed nor timed out yet (ACTIVE).
 std::int64_t Outstanding(const TerminalStatistics& s);
 // The sample of `second`: false when it has left the ring already.
 bool SampleAt(const TerminalStatistics& s, std::uint32_t second, SecondSample& out);
+
+// The figures of one terminal that the front ends show and export.
+struct TerminalFigures {
+  std::int64_t sent = 0;        // ACTIVE: packets sent; PASSIVE: messages received
+  std::int64_t good = 0;        // ACTIVE: good echoes; PASSIVE: echoes reported "@OK"
+  std::int64_t lost = 0;        // ACTIVE: time-outs; PASSIVE: echoes reported "@NG"
+  std::int64_t duplicates = 0;  // PASSIVE
+  std::int32_t replyMin = 0;
+  std::int32_t replyMax = 0;
+  double replyMean = 0.0;
+  double replyDeviation = 0.0;
+  std::int64_t longestLossRun = 0;
+  double lossPercent = 0.0;
+};
+TerminalFigures FiguresOf(const TerminalStatistics& s, bool passive);
 
 }  // namespace tessaro

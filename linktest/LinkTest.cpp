@@ -25,6 +25,11 @@ void LinkTest::DrawCounter(int terminal, int lineOffset, const char* label, std:
 
 void LinkTest::SendTestPacket(int t) {
   if (!IsTerminalNumber(t)) return;
+  WriteTestPacket(t);
+  DrawCounter(t, kFirstCounterLine, "SD", test_.stats.sdReCount[t], kBlue);
+}
+
+void LinkTest::WriteTestPacket(int t) {
   TerminalStats& s = test_.stats;
   s.state[t] = ReplyState::kIdle;
   NextSequence(s.sequence[t]);
@@ -36,7 +41,6 @@ void LinkTest::SendTestPacket(int t) {
   s.sendTick[t] = clock_.NowMs();
   NoteSent(test_.statistics, t, s.sendTick[t]);
   CountSent(s.sdReCount[t]);
-  DrawCounter(t, kFirstCounterLine, "SD", s.sdReCount[t], kBlue);
 }
 
 void LinkTest::ToggleLinkMode() {

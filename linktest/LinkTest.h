@@ -61,6 +61,11 @@ class LinkTest final : public LinkTestEntries {
   // Reply time of `terminal` since its send tick, its sum and the average over
   // the terminal's `replyCount`; draws TM and AV.
   void Measure(int terminal);
+  // Measure without the drawing, and the drawing of what it measured.
+  void RecordReply(int terminal);
+  void DrawReply(int terminal);
+  // SendTestPacket without drawing SD: the write, the send tick and the count.
+  void WriteTestPacket(int terminal);
   // Draws "<label>:%05d" as line `lineOffset` of the terminal's cell.
   void DrawCounter(int terminal, int lineOffset, const char* label, std::int32_t value,
                    int colourClass);

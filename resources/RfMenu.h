@@ -13,6 +13,7 @@ enum CommandId : int {
   kCmdBaseId = 1100,
   kCmdBaseProperties = 1110,
   kCmdTestingCriteria = 1200,
+  kCmdTestingStatistics = 1210,
   kCmdDownload = 1300,
   kCmdAbout = 1900,
   kCmdExit = 1999,
@@ -40,6 +41,7 @@ inline constexpr MenuEntry kConfigureEntries[] = {
     {"Base's &Properties ...", kCmdBaseProperties},
     {nullptr, 0},
     {"Testing &Criteria ...", kCmdTestingCriteria},
+    {"Testing &Statistics ...", kCmdTestingStatistics},
 };
 inline constexpr MenuEntry kUpdateEntries[] = {
     {"&Download Base's Program", kCmdDownload},
@@ -50,7 +52,7 @@ inline constexpr MenuEntry kHelpEntries[] = {
 
 inline constexpr MenuPopup kRfMenu[] = {
     {"&RF Link", kRfLinkEntries, 6},
-    {"&Configure", kConfigureEntries, 4},
+    {"&Configure", kConfigureEntries, 5},
     {"&Update", kUpdateEntries, 1},
     {"&Help", kHelpEntries, 1},
 };

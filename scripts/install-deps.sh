@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tessaro needs to build, test and run.
+#   scripts/install-deps.sh           the Linux build, tests and window
+#   scripts/install-deps.sh windows   also the Windows cross-build and Wine
 # Idempotent: when everything is there it only checks and returns.
 set -euo pipefail
 
@@ -13,6 +15,12 @@ packages=(
   binutils
   file lintian desktop-file-utils man-db
 )
+if [ "${1:-}" = windows ]; then
+  packages+=(
+    g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
+    googletest wine64 fonts-wine jq zip
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

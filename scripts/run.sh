@@ -5,6 +5,7 @@
 #   scripts/run.sh --demo           the headless demo even when there is a display
 #   scripts/run.sh --screenshots D  where the demo saves its pictures
 #                                   (default: build-run/screenshots)
+#   TESSARO_JOBS=N scripts/run.sh   build with N jobs (default: all cores)
 #
 # The simulator tessaro-basesim plays the attached base and the network behind
 # it on a pseudo-terminal; COM1 of the window (TESSARO_COM1) points at it.
@@ -18,7 +19,8 @@ demo=0
 shots=""
 
 usage() {
-  sed -n '2,11p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'
+  # The comment block at the top of this file, without its "# ".
+  awk 'NR > 1 && /^#/ { sub(/^# ?/, ""); print; next } NR > 1 { exit }' "${BASH_SOURCE[0]}"
 }
 
 while [ $# -gt 0 ]; do
@@ -49,13 +51,15 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   cat "$build/configure.log" >&2
   exit 1
 }
-jobs="$(nproc 2>/dev/null || echo 2)"
-cmake --build "$build" --target tessaro tessaro-basesim -j "$jobs"
+jobs="${TESSARO_JOBS:-$(nproc 2>/dev/null || echo 2)}"
+cmake --build "$build" -j "$jobs" \
+  --target tessaro tessaro-basesim tessaro-download tessaro-linktest tessaro-replay
 
 window="$build/ui/tessaro"
 basesim="$build/sim/tessaro-basesim"
 link="$build/com1"
 log="$build/basesim.log"
+pty="$build/basesim.pty"
 
 sim_pid=""
 cleanup() {
@@ -65,15 +69,22 @@ trap cleanup EXIT
 
 echo "== Starting the simulated network"
 rm -f "$link"
-"$basesim" --link "$link" --loss 0.03 --delay 20-120 --no-console >"$log" 2>&1 &
+: >"$pty"
+"$basesim" --link "$link" --loss 0.03 --delay 20-120 --no-console >"$pty" 2>"$log" &
 sim_pid=$!
+# The simulator prints the pseudo-terminal's path as its first line once it
+# serves; wait for that whole line (and the link), or for it to give up.
 for _ in $(seq 1 100); do
-  [ -e "$link" ] && break
+  [ -e "$link" ] && [ "$(wc -l <"$pty")" -ge 1 ] && break
   kill -0 "$sim_pid" 2>/dev/null || { cat "$log" >&2; exit 1; }
   sleep 0.1
 done
-[ -e "$link" ] || { echo "run.sh: the simulator did not publish $link" >&2; exit 1; }
-head -n 1 "$log" | sed 's/^/   pty: /'
+if [ ! -e "$link" ] || [ "$(wc -l <"$pty")" -lt 1 ]; then
+  echo "run.sh: the simulator did not publish $link within 10 s" >&2
+  cat "$log" >&2
+  exit 1
+fi
+head -n 1 "$pty" | sed 's/^/   pty: /'
 export TESSARO_COM1="$link"
 
 if [ "$demo" = 1 ]; then

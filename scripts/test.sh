@@ -7,9 +7,11 @@
 #   3. the same under ThreadSanitizer;
 #   4. each libFuzzer target for a while (TESSARO_FUZZ_SECONDS, default 60);
 #   5. the Debian package: built, checked by lintian, installed, each installed
-#      program's --help (and --version) run, removed again.
+#      program's --help (and --version) run, removed again;
+#   6. windows: the Qt-free programs, tests and the native window cross-built for
+#      Windows, run under Wine (scripts/test-windows.sh).
 # Build folders: build-lint (configured only), build-test, build-asan, build-tsan,
-# build-tsan-ui, build-fuzz, build-pkg.
+# build-tsan-ui, build-fuzz, build-pkg, build-win.
 # TESSARO_TEST_STAGES limits the stages, e.g. TESSARO_TEST_STAGES="full fuzz".
 set -euo pipefail
 
@@ -17,7 +19,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=${TESSARO_JOBS:-$(nproc)}
 fuzz_seconds=${TESSARO_FUZZ_SECONDS:-60}
-stages=${TESSARO_TEST_STAGES:-"lint full asan tsan fuzz package"}
+stages=${TESSARO_TEST_STAGES:-"lint full asan tsan fuzz package windows"}
 
 "$root/scripts/install-deps.sh"
 
@@ -86,6 +88,11 @@ fi
 if want package; then
   echo "== Debian package: build, lintian, install, run each program, remove =="
   "$root/scripts/test-package.sh"
+fi
+
+if want windows; then
+  echo "== Windows: cross-built programs and tests under Wine =="
+  TESSARO_JOBS="$jobs" "$root/scripts/test-windows.sh"
 fi
 
 echo "All test stages passed: $stages"

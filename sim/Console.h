@@ -21,6 +21,17 @@ class Console {
   static const char* HelpText();
 
  private:
+  struct Words;
+  // Each group of commands: true when it knows the command, with the
+  // answer to print.
+  bool NetworkCommand(const Words& words, std::string& answer);
+  bool LinkCommand(const Words& words, std::string& answer);
+  bool LineCommand(const Words& words, std::string& answer);
+  bool ReportCommand(const Words& words, std::string& answer);
+  std::string BaseCommand(const Words& words);
+  std::string LoaderReport();
+  std::string StatsReport();
+
   Simulator& sim_;
   bool quit_ = false;
 };

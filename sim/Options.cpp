@@ -1,5 +1,9 @@
 #include "sim/Options.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <functional>
 
 #include "link/PortSettings.h"
@@ -260,6 +264,22 @@ const std::vector<Flag>& Flags() {
   return flags;
 }
 
+// The image file is tried at start: once the PC has seen a download complete,
+// the image must not be lost to a path that was never writable.  A file made
+// only for the trial is removed again.
+bool CanWriteImage(const std::string& path, std::string* why) {
+  std::error_code ignored;
+  const bool existed = std::filesystem::exists(path, ignored);
+  std::FILE* file = std::fopen(path.c_str(), "ab");
+  if (file == nullptr) {
+    *why = "--image-out " + path + ": cannot be written: " + std::strerror(errno);
+    return false;
+  }
+  std::fclose(file);
+  if (!existed) std::remove(path.c_str());
+  return true;
+}
+
 struct Given {
   const Flag* flag;
   std::string value;
@@ -323,6 +343,8 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
     return fail("--link publishes a pty; it cannot be used with --device");
   std::string why;
   if (!o.help && !o.version && !o.scenario.Validate(&why)) return fail(why);
+  if (!o.help && !o.version && !o.imageOut.empty() && !CanWriteImage(o.imageOut, &why))
+    return fail(why);
   options = o;
   return true;
 }

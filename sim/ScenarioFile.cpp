@@ -210,20 +210,8 @@ void ReadDelay(Reader& r, EchoDelay& delay) {
   r.Fail(r.Path("delay_ms"), "must be milliseconds 0..600000 or a range [min, max]");
 }
 
-}  // namespace
-
-bool ParseScenario(const std::string& text, Scenario& scenario, std::string* error) {
-  Json json = Json::parse(text, nullptr, /*allow_exceptions=*/false, /*ignore_comments=*/true);
-  if (json.is_discarded()) {
-    if (error) *error = "not valid JSON";
-    return false;
-  }
-  Scenario s = Scenario::Default();
-  Reader top(json, "", error);
-  top.OnlyKeys(
-      {"seed", "attached", "bases", "echo", "passive", "line", "loader", "record_capacity"});
-  top.Unsigned("seed", s.seed);
-  top.Integer("attached", s.attachedBase, 1, 16);
+// The "line" object: pacing, noise, six-channel mode.
+void ReadLineSection(Reader& top, Scenario& s, std::string* error) {
   if (const Json* line = top.Find("line"); top.Ok() && line) {
     Reader r(*line, "line", error);
     r.OnlyKeys({"pace", "noise", "six_channel"});
@@ -232,6 +220,10 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string* err
     r.Flag("six_channel", s.line.sixChannel);
     top.Absorb(r);
   }
+}
+
+// The "bases" list, each base checked on its own.
+void ReadBasesSection(Reader& top, Scenario& s, std::string* error) {
   if (const Json* bases = top.Find("bases"); top.Ok() && bases) {
     if (!bases->is_array() || bases->empty()) {
       top.Fail("bases", "must be a list of at least one base");
@@ -248,6 +240,10 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string* err
       }
     }
   }
+}
+
+// The "echo" object: delay, jitter, bursts and the faults of the radio link.
+void ReadEchoSection(Reader& top, Scenario& s, std::string* error) {
   if (const Json* echo = top.Find("echo"); top.Ok() && echo) {
     Reader r(*echo, "echo", error);
     r.OnlyKeys({"delay_ms", "jitter_ms", "loss", "corruption", "duplicate", "ng_rate", "wt_rate",
@@ -271,6 +267,10 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string* err
     r.Number("silent_loss", s.faults.silentLoss, 0.0, 1.0);
     top.Absorb(r);
   }
+}
+
+// The "passive" object: unsolicited traffic.
+void ReadPassiveSection(Reader& top, Scenario& s, std::string* error) {
   if (const Json* passive = top.Find("passive"); top.Ok() && passive) {
     Reader r(*passive, "passive", error);
     r.OnlyKeys({"rate", "data_length"});
@@ -278,6 +278,10 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string* err
     r.Integer("data_length", s.passive.dataLength, 0, 240);
     top.Absorb(r);
   }
+}
+
+// The "loader" object: the replies and faults of the download loader.
+void ReadLoaderSection(Reader& top, Scenario& s, std::string* error) {
   if (const Json* loader = top.Find("loader"); top.Ok() && loader) {
     Reader r(*loader, "loader", error);
     r.OnlyKeys({"wake_reply", "maker_reply", "download_reply", "end_reply", "bad_checksum",
@@ -306,6 +310,27 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string* err
     r.Integer("idle_exit_ms", l.idleExitMs, 0, 86400000);
     top.Absorb(r);
   }
+}
+
+}  // namespace
+
+bool ParseScenario(const std::string& text, Scenario& scenario, std::string* error) {
+  Json json = Json::parse(text, nullptr, /*allow_exceptions=*/false, /*ignore_comments=*/true);
+  if (json.is_discarded()) {
+    if (error) *error = "not valid JSON";
+    return false;
+  }
+  Scenario s = Scenario::Default();
+  Reader top(json, "", error);
+  top.OnlyKeys(
+      {"seed", "attached", "bases", "echo", "passive", "line", "loader", "record_capacity"});
+  top.Unsigned("seed", s.seed);
+  top.Integer("attached", s.attachedBase, 1, 16);
+  ReadLineSection(top, s, error);
+  ReadBasesSection(top, s, error);
+  ReadEchoSection(top, s, error);
+  ReadPassiveSection(top, s, error);
+  ReadLoaderSection(top, s, error);
   if (const Json* capacity = top.Find("record_capacity"); top.Ok() && capacity) {
     int value = 0;
     top.Integer("record_capacity", value, 16, 10000000);

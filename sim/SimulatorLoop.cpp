@@ -173,14 +173,12 @@ void Simulator::Impl::Flush(std::int64_t nowUs) {
         lineFreeAtNs = std::max(lineFreeAtNs, nowNs - kPaceCatchUpNs) + n * byteNs;
       continue;
     }
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      waitWritable = true;
-    } else if (n < 0 && errno == EINTR) {
-      continue;
-    } else if (line.IsPty()) {
+    if (n < 0 && errno == EINTR) continue;
+    const bool full = n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+    if (!full && line.IsPty()) {
       OnHungUp(nowUs);
     } else {
-      waitWritable = true;  // a device that refuses now may take it later
+      waitWritable = true;  // full, or a device that refuses now may take it later
     }
     break;
   }

@@ -19,6 +19,7 @@
 #include "ui/TopologyView.h"
 #include "ui/dialogs/DialogCommands.h"
 #include "ui/download/QtDownloadUi.h"
+#include "ui/stats/StatisticsWindow.h"
 
 namespace tessaro {
 
@@ -142,6 +143,13 @@ DownloadUi& FrameWindow::DownloadDialogs() {
 void FrameWindow::CloseFrame() {
   closing_ = true;
   close();
+}
+
+void FrameWindow::ShowStatistics() {
+  if (statistics_ == nullptr) statistics_ = new StatisticsWindow(engine_, this);
+  statistics_->show();
+  statistics_->raise();
+  statistics_->activateWindow();
 }
 
 void FrameWindow::closeEvent(QCloseEvent* event) {

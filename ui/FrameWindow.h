@@ -13,6 +13,7 @@ namespace tessaro {
 class Engine;
 class QtDisplay;
 class QtDownloadUi;
+class StatisticsWindow;
 class StatusBar;
 class TopologyView;
 
@@ -38,6 +39,8 @@ class FrameWindow final : public QMainWindow, private Shell {
   StatusBar* Bar() const { return statusBar_; }
   // The menu action of a command id, nullptr if none.
   QAction* ActionOf(int id) const;
+  // The statistics window, nullptr until the command first showed it.
+  StatisticsWindow* Statistics() const { return statistics_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -53,12 +56,14 @@ class FrameWindow final : public QMainWindow, private Shell {
   void RunAboutBox() override;
   DownloadUi& DownloadDialogs() override;
   void CloseFrame() override;
+  void ShowStatistics() override;
 
   Engine& engine_;
   QtDisplay& display_;
   TopologyView* view_;
   StatusBar* statusBar_;
   std::unique_ptr<QtDownloadUi> downloadUi_;
+  StatisticsWindow* statistics_ = nullptr;  // a child window: it goes with the frame
   MenuCommands commands_;
   bool closing_ = false;
 };

@@ -4,6 +4,7 @@
 #include <QMetaObject>
 #include <QString>
 #include <QThread>
+#include <QTimer>
 #include <cstring>
 
 #include "app/Engine.h"
@@ -70,15 +71,14 @@ void QtDisplay::SetPaneText(int pane, const char* text) {
     paneDirty_[pane] = true;
   }
   if (OnWindowThread()) {
-    FlushPanes();
+    ShowPanes();
   } else if (!panesPosted_.exchange(true)) {
-    Post([this] { FlushPanes(); });
+    Post(
+        [this] { FlushEveryFrame(panesPosted_, &QtDisplay::ShowPanes, &QtDisplay::PanesWaiting); });
   }
 }
 
-void QtDisplay::FlushPanes() {
-  // Cleared before reading: a text written from now on posts a new flush.
-  panesPosted_.store(false);
+bool QtDisplay::ShowPanes() {
   QString texts[3];
   bool dirty[3];
   {
@@ -89,10 +89,34 @@ void QtDisplay::FlushPanes() {
       if (dirty[i]) texts[i] = QString::fromLatin1(paneText_[i]);
     }
   }
-  if (statusBar_ == nullptr) return;
+  if (!dirty[0] && !dirty[1] && !dirty[2]) return false;
+  if (statusBar_ == nullptr) return true;
   for (int i = 0; i < 3; ++i) {
     if (dirty[i]) statusBar_->SetPaneText(i, texts[i]);
   }
+  return true;
+}
+
+bool QtDisplay::PanesWaiting() {
+  std::scoped_lock lock(paneMutex_);
+  return paneDirty_[0] || paneDirty_[1] || paneDirty_[2];
+}
+
+// While the reader thread keeps handing texts or cells over, the flush comes
+// back once a frame by itself and the reader posts nothing: a wake-up of the
+// window thread per message would cost the reader a post and a processor.
+void QtDisplay::FlushEveryFrame(std::atomic<bool>& posted, bool (QtDisplay::*show)(),
+                                bool (QtDisplay::*waiting)()) {
+  if ((this->*show)()) {
+    const int ms = show == &QtDisplay::ShowPanes ? kPaneMs : kCellMs;
+    QTimer::singleShot(ms, &relay_,
+                       [this, &posted, show, waiting] { FlushEveryFrame(posted, show, waiting); });
+    return;
+  }
+  posted.store(false);
+  // What came while the flag was still set posted nothing: it is shown here,
+  // unless something since has posted a flush of its own.
+  if ((this->*waiting)() && !posted.exchange(true)) FlushEveryFrame(posted, show, waiting);
 }
 
 // The engine places every cell (DrawCellAt); an unplaced redraw has nowhere
@@ -107,21 +131,28 @@ void QtDisplay::DrawCellAt(int x, int y, const char* text, int colourClass) {
     cellArea_ |= area;
   }
   if (OnWindowThread()) {
-    FlushCells();
+    ShowCells();
   } else if (!cellsPosted_.exchange(true)) {
-    Post([this] { FlushCells(); });
+    Post(
+        [this] { FlushEveryFrame(cellsPosted_, &QtDisplay::ShowCells, &QtDisplay::CellsWaiting); });
   }
 }
 
-void QtDisplay::FlushCells() {
-  cellsPosted_.store(false);
+bool QtDisplay::ShowCells() {
   QRect area;
   {
     std::scoped_lock lock(cellMutex_);
     area = cellArea_;
     cellArea_ = QRect();
   }
-  if (view_ != nullptr && !area.isEmpty()) view_->RequestUpdate(area);
+  if (area.isEmpty()) return false;
+  if (view_ != nullptr) view_->RequestUpdate(area);
+  return true;
+}
+
+bool QtDisplay::CellsWaiting() {
+  std::scoped_lock lock(cellMutex_);
+  return !cellArea_.isEmpty();
 }
 
 // Rendering reads the model under the engine lock, which the caller of these

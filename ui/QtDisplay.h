@@ -9,18 +9,20 @@
 #include "app/CellRouter.h"
 #include "core/Display.h"
 #include "ui/TopologyCanvas.h"
+#include "ui/TopologyView.h"
 
 namespace tessaro {
 
 class Engine;
 class StatusBar;
-class TopologyView;
 
 // The window's side of the core's Display.  Calls from the reader thread are
 // handed to the window thread with queued calls and never wait for it; each
 // kind of call (pane texts, cell areas, repaints) has at most one queued call
 // outstanding, carrying whatever is latest when it runs, so a flood of
-// messages cannot grow the window thread's queue.
+// messages cannot grow the window thread's queue.  Pane texts and cell
+// redraws from the reader reach the window at a steady pace (kPaneMs,
+// kCellMs) while they keep coming, with no post per message.
 //
 // Create it on the window thread, before the engine; attach the engine, then
 // the window.  It owns the topology canvas, which outlives the window.
@@ -60,12 +62,26 @@ class QtDisplay final : public Display, public CellPlacer {
 
  private:
   static constexpr int kPaneTextSize = 320;
+  // The panes show the latest message: ten times a second is as fast as it
+  // can be read, and a status bar relayout per frame costs the window.
+  static constexpr int kPaneMs = 100;
+  // Counters keep changing all over the view during a test: every other
+  // frame is smooth to the eye, and each screen update copies most of it.
+  static constexpr int kCellMs = 2 * TopologyView::kFrameMs;
 
   bool OnWindowThread() const;
   template <typename F>
   void Post(F&& call);
-  void FlushPanes();
-  void FlushCells();
+  // Hands the pane texts, or the cell area, drawn so far to the window;
+  // false when there was none.  Window thread.
+  bool ShowPanes();
+  bool ShowCells();
+  bool PanesWaiting();
+  bool CellsWaiting();
+  // Runs `show` now and again at its pace while it finds something, with `posted`
+  // set meanwhile so that the reader thread posts nothing.
+  void FlushEveryFrame(std::atomic<bool>& posted, bool (QtDisplay::*show)(),
+                       bool (QtDisplay::*waiting)());
   void FlushRender();
 
   QObject relay_;  // lives on the window thread; queued calls run in its context

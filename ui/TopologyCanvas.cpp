@@ -25,6 +25,53 @@ void SqueezeTo(QFont& font, int width) {
   if (advance > width) font.setStretch(width * 100 / advance);
 }
 
+// A cell text as the painter draws it: `background` filled white, the text
+// from the left edge of `clip` plus `inset`, all within `clip`.
+void PaintCellText(QImage& image, const QRect& clip, const QRect& background, const QFont& font,
+                   int inset, const char* text, int length, const QColor& colour) {
+  QPainter painter(&image);
+  painter.setClipRect(clip);
+  painter.fillRect(background, Qt::white);
+  painter.setFont(font);
+  painter.setPen(colour);
+  painter.drawText(clip.translated(inset, 0), Qt::AlignLeft | Qt::AlignTop,
+                   QString::fromLatin1(text, length));
+}
+
+// The box and the background of a cell text at (x, y).
+QRect CellClip(int x, int y, int length) {
+  const TextBox box = TextBoxAt(x, y, length);
+  return QRect(box.left, box.top, box.right - box.left, box.bottom - box.top);
+}
+QRect CellBackground(int x, int y, int length, int charWidth) {
+  // The opaque background covers the text itself, not its whole box: the
+  // box is wider than the text and reaches into the next picture.
+  const QRect clip = CellClip(x, y, length);
+  return QRect(x, y, std::min(charWidth * length, clip.width()), clip.height());
+}
+
+// Whether `strip` draws every printable character, and the counter texts, as
+// the painter does with `font`.
+bool DrawsAsThePainter(const GlyphStrip& strip, const QFont& font, int inset, int charWidth) {
+  QString all;
+  for (int c = 0x20; c <= 0x7E; ++c) all += QLatin1Char(static_cast<char>(c));
+  const QByteArray every = all.toLatin1();
+  const char* samples[] = {every.constData(), "SD:00000", "OK:12345", "TM:-0001",
+                           "AV:99999",        "NG:67890", "CH:1"};
+  for (const char* text : samples) {
+    const int length = static_cast<int>(qstrlen(text));
+    const QRect clip = CellClip(3, 2, length);
+    const QRect background = CellBackground(3, 2, length, charWidth);
+    QImage painted(clip.right() + 9, clip.bottom() + 3, QImage::Format_RGB32);
+    painted.fill(Qt::green);
+    QImage stripped = painted.copy();
+    PaintCellText(painted, clip, background, font, inset, text, length, Qt::red);
+    if (!strip.Draw(stripped, clip, background, text, length, QColor(Qt::red).rgb())) return false;
+    if (painted != stripped) return false;
+  }
+  return true;
+}
+
 QImage LoadPicture(const char* path) {
   QImage image(QString::fromLatin1(path));
   return image.convertToFormat(QImage::Format_RGB32);
@@ -123,6 +170,8 @@ TopologyCanvas::TopologyCanvas()
   // A pixel face inks its cell's first column; a text box that starts on a
   // picture's last column would cover it.
   viewInset_ = metrics.leftBearing(QLatin1Char('H')) < 1 ? 1 : 0;
+  auto strip = std::make_unique<GlyphStrip>(viewFont_, charWidth_, viewInset_, layout::kCy);
+  if (DrawsAsThePainter(*strip, viewFont_, viewInset_, charWidth_)) strip_ = std::move(strip);
 }
 
 void TopologyCanvas::Resize(QSize size) {
@@ -148,19 +197,13 @@ QRect TopologyCanvas::Render(const TopologyModel& model, bool whole) {
 
 QRect TopologyCanvas::DrawCell(int x, int y, const char* text, int colourClass) {
   const int length = static_cast<int>(qstrlen(text));
-  const TextBox box = TextBoxAt(x, y, length);
-  const QRect clip(box.left, box.top, box.right - box.left, box.bottom - box.top);
-  // The opaque background covers the text itself, not its whole box: the
-  // box is wider than the text and reaches into the next picture.
-  const QRect background(x, y, std::min(charWidth_ * length, clip.width()), clip.height());
+  const QRect clip = CellClip(x, y, length);
+  const QRect background = CellBackground(x, y, length, charWidth_);
+  const QColor colour = ColourOf(ColourOfClass(colourClass));
   std::scoped_lock lock(mutex_);
-  QPainter painter(&image_);
-  painter.setClipRect(clip);
-  painter.fillRect(background, Qt::white);
-  painter.setFont(viewFont_);
-  painter.setPen(ColourOf(ColourOfClass(colourClass)));
-  painter.drawText(clip.translated(viewInset_, 0), Qt::AlignLeft | Qt::AlignTop,
-                   QString::fromLatin1(text, length));
+  if (strip_ == nullptr || !strip_->Draw(image_, clip, background, text, length, colour.rgb())) {
+    PaintCellText(image_, clip, background, viewFont_, viewInset_, text, length, colour);
+  }
   return clip.intersected(image_.rect());
 }
 

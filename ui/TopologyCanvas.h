@@ -4,9 +4,11 @@
 #include <QImage>
 #include <QRect>
 #include <QSize>
+#include <memory>
 #include <mutex>
 
 #include "app/front/TopologyLayout.h"
+#include "ui/GlyphStrip.h"
 
 class QPainter;
 
@@ -46,6 +48,10 @@ class TopologyCanvas {
 
   static QColor ColourOf(TextColour colour);
 
+  // Whether cell redraws set the glyph strip's pixels (the face draws the
+  // same through it) rather than laying out text.
+  bool DrawsFromGlyphStrip() const { return strip_ != nullptr; }
+
  private:
   friend class CanvasPainter;
 
@@ -58,6 +64,8 @@ class TopologyCanvas {
   // Pixels the view font's text moves right in its box: 1 for a face whose
   // glyphs start on the cell's first column, as its neighbours' ink would.
   int viewInset_ = 0;
+  // Null when the strip would draw the view font differently from the painter.
+  std::unique_ptr<GlyphStrip> strip_;
 };
 
 // The fixed-pitch view font ("Elite" where installed, else the narrow pixel

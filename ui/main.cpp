@@ -1,13 +1,10 @@
 // The operator's window: start-up and the message loop.
 
 #include <QApplication>
-#include <QStringList>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "app/Engine.h"
 #include "core/Clock.h"
@@ -20,31 +17,22 @@
 #include "ui/QtDisplay.h"
 
 int main(int argc, char** argv) {
-  // The usage needs no display: answer it before Qt looks for one.
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      std::fputs(tessaro::ProgramUsage(), stdout);
-      return 0;
-    }
-  }
-  QApplication app(argc, argv);
-
-  // Qt has taken its own options out of the list; ours are what is left.
-  const QStringList args = QCoreApplication::arguments();
-  std::vector<std::string> storage;
-  for (const QString& a : args) storage.push_back(a.toStdString());
-  std::vector<const char*> argvLeft;
-  for (const std::string& s : storage) argvLeft.push_back(s.c_str());
-  const tessaro::ProgramOptions options =
-      tessaro::ParseProgramOptions(static_cast<int>(argvLeft.size()), argvLeft.data());
+  // The whole line is read before Qt looks for a display, so --help,
+  // --version and a bad option are answered without one.
+  const tessaro::ProgramOptions options = tessaro::ParseProgramOptions(argc, argv);
   if (options.help) {
     std::fputs(tessaro::ProgramUsage(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::fputs(tessaro::ProgramVersion(), stdout);
     return 0;
   }
   if (!options.error.empty()) {
     std::fprintf(stderr, "tessaro: %s\n\n%s", options.error.c_str(), tessaro::ProgramUsage());
     return 2;
   }
+  QApplication app(argc, argv);
 
   tessaro::QtDisplay display;
   tessaro::SteadyClock clock;

@@ -85,7 +85,7 @@ int ComPortModel::ListTexts(int list, const char* const** texts) {
   }
 }
 
-ComPortModel::ComPortModel(Engine& engine) : ComPortModel(engine, ListSerialPorts()) {}
+ComPortModel::ComPortModel(Engine& engine) : ComPortModel(engine, ListSerialDevices()) {}
 
 ComPortModel::ComPortModel(Engine& engine, std::vector<PortInfo> devices)
     : engine_(engine),

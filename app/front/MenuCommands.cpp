@@ -44,6 +44,9 @@ void MenuCommands::Execute(int id) {
       shell_.RunCriteriaDialog(model);
       break;
     }
+    case kCmdTestingStatistics:
+      shell_.ShowStatistics();
+      break;
     case kCmdDownload:
       Download();
       break;

@@ -27,6 +27,10 @@ class Shell {
   virtual void PostCommand(int id) = 0;
   // Closes the frame window (the Exit command, after the session ended).
   virtual void CloseFrame() = 0;
+  // Shows the link test's statistics window (not modal; it stays open while
+  // the operator works on), or raises it when it is open.  A front end
+  // without one ignores the command.
+  virtual void ShowStatistics() {}
 };
 
 }  // namespace tessaro

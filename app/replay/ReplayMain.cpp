@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
+#include "app/replay/BinaryInput.h"
 #include "app/replay/Replay.h"
 #include "app/replay/TraceReplay.h"
 #include "core/Version.h"
@@ -39,8 +41,8 @@ constexpr const char* kUsage =
     "  -h, --help         this text\n"
     "  --version          the version\n";
 
-int Fail(const char* text) {
-  std::fprintf(stderr, "tessaro-replay: %s\nTry 'tessaro-replay --help'.\n", text);
+int Fail(const std::string& text) {
+  std::fprintf(stderr, "tessaro-replay: %s\nTry 'tessaro-replay --help'.\n", text.c_str());
   return 2;
 }
 
@@ -76,8 +78,7 @@ int main(int argc, char** argv) {
       }
       options.baudIndex = static_cast<int>(v);
     } else if (a[0] == '-' && a[1] != '\0') {
-      std::fprintf(stderr, "tessaro-replay: unknown option '%s'\n", a);
-      return Fail("see the options above");
+      return Fail(std::string("unknown option '") + a + "'");
     } else if (path != nullptr) {
       return Fail("give at most one input file");
     } else {
@@ -101,6 +102,7 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
+  tessaro::UseBinaryInput(input);
   const int result = tessaro::RunReplay(input, stdout, options);
   if (input != stdin) std::fclose(input);
   if (result != 0) std::fprintf(stderr, "tessaro-replay: reading the input failed\n");

@@ -1,5 +1,6 @@
 #include "download/cli/ConsoleDownloadUi.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "download/DownloadTexts.h"
@@ -39,7 +40,7 @@ std::string FormatRate(double bytesPerSecond) {
 }
 
 std::string FormatDuration(double seconds) {
-  const long s = seconds < 0 ? 0 : static_cast<long>(seconds + 0.5);
+  const long s = seconds < 0 ? 0 : std::lround(seconds);
   char text[32];
   std::snprintf(text, sizeof text, "%ld:%02ld", s / 60, s % 60);
   return text;

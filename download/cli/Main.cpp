@@ -23,6 +23,9 @@ int main(int argc, char** argv) {
     case DownloadParse::kHelp:
       std::fputs(DownloadUsageText(), stdout);
       return kDownloadOk;
+    case DownloadParse::kVersion:
+      std::fputs(DownloadVersionText(), stdout);
+      return kDownloadOk;
     case DownloadParse::kError:
       std::fprintf(stderr, "tessaro-download: %s\nTry 'tessaro-download --help'.\n", error.c_str());
       return kDownloadUsage;

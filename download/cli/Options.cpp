@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "core/Version.h"
 #include "link/PortSettings.h"
 
 namespace tessaro::cli {
@@ -20,6 +21,10 @@ bool WholeNumber(const char* text, int low, int high, int& out) {
 }
 
 }  // namespace
+
+const char* DownloadVersionText() {
+  return "tessaro-download " TESSARO_VERSION "\n";
+}
 
 const char* DownloadUsageText() {
   return "Usage: tessaro-download --port NAME [--baud N] [--base N] [--wait N] [--trace FILE] "
@@ -44,6 +49,7 @@ const char* DownloadUsageText() {
          "  --trace FILE  record every byte on the line, and every open, close, setting\n"
          "                and hang-up, in FILE (see docs/traces.md)\n"
          "  --help        show this text\n"
+         "  --version     show the version\n"
          "\n"
          "A failed attempt is not retried: the question the window asks is answered no,\n"
          "so that a script never hangs.  Run the program again to retry.\n"
@@ -72,6 +78,8 @@ DownloadParse ParseDownloadOptions(int argc, const char* const* argv, DownloadOp
     };
     if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
       return DownloadParse::kHelp;
+    } else if (std::strcmp(arg, "--version") == 0) {
+      return DownloadParse::kVersion;
     } else if (std::strcmp(arg, "--check") == 0) {
       options.checkOnly = true;
     } else if (std::strcmp(arg, "--port") == 0) {

@@ -15,7 +15,7 @@ struct DownloadOptions {
   std::string tracePath;     // empty: no line trace
 };
 
-enum class DownloadParse { kRun, kHelp, kError };
+enum class DownloadParse { kRun, kHelp, kVersion, kError };
 
 // Reads the command line.  On kError `error` says what is wrong.
 DownloadParse ParseDownloadOptions(int argc, const char* const* argv, DownloadOptions& options,
@@ -23,5 +23,8 @@ DownloadParse ParseDownloadOptions(int argc, const char* const* argv, DownloadOp
 
 // The text `--help` prints.
 const char* DownloadUsageText();
+
+// The line `--version` prints: "tessaro-download <version>".
+const char* DownloadVersionText();
 
 }  // namespace tessaro::cli

@@ -1,13 +1,9 @@
 // tessaro-linktest: the RF link test from a script or a remote shell.
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,29 +13,10 @@
 #include "linktest/cli/ConsoleDisplay.h"
 #include "linktest/cli/Options.h"
 #include "linktest/cli/Runner.h"
+#include "linktest/cli/Terminal.h"
 #include "linktest/cli/ToolPort.h"
 
 namespace {
-
-using tessaro::cli::Pause;
-
-// Ctrl-C and SIGTERM are blocked in every thread and taken here, in the
-// runner's own waits: no handler, no global flag.
-class SignalPause final : public Pause {
- public:
-  explicit SignalPause(const sigset_t& signals) : signals_(signals) {}
-
-  bool Sleep(int ms) override {
-    timespec ts{};
-    ts.tv_sec = ms / 1000;
-    ts.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
-    const int got = sigtimedwait(&signals_, nullptr, &ts);
-    return got < 0;  // EAGAIN (the time passed) or EINTR
-  }
-
- private:
-  sigset_t signals_;
-};
 
 // What went to standard output must have arrived: a full disk or /dev/full
 // makes the run fail instead of reporting success.
@@ -50,31 +27,23 @@ int CheckStandardOutput(int status) {
   return status == tessaro::cli::kExitOk ? tessaro::cli::kExitOutput : status;
 }
 
-int TerminalRows() {
-  winsize size{};
-  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_row > 0) return size.ws_row;
-  return 24;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace tessaro;
   using namespace tessaro::cli;
 
-  // Before any thread starts, so that the reader thread inherits the mask.
-  sigset_t signals;
-  sigemptyset(&signals);
-  sigaddset(&signals, SIGINT);
-  sigaddset(&signals, SIGTERM);
-  sigaddset(&signals, SIGHUP);
-  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  // Before any thread starts, so that the reader thread inherits it.
+  const std::unique_ptr<Pause> pause = TakeInterrupts();
 
   LinkTestOptions options;
   std::string error;
   switch (ParseOptions(argc, argv, options, error)) {
     case ParseResult::kHelp:
       std::fputs(UsageText(), stdout);
+      return CheckStandardOutput(kExitOk);
+    case ParseResult::kVersion:
+      std::fputs(VersionText(), stdout);
       return CheckStandardOutput(kExitOk);
     case ParseResult::kError:
       std::fprintf(stderr, "tessaro-linktest: %s\nTry 'tessaro-linktest --help'.\n", error.c_str());
@@ -83,7 +52,7 @@ int main(int argc, char** argv) {
       break;
   }
   if (options.listPorts) {
-    const std::vector<PortInfo> devices = ListSerialPorts();
+    const std::vector<PortInfo> devices = ListSerialDevices();
     for (const PortInfo& d : devices) {
       std::printf("%s\t%s\n", d.path.c_str(), d.ListText().c_str());
     }
@@ -98,11 +67,9 @@ int main(int argc, char** argv) {
 
   ConsoleDisplay display(stderr);
   SteadyClock clock;
-  SignalPause pause(signals);
   Console console;
-  console.tty = isatty(STDOUT_FILENO) != 0;
-  if (console.tty) console.rows = TerminalRows();
+  DescribeTerminal(console);
 
   Engine engine(display, clock, port.Port());
-  return CheckStandardOutput(RunLinkTest(options, engine, display, pause, console));
+  return CheckStandardOutput(RunLinkTest(options, engine, display, *pause, console));
 }

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/Version.h"
+
 namespace tessaro::cli {
 
 namespace {
@@ -90,6 +92,7 @@ const char* UsageText() {
          "  --trace FILE     record every byte on the line, and every open, close,\n"
          "                   setting and hang-up, in FILE (see docs/traces.md)\n"
          "  --help           show this text\n"
+         "  --version        show the version\n"
          "\n"
          "The port is opened at 115200 bps (or --baud), 8 data bits, no parity, no flow\n"
          "control.\n"
@@ -111,6 +114,10 @@ const char* UsageText() {
          "are reported and written, marked \"link_lost\": true with the time.\n";
 }
 
+const char* VersionText() {
+  return "tessaro-linktest " TESSARO_VERSION "\n";
+}
+
 ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& options,
                          std::string& error) {
   bool havePort = false;
@@ -127,6 +134,8 @@ ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& opt
     const char* v = nullptr;
     if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
       return ParseResult::kHelp;
+    } else if (std::strcmp(arg, "--version") == 0) {
+      return ParseResult::kVersion;
     } else if (std::strcmp(arg, "--passive") == 0) {
       options.passive = true;
     } else if (std::strcmp(arg, "--list-ports") == 0) {

@@ -20,7 +20,7 @@ struct LinkTestOptions {
   bool reconnect = false;    // reopen the device when it comes back after a loss
 };
 
-enum class ParseResult { kRun, kHelp, kError };
+enum class ParseResult { kRun, kHelp, kVersion, kError };
 
 // Reads the command line.  On kError `error` says what is wrong.
 ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& options,
@@ -28,5 +28,8 @@ ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& opt
 
 // The text `--help` prints.
 const char* UsageText();
+
+// The line `--version` prints: "tessaro-linktest <version>".
+const char* VersionText();
 
 }  // namespace tessaro::cli

@@ -27,6 +27,7 @@ class PathPort final : public SerialPort {
   void PurgeInput() override { port_.PurgeInput(); }
   void Close() override { port_.Close(); }
   bool IsOpen() const override { return port_.IsOpen(); }
+  PortError LastError() const override { return port_.LastError(); }
 
  private:
   SerialPort& port_;

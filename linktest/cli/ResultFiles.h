@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <string>
 
+#include "linktest/SeriesLog.h"
 #include "linktest/cli/Options.h"
 #include "linktest/cli/Results.h"
-#include "linktest/cli/Series.h"
 
 namespace tessaro::cli {
 

@@ -46,16 +46,7 @@ Results CollectResults(const StationRegistry& registry, const TestState& test, i
     row.ng = s.ngCount[t];
     row.tm = s.replyTime[t];
     row.av = s.average[t];
-    row.sent = f.sent;
-    row.good = f.good;
-    row.lost = f.lost;
-    row.duplicates = f.duplicates;
-    row.replyMin = f.replyTimeMin;
-    row.replyMax = f.replyTimeMax;
-    row.replyMean = MeanReplyTime(f);
-    row.replyDeviation = ReplyTimeDeviation(f);
-    row.longestLossRun = f.longestLossRun;
-    row.lossPercent = LossPercent(r.passive, f.sent, f.good, f.lost);
+    static_cast<TerminalFigures&>(row) = FiguresOf(f, r.passive);
     r.rows.push_back(row);
   };
   for (int b = 1; b <= kMaxBase; ++b) {
@@ -68,8 +59,8 @@ Results CollectResults(const StationRegistry& registry, const TestState& test, i
   }
   for (int t = 1; t <= kMaxTerminal; ++t) {
     const TerminalStatistics& f = test.statistics.terminal[t];
-    const bool counted = s.sdReCount[t] != 0 || s.okDpCount[t] != 0 || s.ngCount[t] != 0 ||
-                         f.sent != 0 || f.good != 0 || f.lost != 0;
+    const bool counted =
+        s.sdReCount[t] != 0 || s.okDpCount[t] != 0 || s.ngCount[t] != 0 || TookPart(f);
     if (!listed[t] && counted) addRow(0, t);
     if (listed[t] || counted) AddToTotal(r.total, f);
   }

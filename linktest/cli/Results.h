@@ -14,26 +14,16 @@ namespace tessaro::cli {
 // listed under two bases has two rows with the same counters, as the view
 // shows two cells; a terminal that was counted but is no longer listed has a
 // row with base 0, so nothing counted is lost.
-struct TerminalRow {
+struct TerminalRow : TerminalFigures {
   int base = 0;
   int terminal = 0;
+  // What the view shows; they wrap after 99998 or 99999 where the run's
+  // true figures (TerminalFigures) do not.
   std::int32_t sdRe = 0;  // SD (ACTIVE) or RE (PASSIVE)
   std::int32_t okDp = 0;  // OK (ACTIVE) or DP (PASSIVE)
   std::int32_t ng = 0;
   std::int32_t tm = 0;
   std::int32_t av = 0;
-  // The run's true figures (LinkStatistics); the five above are what the
-  // view shows and wrap after 99998 or 99999.
-  std::int64_t sent = 0;        // ACTIVE: packets sent; PASSIVE: messages received
-  std::int64_t good = 0;        // ACTIVE: good echoes; PASSIVE: echoes reported "@OK"
-  std::int64_t lost = 0;        // ACTIVE: time-outs; PASSIVE: echoes reported "@NG"
-  std::int64_t duplicates = 0;  // PASSIVE
-  std::int32_t replyMin = 0;
-  std::int32_t replyMax = 0;
-  double replyMean = 0.0;
-  double replyDeviation = 0.0;
-  std::int64_t longestLossRun = 0;
-  double lossPercent = 0.0;  // from the true figures
 };
 
 // A time the serial device was gone during the test, in seconds from its

@@ -4,16 +4,16 @@
 // script on a manual clock, an operator who answers from a list, and
 // temporary image files.
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <functional>
+#include <random>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "download/DownloadUi.h"
@@ -182,20 +182,27 @@ class ScriptedUi : public DownloadUi {
 class TempDir {
  public:
   TempDir() {
-    const char* base = std::getenv("TMPDIR");
-    path_ = std::string(base != nullptr && base[0] != '\0' ? base : "/tmp") + "/tessaro-dl-XXXXXX";
-    if (::mkdtemp(path_.data()) == nullptr) path_.clear();
+    std::error_code error;
+    const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+    if (error) return;
+    std::random_device seed;
+    // create_directory is false for a name that exists: try another.
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const std::filesystem::path dir = base / ("tessaro-dl-" + std::to_string(seed()));
+      if (std::filesystem::create_directory(dir, error)) path_ = dir.generic_string();
+    }
   }
   ~TempDir() {
-    for (const auto& f : files_) ::unlink(f.c_str());
-    if (!path_.empty()) ::rmdir(path_.c_str());
+    std::error_code error;
+    for (const auto& f : files_) std::filesystem::remove(f, error);
+    if (!path_.empty()) std::filesystem::remove(path_, error);
   }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
   // Writes `content` to a file of that name; returns its path.
   std::string Write(const std::string& name, const std::string& content) {
-    const std::string file = path_ + "/" + name;
+    std::string file = path_ + "/" + name;
     if (std::FILE* f = std::fopen(file.c_str(), "wb")) {
       std::fwrite(content.data(), 1, content.size(), f);
       std::fclose(f);

@@ -122,7 +122,7 @@ class ObjcopyImageTest : public DownloadPtyTest {
 
   std::string Objcopy(const std::string& binary, const std::string& options,
                       const std::string& name) {
-    const std::string out = dir.Name(name);
+    std::string out = dir.Name(name);
     const std::string command =
         std::string(TESSARO_OBJCOPY) + " -I binary -O srec " + options + " " + binary + " " + out;
     EXPECT_EQ(std::system(command.c_str()), 0) << command;

@@ -80,7 +80,7 @@ TEST(PortList, RealDevicesWithWhatIdentifiesThemInNameOrder) {
   t.Link("/sys/class/tty/tty0", "/sys/devices/virtual/tty/tty0");
   t.File("/dev/tty0");
 
-  const std::vector<PortInfo> ports = ListSerialPorts(t.Root());
+  const std::vector<PortInfo> ports = ListSerialDevices(t.Root());
   std::vector<std::string> rows;
   for (const PortInfo& p : ports) rows.push_back(p.path + " | " + p.ListText());
   EXPECT_EQ(rows, (std::vector<std::string>{
@@ -93,7 +93,7 @@ TEST(PortList, RealDevicesWithWhatIdentifiesThemInNameOrder) {
 }
 
 TEST(PortList, AMachineWithoutTheTreeHasNone) {
-  EXPECT_TRUE(ListSerialPorts("/nonexistent").empty());
+  EXPECT_TRUE(ListSerialDevices("/nonexistent").empty());
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "link/PortSettings.h"
 
 namespace tessaro {
@@ -77,6 +79,23 @@ TEST(FormatPortStatus, ShowsPortBaudAndFlow) {
   s.flowIndex = 2;
   FormatPortStatus(s, text, sizeof text);
   EXPECT_STREQ(text, "COM3: 9600 bps, Xon/Xoff");
+}
+
+// The session and the download open the same port for the same index, and
+// it is the port the status pane names (they used to differ above COM6).
+TEST(PortName, HoldsAnIndexOutsideTheTableToItsNearestEnd) {
+  const struct {
+    int index;
+    const char* name;
+  } rows[] = {{-5, "COM1"}, {0, "COM1"}, {5, "COM6"}, {6, "COM6"}, {1000, "COM6"}};
+  for (const auto& row : rows) {
+    PortSettings s;
+    s.portIndex = row.index;
+    EXPECT_STREQ(PortName(s), row.name) << row.index;
+    char text[64];
+    FormatPortStatus(s, text, sizeof text);
+    EXPECT_EQ(std::string(text).rfind(std::string(row.name) + ":", 0), 0u) << text;
+  }
 }
 
 TEST(PortTables, BaudListsOfferSevenRows) {

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -70,7 +71,12 @@ TEST_F(PosixSerialPortTest, OpensByPathOrByComNameFromTheEnvironment) {
 
 TEST_F(PosixSerialPortTest, RefusesWhatIsNoTerminal) {
   EXPECT_FALSE(port.Open("/nonexistent/ttyS9"));
+  // The refusal keeps the system's reason.
+  EXPECT_EQ(port.LastError().kind, PortErrorKind::NotFound);
+  EXPECT_EQ(port.LastError().code, ENOENT);
+  EXPECT_STREQ(port.LastError().text, std::strerror(ENOENT));
   EXPECT_FALSE(port.Open("/dev/null"));
+  EXPECT_EQ(port.LastError().kind, PortErrorKind::NotSerial);
   char file[] = "/tmp/tessaro-not-a-tty-XXXXXX";
   const int fd = mkstemp(file);
   ASSERT_GE(fd, 0);
@@ -98,6 +104,7 @@ TEST_F(PosixSerialPortTest, IsExclusiveAgainstOtherHoldersAndFreeAfterClose) {
   ASSERT_GE(other, 0);
   ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
   EXPECT_FALSE(port.Open(pty.SlavePath().c_str()));
+  EXPECT_EQ(port.LastError().kind, PortErrorKind::Busy);
   close(other);
   EXPECT_TRUE(port.Open(pty.SlavePath().c_str()));
 }

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "linktest/SeriesLog.h"
 #include "linktest/cli/Options.h"
 #include "linktest/cli/ResultFiles.h"
 #include "linktest/cli/Results.h"
 #include "linktest/cli/Runner.h"
-#include "linktest/cli/Series.h"
 
 namespace tessaro::cli {
 namespace {
@@ -71,6 +71,7 @@ TEST(LinkTestOptionsTest, RefusesWhatItCannotUseWithAReason) {
   LinkTestOptions o;
   std::string error;
   EXPECT_EQ(Parse({"--port", "COM1", "--help"}, o, error), ParseResult::kHelp);
+  EXPECT_EQ(Parse({"--version"}, o, error), ParseResult::kVersion);
 }
 
 TEST(LinkTestOptionsTest, ComNamesMapToThePortTable) {

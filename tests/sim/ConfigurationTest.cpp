@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "sim/Console.h"
@@ -172,6 +173,11 @@ TEST(CommandLine, OptionsSetTheScenario) {
   EXPECT_EQ(o.scenario.loader.fnBurstLength, 3);
   EXPECT_EQ(o.scenario.loader.badChecksum, LoaderConfig::Refusal::kFf);
   EXPECT_FALSE(o.console);
+  const std::string image = ::testing::TempDir() + "basesim-image-trial.s19";
+  std::filesystem::remove(image);
+  ASSERT_TRUE(Parse({"--image-out", image}, o, error)) << error;
+  EXPECT_EQ(o.imageOut, image);
+  EXPECT_FALSE(std::filesystem::exists(image)) << "the trial file is left behind";
   ASSERT_TRUE(Parse({"--delay", "15"}, o, error));
   EXPECT_EQ(o.scenario.delay.minMs, 15);
   EXPECT_EQ(o.scenario.delay.maxMs, 15);
@@ -209,6 +215,8 @@ TEST(CommandLine, BadOptionsAreRefusedWithAReason) {
       {{"--attached", "9"}, "attached base 9"},
       {{"--device", "/dev/x", "--link", "/tmp/y"}, "cannot be used with --device"},
       {{"--scenario", "/nonexistent.json"}, "/nonexistent.json: cannot be read"},
+      {{"--image-out", "/nonexistent/image.s19"}, "/nonexistent/image.s19: cannot be written"},
+      {{"--image-out", "/tmp"}, "/tmp: cannot be written"},
   };
   for (const auto& [args, expected] : cases) {
     Options o;

@@ -115,6 +115,8 @@ TEST(Program, HelpAndBadOptions) {
   EXPECT_EQ(missing.Wait(), 2);
   Program device({"--device", "/nonexistent/tty"});
   EXPECT_EQ(device.Wait(), 1);
+  Program image({"--image-out", "/nonexistent/image.s19", "--no-console"});
+  EXPECT_EQ(image.Wait(), 2);
 }
 
 TEST(Program, PrintsTheSlavePathAndServesAfterItsInputCloses) {

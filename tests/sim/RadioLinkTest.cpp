@@ -306,11 +306,12 @@ TEST_F(RadioLink, APassiveEchoWithChangedDataIsRecordedAsNotIntact) {
   StartWith(s);
   const std::string m = pc.ReadMessage();
   ASSERT_EQ(m.substr(0, 3), "@DT");
-  sim->SetPassive({0.0, 15});
+  // Echoed at once, as the PC does: a terminal waits a limited time for it.
   std::string echo = "@DT" + m.substr(5);
   echo[echo.size() - 2] = 'X';
   pc.Send(echo);
-  ASSERT_TRUE(sim->WaitUntil([&] { return sim->Stats().passiveEchoes == 1; }, 5s));
+  sim->SetPassive({0.0, 15});
+  ASSERT_TRUE(sim->WaitUntil([&] { return sim->Stats().passiveEchoes >= 1; }, 5s));
   bool found = false;
   for (const PassiveRecord& r : sim->Passive()) {
     if (!r.echoed) continue;

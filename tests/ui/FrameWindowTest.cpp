@@ -34,7 +34,8 @@ TEST_F(FrameWindowTest, MenuRfHasEveryPopupItemAndId) {
        {{"Base's &ID ...", 1100},
         {"Base's &Properties ...", 1110},
         {"-", 0},
-        {"Testing &Criteria ...", 1200}}},
+        {"Testing &Criteria ...", 1200},
+        {"Testing &Statistics ...", 1210}}},
       {"&Update", {{"&Download Base's Program", 1300}}},
       {"&Help", {{"&About ...", 1900}}},
   };
@@ -63,8 +64,9 @@ TEST_F(FrameWindowTest, FrameTakesTheScreenLessThirtyPixels) {
   EXPECT_EQ(frame->windowTitle().toStdString(), "  Tessaro ");
   EXPECT_FALSE(frame->windowIcon().isNull());
   frame->PlaceOnScreen();
-  Settle();
   const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  ASSERT_TRUE(WaitFor(
+      [&] { return frame->pos() == screen.topLeft() && frame->height() == screen.height() - 30; }));
   EXPECT_EQ(frame->pos(), screen.topLeft());
   EXPECT_EQ(frame->width(), screen.width());
   EXPECT_EQ(frame->height(), screen.height() - 30);
@@ -78,8 +80,10 @@ TEST_F(FrameWindowTest, PaneEdgesFollowEveryResize) {
   for (const Case c :
        {Case{1000, 500, 820}, Case{1280, 780, 1100}, Case{640, 140, 460}, Case{400, 0, 220}}) {
     frame->resize(c.width, 600);
-    ASSERT_TRUE(WaitFor([&] { return frame->Bar()->width() == c.width; }));
-    Settle();
+    ASSERT_TRUE(WaitFor([&] {
+      const StatusBar& bar = *frame->Bar();
+      return bar.width() == c.width && bar.PaneRect(2).left() + bar.PaneRect(2).width() == c.width;
+    }));
     const StatusBar& bar = *frame->Bar();
     const int spans[3][2] = {{0, c.edge0}, {c.edge0, c.edge1}, {c.edge1, c.width}};
     for (int i = 0; i < 3; ++i) {

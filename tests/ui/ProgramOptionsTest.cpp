@@ -25,6 +25,16 @@ TEST(ProgramOptionsTest, DemoSkipsTheAboutBoxAndTakesItsDirectory) {
   EXPECT_EQ(o.demoTestSeconds, 7);
   EXPECT_FALSE(Parse({"--no-about"}).showAbout);
   EXPECT_TRUE(Parse({"--help"}).help);
+  EXPECT_TRUE(Parse({"--version"}).version);
+}
+
+// The line is read before QApplication exists, so Qt's own options must pass.
+TEST(ProgramOptionsTest, QtOptionsArePassedOverWithTheirValues) {
+  const ProgramOptions o =
+      Parse({"-platform", "offscreen", "--style=Fusion", "-reverse", "--no-about"});
+  EXPECT_EQ(o.error, "");
+  EXPECT_FALSE(o.showAbout);
+  EXPECT_NE(Parse({"-platform"}).error.find("-platform needs a value"), std::string::npos);
 }
 
 TEST(ProgramOptionsTest, BadLinesAreExplained) {

@@ -1,4 +1,6 @@
+#include <QFontMetrics>
 #include <QImage>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -125,9 +127,10 @@ TEST_F(TopologyCanvasTest, PassiveNgIsRedUntilTheNextRepaint) {
   display.InvalidateView();
   ASSERT_TRUE(WaitFor([&] { return Canvas().copy(NgBox()) == Expected("NG:00001", 2, NgBox()); }));
   // The widget shows the canvas.
-  Settle(100);
-  const QImage shown = View().grab().toImage().convertToFormat(QImage::Format_RGB32);
-  EXPECT_EQ(shown.copy(NgBox()), Canvas().copy(NgBox()));
+  EXPECT_TRUE(WaitFor([&] {
+    const QImage shown = View().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    return shown.copy(NgBox()) == Canvas().copy(NgBox());
+  }));
 }
 
 TEST_F(TopologyCanvasTest, TimedOutPacketIsCountedInBlack) {
@@ -200,6 +203,41 @@ TEST(TopologyCanvasFontTest, CapitalsOfTheLabelsStayApart) {
     if (!apart) merged.push_back(label);
   }
   EXPECT_TRUE(merged.empty()) << ::testing::PrintToString(merged);
+}
+
+// Cell redraws set pixels from the glyph strip: they must draw what the
+// painter draws, also for a cell cut off by any edge of the canvas, and
+// never a pixel outside it.
+TEST(TopologyCanvasFontTest, GlyphStripDrawsAsThePainterAtEveryEdge) {
+  TopologyCanvas canvas;
+  ASSERT_TRUE(canvas.DrawsFromGlyphStrip());
+  const QSize size(60, 30);
+  canvas.Resize(size);
+  const QFont font = MakeViewFont();
+  const int inset = QFontMetrics(font).leftBearing(QLatin1Char('H')) < 1 ? 1 : 0;
+  struct Case {
+    int x;
+    int y;
+    const char* text;
+  };
+  for (const Case& c : {Case{-13, 4, "SD:01234"}, Case{30, 4, "AV:56789"}, Case{2, -7, "NG:-0001"},
+                        Case{2, 22, "OK:99999"}, Case{-60, 40, "TM:00000"}}) {
+    canvas.Resize(QSize(1, 1));
+    canvas.Resize(size);
+    canvas.DrawCell(c.x, c.y, c.text, 1);
+    QImage expected(size, QImage::Format_RGB32);
+    expected.fill(Qt::white);
+    {
+      QPainter painter(&expected);
+      const QRect clip = TextBox(c.x, c.y, static_cast<int>(qstrlen(c.text)));
+      painter.setClipRect(clip);
+      painter.setFont(font);
+      painter.setPen(QColor(0xFF, 0, 0));
+      painter.drawText(clip.translated(inset, 0), Qt::AlignLeft | Qt::AlignTop,
+                       QString::fromLatin1(c.text));
+    }
+    EXPECT_EQ(canvas.Snapshot(), expected) << c.text << " at " << c.x << "," << c.y;
+  }
 }
 
 }  // namespace

@@ -28,7 +28,8 @@ inline bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 1500
   return true;
 }
 
-// Lets queued calls and paints run for a moment.
+// Lets the event loop run for a moment.  Only for showing that something does
+// NOT happen; whatever should happen is waited for with WaitFor.
 inline void Settle(int ms = 50) {
   QTest::qWait(ms);
 }

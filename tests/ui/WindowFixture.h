@@ -45,7 +45,7 @@ class WindowFixture : public ::testing::Test {
     frame = std::make_unique<FrameWindow>(*engine, display);
     frame->resize(1000, 700);
     frame->show();
-    Settle();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
   }
   ~WindowFixture() override {
     frame.reset();
@@ -53,9 +53,10 @@ class WindowFixture : public ::testing::Test {
     unsetenv("TESSARO_COM1");
   }
 
-  // COM1 goes to the test's pty; the port dialog counts as confirmed.
-  void UsePty(bool confirmed = true) {
-    setenv("TESSARO_COM1", base.SlavePath().c_str(), 1);
+  // COM1 goes to the test's pty (or to `device`); the port dialog counts as
+  // confirmed.
+  void UsePty(bool confirmed = true, const std::string& device = {}) {
+    setenv("TESSARO_COM1", device.empty() ? base.SlavePath().c_str() : device.c_str(), 1);
     std::scoped_lock lock(EngineTestAccess::Lock(*engine));
     EngineTestAccess::Settings(*engine).settingsConfirmed = confirmed ? 1 : 0;
   }
@@ -74,7 +75,14 @@ class WindowFixture : public ::testing::Test {
       const StationRegistry& r = EngineTestAccess::Registry(*engine);
       return r.IsTerminalPresent(1, 7) && r.IsTerminalPresent(5, 3);
     }));
-    Settle(100);
+    // The view has drawn them: terminal 7 beside 2 in the first row, 3 in the second.
+    const QImage terminal =
+        QImage(QStringLiteral(":/pictures/terminal.xpm")).convertToFormat(QImage::Format_RGB32);
+    ASSERT_TRUE(WaitFor([&] {
+      const QImage canvas = Canvas();
+      return canvas.pixel(154 + 84 + 16, 5 + 60) == terminal.pixel(16, 60) &&
+             canvas.pixel(154 + 16, 105 + 60) == terminal.pixel(16, 60);
+    }));
   }
   QString Pane(int i) const { return frame->Bar()->PaneText(i); }
   QImage Canvas() { return display.Canvas().Snapshot(); }

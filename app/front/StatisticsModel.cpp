@@ -1,0 +1,208 @@
+#include "app/front/StatisticsModel.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+#include "app/Engine.h"
+
+namespace tessaro {
+
+namespace {
+
+using Column = StatisticsColumn;
+
+const std::vector<Column> kActiveColumns = {
+    Column::kTerminal, Column::kBases,          Column::kSent,          Column::kGood,
+    Column::kLost,     Column::kLossPercent,    Column::kReplyMin,      Column::kReplyMean,
+    Column::kReplyMax, Column::kReplyDeviation, Column::kLongestLossRun};
+const std::vector<Column> kPassiveColumns = {
+    Column::kTerminal,  Column::kBases,      Column::kSent,           Column::kGood,
+    Column::kLost,      Column::kDuplicates, Column::kLossPercent,    Column::kReplyMin,
+    Column::kReplyMean, Column::kReplyMax,   Column::kReplyDeviation, Column::kLongestLossRun};
+
+struct Names {
+  const char* caption;
+  const char* key;  // CSV, as the command line's result files name it
+};
+
+Names NamesOf(Column column, bool passive) {
+  switch (column) {
+    case Column::kTerminal:
+      return {"Terminal", "terminal"};
+    case Column::kBases:
+      return {"Base", "bases"};
+    case Column::kSent:
+      return passive ? Names{"Received", "received"} : Names{"Sent", "sent"};
+    case Column::kGood:
+      return {passive ? "Echo OK" : "Good", "good"};
+    case Column::kLost:
+      return {passive ? "Echo NG" : "Lost", "lost"};
+    case Column::kDuplicates:
+      return {"Duplicates", "duplicates"};
+    case Column::kLossPercent:
+      return {"Loss %", "loss_percent"};
+    case Column::kReplyMin:
+      return {"Min ms", "reply_min_ms"};
+    case Column::kReplyMean:
+      return {"Mean ms", "reply_mean_ms"};
+    case Column::kReplyMax:
+      return {"Max ms", "reply_max_ms"};
+    case Column::kReplyDeviation:
+      return {"SD ms", "reply_sd_ms"};
+    case Column::kLongestLossRun:
+      return {"Longest loss run", "longest_loss_run"};
+  }
+  return {"", ""};
+}
+
+std::string Integer(std::int64_t value) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%" PRId64, value);
+  return text;
+}
+
+std::string Decimal(double value, int decimals) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+// The cell of `row`; `fine` gives the CSV's extra decimals.
+std::string Format(const StatisticsRow& row, Column column, bool fine) {
+  switch (column) {
+    case Column::kTerminal:
+      return Integer(row.terminal);
+    case Column::kBases:
+      return row.bases;
+    case Column::kSent:
+      return Integer(row.sent);
+    case Column::kGood:
+      return Integer(row.good);
+    case Column::kLost:
+      return Integer(row.lost);
+    case Column::kDuplicates:
+      return Integer(row.duplicates);
+    case Column::kLossPercent:
+      return Decimal(row.lossPercent, 2);
+    case Column::kReplyMin:
+      return Integer(row.replyMin);
+    case Column::kReplyMean:
+      return Decimal(row.replyMean, fine ? 3 : 1);
+    case Column::kReplyMax:
+      return Integer(row.replyMax);
+    case Column::kReplyDeviation:
+      return Decimal(row.replyDeviation, fine ? 3 : 1);
+    case Column::kLongestLossRun:
+      return Integer(row.longestLossRun);
+  }
+  return {};
+}
+
+std::string BasesText(std::uint32_t bases) {
+  std::string text;
+  for (int b = 1; b <= kMaxBase; ++b) {
+    if ((bases & (1u << b)) == 0) continue;
+    if (!text.empty()) text += ' ';
+    text += Integer(b);
+  }
+  return text;
+}
+
+}  // namespace
+
+StatisticsModel::StatisticsModel(const Engine& engine) : engine_(engine) {
+  copies_.reserve(kMaxTerminal);
+}
+
+void StatisticsModel::Refresh() {
+  std::uint32_t startTick = 0;
+  LinkMode mode = LinkMode::Active;
+  copies_.clear();
+  engine_.Read([&](const EngineView& view) {
+    const StationRegistry& registry = view.registry;
+    const LinkStatistics& statistics = view.test.statistics;
+    mode = view.test.linkMode;
+    running_ = view.test.Running();
+    startTick = statistics.startTick;
+    for (int t = 1; t <= kMaxTerminal; ++t) {
+      std::uint32_t bases = 0;
+      for (int b = 1; b <= kMaxBase; ++b) {
+        if (registry.rows[b].present && registry.rows[b].terminal[t]) bases |= 1u << b;
+      }
+      if (bases == 0 && !TookPart(statistics.terminal[t])) continue;
+      copies_.push_back(Copy{t, bases, statistics.terminal[t]});
+    }
+  });
+
+  const bool passive = mode == kPassive;
+  if (refreshed_ && (startTick != startTick_ || passive != passive_)) series_.Clear();
+  refreshed_ = true;
+  startTick_ = startTick;
+  passive_ = passive;
+  rows_.clear();
+  for (const Copy& copy : copies_) {
+    StatisticsRow row;
+    static_cast<TerminalFigures&>(row) = FiguresOf(copy.statistics, passive_);
+    row.terminal = copy.terminal;
+    row.bases = BasesText(copy.bases);
+    rows_.push_back(std::move(row));
+    series_.Take(copy.terminal, copy.statistics);
+  }
+}
+
+const StatisticsRow* StatisticsModel::RowOf(int terminal) const {
+  for (const StatisticsRow& row : rows_) {
+    if (row.terminal == terminal) return &row;
+  }
+  return nullptr;
+}
+
+const std::vector<StatisticsColumn>& StatisticsModel::Columns() const {
+  return passive_ ? kPassiveColumns : kActiveColumns;
+}
+
+const char* StatisticsModel::Caption(StatisticsColumn column) const {
+  return NamesOf(column, passive_).caption;
+}
+
+std::string StatisticsModel::Cell(const StatisticsRow& row, StatisticsColumn column) const {
+  return Format(row, column, false);
+}
+
+std::string StatisticsModel::Csv() const {
+  std::string csv;
+  for (StatisticsColumn column : Columns()) {
+    if (!csv.empty()) csv += ',';
+    csv += NamesOf(column, passive_).key;
+  }
+  csv += '\n';
+  for (const StatisticsRow& row : rows_) {
+    bool first = true;
+    for (StatisticsColumn column : Columns()) {
+      if (!first) csv += ',';
+      first = false;
+      csv += Format(row, column, true);
+    }
+    csv += '\n';
+  }
+  return csv;
+}
+
+std::vector<SeriesPoint> StatisticsModel::Series(int terminal) const {
+  std::vector<SeriesPoint> points;
+  if (terminal < 1 || terminal > kMaxTerminal) return points;
+  const std::vector<SecondSample>& log = series_.Of(terminal);
+  points.reserve(log.size());
+  for (std::size_t second = 0; second < log.size(); ++second) {
+    const SecondSample& s = log[second];
+    SeriesPoint point;
+    point.second = static_cast<std::uint32_t>(second);
+    if (s.good > 0) point.replyMs = MeanReplyTime(s);
+    if (Settled(passive_, s.sent, s.good, s.lost) > 0)
+      point.lossPercent = LossPercent(passive_, s.sent, s.good, s.lost);
+    points.push_back(point);
+  }
+  return points;
+}
+
+}  // namespace tessaro

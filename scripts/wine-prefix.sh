@@ -1,0 +1,33 @@
+# Sourced by the Windows scripts: Wine in a throw-away prefix, without a
+# display, with one serial port.
+#   wine_prefix PREFIX COM1_PATH   a prefix whose COM1 is COM1_PATH (a fresh
+#                                  one when PREFIX does not exist), and a
+#                                  running Wine server
+#   wine_stop                      ends the Wine server and the far end whose
+#                                  pid is in far_end_pid (trap it on EXIT)
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver
+[ -x "$wine" ] || wine=$(command -v wine64 || command -v wine)
+[ -x "$wineserver" ] || wineserver=$(command -v wineserver)
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+
+wine_prefix() {
+  export WINEPREFIX="$1"
+  if [ ! -d "$WINEPREFIX" ]; then "$wine" wineboot -i >/dev/null 2>&1 </dev/null; fi
+  # Wine's mount manager rewrites dosdevices/comN at start-up; a value under
+  # Ports, set while no Wine server runs, is what it honours.
+  "$wine" reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$2" /f >/dev/null 2>&1 </dev/null
+  "$wineserver" -w
+  # One server for every program (each would start its own otherwise), and
+  # Wine's own services started here: they outlive the first program and
+  # would hold its output open.
+  "$wineserver" -p >/dev/null 2>&1 </dev/null
+  "$wine" wineboot >/dev/null 2>&1 </dev/null
+}
+
+far_end_pid=""
+wine_stop() {
+  if [ -n "$far_end_pid" ]; then kill "$far_end_pid" 2>/dev/null || true; fi
+  if [ -n "${WINEPREFIX:-}" ]; then "$wineserver" -k 2>/dev/null || true; fi
+}

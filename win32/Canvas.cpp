@@ -1,0 +1,163 @@
+#include "win32/Canvas.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "win32/Fonts.h"
+#include "win32/ResourceIds.h"
+
+namespace tessaro {
+
+namespace {
+
+COLORREF ColourOf(TextColour colour) {
+  switch (colour) {
+    case TextColour::Red:
+      return RGB(0xFF, 0, 0);
+    case TextColour::Blue:
+      return RGB(0, 0, 0xFF);
+    case TextColour::White:
+      return RGB(0xFF, 0xFF, 0xFF);
+    default:
+      return RGB(0, 0, 0);
+  }
+}
+
+HBITMAP LoadPicture(int id) {
+  return static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id),
+                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+}
+
+void FillWhite(HDC dc, const RECT& area) {
+  FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+}
+
+}  // namespace
+
+// Carries out a repaint's drawing on the canvas's memory DC.
+class GdiPainter final : public PaintSink {
+ public:
+  explicit GdiPainter(Canvas& canvas)
+      : canvas_(canvas), pictureDc_(CreateCompatibleDC(canvas.dc_)) {}
+  ~GdiPainter() override { DeleteDC(pictureDc_); }
+  GdiPainter(const GdiPainter&) = delete;
+  GdiPainter& operator=(const GdiPainter&) = delete;
+
+  void DrawPicture(Picture picture, int x, int y) override {
+    HBITMAP bitmap = canvas_.pictures_[static_cast<int>(picture)];
+    if (bitmap == nullptr) return;
+    BITMAP info{};
+    GetObjectA(bitmap, sizeof info, &info);
+    HGDIOBJ old = SelectObject(pictureDc_, bitmap);
+    BitBlt(canvas_.dc_, x, y, info.bmWidth, info.bmHeight, pictureDc_, 0, 0, SRCCOPY);
+    SelectObject(pictureDc_, old);
+  }
+  void DrawVerticalLine(int x, int top, int bottom) override {
+    RECT line{x, top, x + 1, bottom};
+    FillRect(canvas_.dc_, &line, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  }
+  void DrawText(const TextBox& box, const char* text, int length, TextFace face,
+                TextColour colour) override {
+    SelectObject(canvas_.dc_, face == TextFace::View ? canvas_.viewFont_ : canvas_.systemFont_);
+    SetTextColor(canvas_.dc_, ColourOf(colour));
+    SetBkMode(canvas_.dc_, TRANSPARENT);
+    const RECT clip{box.left, box.top, box.right, box.bottom};
+    ExtTextOutA(canvas_.dc_, box.left, box.top, ETO_CLIPPED, &clip, text, static_cast<UINT>(length),
+                nullptr);
+  }
+
+ private:
+  Canvas& canvas_;
+  HDC pictureDc_;
+};
+
+Canvas::Canvas()
+    : pictures_{LoadPicture(IDB_HOST), LoadPicture(IDB_BASE), LoadPicture(IDB_TERMINAL)},
+      viewFont_(MakeViewFont()),
+      systemFont_(MakeSystemFont()) {
+  HDC screen = GetDC(nullptr);
+  dc_ = CreateCompatibleDC(screen);
+  ReleaseDC(nullptr, screen);
+  SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+  HGDIOBJ old = SelectObject(dc_, viewFont_);
+  SIZE size{};
+  GetTextExtentPoint32A(dc_, "0", 1, &size);
+  if (size.cx > 0) charWidth_ = size.cx;
+  SelectObject(dc_, old);
+  Resize(1, 1);
+}
+
+Canvas::~Canvas() {
+  if (initialBitmap_ != nullptr) SelectObject(dc_, initialBitmap_);
+  if (bitmap_ != nullptr) DeleteObject(bitmap_);
+  DeleteDC(dc_);
+  for (HBITMAP picture : pictures_) {
+    if (picture != nullptr) DeleteObject(picture);
+  }
+  DeleteObject(viewFont_);
+  DeleteObject(systemFont_);
+}
+
+void Canvas::Resize(int width, int height) {
+  width = std::max(width, 1);
+  height = std::max(height, 1);
+  std::scoped_lock lock(mutex_);
+  if (bitmap_ != nullptr && width == width_ && height == height_) return;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP fresh = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (fresh == nullptr) return;  // keeps the old picture rather than none
+  HGDIOBJ old = SelectObject(dc_, fresh);
+  if (initialBitmap_ == nullptr) initialBitmap_ = old;
+  if (bitmap_ != nullptr) DeleteObject(bitmap_);
+  bitmap_ = fresh;
+  width_ = width;
+  height_ = height;
+  FillWhite(dc_, RECT{0, 0, width, height});
+}
+
+RECT Canvas::Render(const TopologyModel& model, bool whole) {
+  std::scoped_lock lock(mutex_);
+  RECT area{whole ? 0 : layout::kTopologyLeft, 0, width_, height_};
+  HRGN clip = CreateRectRgnIndirect(&area);
+  SelectClipRgn(dc_, clip);
+  FillWhite(dc_, area);
+  GdiPainter sink(*this);
+  PaintTopology(model, height_, sink);
+  SelectClipRgn(dc_, nullptr);
+  DeleteObject(clip);
+  return area;
+}
+
+RECT Canvas::DrawCell(int x, int y, const char* text, int colourClass) {
+  const int length = static_cast<int>(std::strlen(text));
+  const TextBox box = TextBoxAt(x, y, length);
+  const RECT clip{box.left, box.top, box.right, box.bottom};
+  // The opaque background covers the text itself, not its whole box: the
+  // box is wider than the text and reaches into the next picture.
+  const RECT background{x, y, x + std::min(charWidth_ * length, box.right - box.left), box.bottom};
+  std::scoped_lock lock(mutex_);
+  FillWhite(dc_, background);
+  SelectObject(dc_, viewFont_);
+  SetTextColor(dc_, ColourOf(ColourOfClass(colourClass)));
+  SetBkMode(dc_, TRANSPARENT);
+  ExtTextOutA(dc_, x, y, ETO_CLIPPED, &clip, text, static_cast<UINT>(length), nullptr);
+  RECT bounds{0, 0, width_, height_};
+  RECT touched{};
+  IntersectRect(&touched, &clip, &bounds);
+  return touched;
+}
+
+void Canvas::CopyTo(HDC target, const RECT& area) {
+  std::scoped_lock lock(mutex_);
+  BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc_,
+         area.left, area.top, SRCCOPY);
+}
+
+}  // namespace tessaro

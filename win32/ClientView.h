@@ -1,0 +1,53 @@
+#pragma once
+
+#include <windows.h>
+
+#include "core/Display.h"
+#include "win32/ObjectWindow.h"
+
+namespace tessaro {
+
+class Canvas;
+class Engine;
+
+// The topology view (window class `Client`): the canvas copied to the screen,
+// the mode button (401) and the run button (402), and timer 1, which runs
+// the link test's supervision every 500 ms while the display asks for it.
+class ClientView {
+ public:
+  static constexpr int kModeButtonId = 401;
+  static constexpr int kRunButtonId = 402;
+  static constexpr UINT_PTR kSupervisionTimer = 1;
+  static constexpr UINT kSupervisionMs = 500;
+
+  ClientView(Engine& engine, Canvas& canvas);
+  ClientView(const ClientView&) = delete;
+  ClientView& operator=(const ClientView&) = delete;
+
+  // Creates the window as a child of `parent`.
+  bool Create(HWND parent);
+  HWND Hwnd() const { return hwnd_; }
+  HWND Button(int id) const { return id == kModeButtonId ? mode_ : run_; }
+
+  // Renders the canvas from the model and shows the part that changed.
+  void Render(bool whole);
+  void RepaintArea(const RECT& area);
+  void ApplyButtons(const ButtonState& state);
+  void RunSupervision(bool running);
+
+ private:
+  // The window procedure's side (ObjectWindow.h).
+  template <typename T>
+  friend LRESULT CALLBACK ObjectWindowProc(HWND, UINT, WPARAM, LPARAM);
+  void Attach(HWND hwnd) { hwnd_ = hwnd; }
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void Paint();
+
+  Engine& engine_;
+  Canvas& canvas_;
+  HWND hwnd_ = nullptr;
+  HWND mode_ = nullptr;
+  HWND run_ = nullptr;
+};
+
+}  // namespace tessaro

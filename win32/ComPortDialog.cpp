@@ -1,0 +1,65 @@
+#include "app/front/ComPortModel.h"
+#include "win32/DialogTemplate.h"
+#include "win32/Dialogs.h"
+
+namespace tessaro {
+
+namespace {
+
+using Model = ComPortModel;
+
+class ComPortDialog final : public DialogBase {
+ public:
+  explicit ComPortDialog(Model& model) : model_(model) {}
+
+ private:
+  BOOL OnInit(HWND dialog) override {
+    const ComChoices& initial = model_.Initial();
+    const int selected[Model::kLists] = {initial.port, initial.baud, initial.dataBits,
+                                         initial.parity, initial.flow};
+    for (int i = 0; i < Model::kLists; ++i) {
+      const char* const* texts = nullptr;
+      const int count = Model::ListTexts(i, &texts);
+      HWND list = GetDlgItem(dialog, Model::kFields[i].id);
+      for (int k = 0; k < count; ++k) {
+        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(texts[k]));
+      }
+      SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(selected[i]), 0);
+    }
+    return TRUE;
+  }
+
+  bool OnCommand(HWND dialog, int id, int /*code*/) override {
+    if (id == kOkId) {
+      ComChoices choices;
+      choices.port = Selection(dialog, Model::kFields[0].id);
+      choices.baud = Selection(dialog, Model::kFields[1].id);
+      choices.dataBits = Selection(dialog, Model::kFields[2].id);
+      choices.parity = Selection(dialog, Model::kFields[3].id);
+      choices.flow = Selection(dialog, Model::kFields[4].id);
+      model_.Confirm(choices);
+      EndDialog(dialog, kOkId);
+      return true;
+    }
+    return false;
+  }
+
+  Model& model_;
+};
+
+}  // namespace
+
+void RunComPortDlg(HWND owner, ComPortModel& model) {
+  DialogTemplate tmpl(Model::kFrame);
+  tmpl.AddGroup(Model::kButtons);
+  for (const DialogField& field : Model::kFields) {
+    tmpl.AddLabel(field);
+    tmpl.Add(DialogTemplate::kComboBox, "", field.id, field.controlRect,
+             CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP);
+  }
+  tmpl.AddOkCancel(Model::kButtons);
+  ComPortDialog dialog(model);
+  dialog.RunModal(owner, tmpl);
+}
+
+}  // namespace tessaro

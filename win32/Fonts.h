@@ -1,0 +1,17 @@
+#pragma once
+
+#include <windows.h>
+
+namespace tessaro {
+
+// The fixed-pitch view font: "Elite" where installed, else a fixed-pitch face
+// Windows ships, in a cell 15 pixels high and 6 wide.
+HFONT MakeViewFont();
+
+// The bold face of the numbers on the pictures.
+HFONT MakeSystemFont();
+
+// The first of `faces` (a null-terminated list) that is installed, or nullptr.
+const char* FirstInstalledFace(const char* const* faces);
+
+}  // namespace tessaro
