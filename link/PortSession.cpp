@@ -34,6 +34,13 @@ int PortSession::OpenPort(const PortSettings& settings) {
   failure_ = OpenFailure{};
   if (!port_.Open(PortNameOf(settings))) {
     failure_ = port_.LastOpenFailure();
+    // A port that names no reason of its own has at least the system's.
+    const PortError error = port_.LastError();
+    if (!failure_.Known() && error.kind != PortErrorKind::None) {
+      failure_.error = error.code;
+      CopyField(failure_.path, sizeof failure_.path, PortNameOf(settings));
+      CopyField(failure_.reason, sizeof failure_.reason, error.text);
+    }
     char details[sizeof failure_.path + sizeof failure_.reason + sizeof failure_.hint + 32];
     FormatOpenFailure(failure_, details, sizeof details);
     display_.ShowMessageWithDetails("Can't open the COM port!", kCaption, MessageIcon::Warning,
