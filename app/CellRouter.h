@@ -35,6 +35,10 @@ class CellRouter final : public Display {
   void ShowMessage(const char* text, const char* caption, MessageIcon icon) override {
     display_.ShowMessage(text, caption, icon);
   }
+  void ShowMessageWithDetails(const char* text, const char* caption, MessageIcon icon,
+                              const char* details) override {
+    display_.ShowMessageWithDetails(text, caption, icon, details);
+  }
   void SetButtons(const ButtonState& state) override { display_.SetButtons(state); }
   void SetSupervisionTimer(bool running) override { display_.SetSupervisionTimer(running); }
 

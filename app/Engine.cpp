@@ -24,7 +24,8 @@ Engine::~Engine() {
 
 EngineSnapshot Engine::Snapshot() const {
   return Read([](const EngineView& v) {
-    return EngineSnapshot{v.settings, v.registry, v.test, v.criteria, v.sixChannelMode, v.portOpen};
+    return EngineSnapshot{v.settings,       v.registry, v.test,  v.criteria,
+                          v.sixChannelMode, v.portOpen, v.notice};
   });
 }
 
@@ -40,6 +41,49 @@ void Engine::OnBytes(const char* bytes, std::size_t count) {
 void Engine::OnFrame(const char* message, std::size_t length) {
   if (frameObserver_ != nullptr) frameObserver_->OnFrame(message, length);
   dispatcher_.Dispatch(message, length);
+  CheckBaseAnswer();
+}
+
+// The reader thread only stops the counting; the timer and the buttons belong
+// to the window thread, which settles them at its next tick or button press.
+void Engine::OnLinkLost() {
+  std::scoped_lock lock(lock_);
+  if (test_.Running()) {
+    test_.testRun = TestRun::Stopped;
+    resumeAfterLoss_ = true;
+  }
+  router_.InvalidateView();
+}
+
+void Engine::OnQuiet() {
+  std::scoped_lock lock(lock_);
+  CheckBaseAnswer();
+}
+
+void Engine::CheckBaseAnswer() {
+  if (!awaitingBase_) return;
+  if (registry_.FirstPresentBase() != 0) {
+    awaitingBase_ = false;
+    if (!noBaseShown_) return;
+    noBaseShown_ = false;
+    router_.SetPaneText(0, "  ");
+    router_.InvalidateView();
+    return;
+  }
+  if (noBaseShown_ || clock_.NowMs() - openedAtMs_ < kNoBaseAnswerMs) return;
+  noBaseShown_ = true;
+  router_.SetPaneText(0, kNoBaseText);
+  router_.InvalidateView();
+}
+
+const char* Engine::NoticeNow() const {
+  const bool open = session_.IsOpen();
+  return tessaro::ViewNotice(open && session_.LinkLost(), open && noBaseShown_);
+}
+
+void Engine::SettleLostLink() {
+  linkTest_.StopRun();
+  router_.SetButtons(linkTest_.Buttons(false));
 }
 
 void Engine::Write(const char* bytes, std::size_t count) {

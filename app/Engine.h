@@ -1,6 +1,9 @@
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <type_traits>
 
@@ -8,6 +11,7 @@
 #include "app/EngineView.h"
 #include "app/front/BasePropertiesModel.h"
 #include "app/front/ComPortModel.h"
+#include "app/front/ViewNotices.h"
 #include "core/Clock.h"
 #include "core/Display.h"
 #include "core/PortWriter.h"
@@ -52,8 +56,8 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
   template <typename Visitor>
   decltype(auto) Read(Visitor&& visitor) const {
     std::scoped_lock lock(lock_);
-    const EngineView view{settings_, registry_,        test_,
-                          criteria_, SixChannelMode(), session_.IsOpen()};
+    const EngineView view{settings_,        registry_,         test_,      criteria_,
+                          SixChannelMode(), session_.IsOpen(), NoticeNow()};
     return visitor(view);
   }
 
@@ -62,7 +66,14 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
 
   bool IsPortOpen() const { return session_.IsOpen(); }
   // True once the open session's device went away (hang-up, adapter pulled).
+  // From then on the session counts nothing: a running test stops where it
+  // was (packets still out are not counted lost), nothing more is written,
+  // the buttons refuse, pane 0 and the view say so.  Close still closes.
   bool IsLinkLost() const { return session_.LinkLost(); }
+  // When the link was lost; meaningful once IsLinkLost() is true.
+  std::chrono::steady_clock::time_point LinkLostAt() const { return session_.LinkLostAt(); }
+  // Why the last Open could not open the device.  Window thread.
+  const OpenFailure& LastOpenFailure() const { return session_.LastOpenFailure(); }
   int SixChannelMode() const { return assembler_.SixChannelMode(); }
 
   // Sends every cell redraw to `placer` as a positioned draw instead of to
@@ -88,16 +99,38 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
   // disables the buttons, resets the registry and repaints the view.
   void Close();
 
+  // After a lost link: opens the same device (the same COM name or path)
+  // again if it is back, quietly, polls the base with "@BS\r" and lets a test
+  // that the loss stopped go on with its counters.  true when the session is
+  // live (also when it never was lost); false while the device is still
+  // gone or no session is open.  Call it now and then while IsLinkLost().
+  bool Reconnect();
+
+  // The port dialog's "Reconnect by itself" (off at start, never stored), and
+  // the window's once-a-second call that acts on it: Reconnect() when the
+  // link is lost and the option is on.
+  void SetAutoReconnect(bool on) { autoReconnect_.store(on, std::memory_order_relaxed); }
+  bool AutoReconnect() const { return autoReconnect_.load(std::memory_order_relaxed); }
+  void ReconnectTick() {
+    if (AutoReconnect() && session_.IsOpen() && session_.LinkLost()) Reconnect();
+  }
+
   // Closes the session if one is open (Exit, and the frame's close box).
   void ShutDown();
 
   // The port dialog's OK: the settings count as confirmed and take the
   // chosen rows (a list without a selection keeps the value in force).
-  void ConfirmPortChoices(const ComChoices& choices);
+  // Port rows after COM6 choose that entry of `devices`.
+  void ConfirmPortChoices(const ComChoices& choices, const std::vector<PortInfo>& devices = {});
 
   // Selects port row `index` (clamped to the list) without the dialog, for
   // front ends that name the port on their command line.
   void SelectPort(int index);
+
+  // Selects a device by path (a by-id name, /dev/ttyUSB0, a Windows port
+  // name) without the dialog; `name` is its short name for the status bar.
+  // false when the texts are too long to keep.
+  bool SelectDevicePath(const char* path, const char* name);
 
   // Selects baud row `row` (clamped to the table) without the dialog, as a
   // recorded stream was taken at.
@@ -162,6 +195,16 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
 
   void OnFrame(const char* message, std::size_t length) override;
   void OnBytes(const char* bytes, std::size_t count) override;
+  void OnLinkLost() override;
+  void OnQuiet() override;
+  // After Open: marks the line when no base answered within kNoBaseAnswerMs,
+  // and clears the mark once one does.  Under the lock.
+  void CheckBaseAnswer();
+  // The view's mark for the line's state.  Under the lock.
+  const char* NoticeNow() const;
+  // With the link lost on the window thread: the test stopped with its
+  // timer, the buttons disabled.  Under the lock.
+  void SettleLostLink();
   void Write(const char* bytes, std::size_t count) override;
 
   Display& display_;
@@ -170,6 +213,13 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
   mutable std::mutex lock_;
 
   PortSettings settings_;
+  // Under the lock: since Open, until a base answers.
+  bool awaitingBase_ = false;
+  // A running ACTIVE test was stopped by the loss of the link.
+  bool resumeAfterLoss_ = false;
+  std::atomic<bool> autoReconnect_{false};
+  bool noBaseShown_ = false;
+  std::uint32_t openedAtMs_ = 0;
   StationRegistry registry_;
   TestState test_;
   TestCriteria criteria_;

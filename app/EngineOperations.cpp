@@ -9,12 +9,14 @@ namespace tessaro {
 void Engine::ToggleLinkMode() {
   if (!session_.IsOpen()) return;
   std::scoped_lock lock(lock_);
+  if (session_.LinkLost()) return SettleLostLink();
   linkTest_.ToggleLinkMode();
 }
 
 void Engine::ToggleTestRun() {
   if (!session_.IsOpen()) return;
   std::scoped_lock lock(lock_);
+  if (session_.LinkLost()) return SettleLostLink();
   linkTest_.ToggleTestRun();
 }
 
@@ -25,12 +27,13 @@ void Engine::StopTestRun() {
 
 void Engine::SuperviseTick() {
   std::scoped_lock lock(lock_);
+  if (session_.IsOpen() && session_.LinkLost()) return SettleLostLink();
   linkTest_.SuperviseTick();
 }
 
 ButtonState Engine::Buttons() const {
   std::scoped_lock lock(lock_);
-  return linkTest_.Buttons(session_.IsOpen());
+  return linkTest_.Buttons(session_.IsOpen() && !session_.LinkLost());
 }
 
 void Engine::SetCriteria(const TestCriteria& criteria) {

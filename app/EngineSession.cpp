@@ -16,6 +16,10 @@ bool Engine::Open() {
   // dispatch: the open itself runs without it.
   if (session_.OpenPort(settings) == 0) return false;
   std::scoped_lock lock(lock_);
+  awaitingBase_ = true;
+  noBaseShown_ = false;
+  resumeAfterLoss_ = false;
+  openedAtMs_ = clock_.NowMs();
   StatusPoll(registry_, router_, *outbound_);
   outbound_->Write(kAttentionCommand, kFixedCommandLength);
   ButtonState buttons = linkTest_.Buttons(true);
@@ -29,24 +33,48 @@ void Engine::Close() {
   // waiting for it.
   session_.ClosePort();
   std::scoped_lock lock(lock_);
+  awaitingBase_ = false;
+  noBaseShown_ = false;
+  resumeAfterLoss_ = false;
   if (test_.Running()) linkTest_.StopRun();
   router_.SetButtons(linkTest_.Buttons(false));
   registry_.Reset();
   router_.InvalidateView();
 }
 
+bool Engine::Reconnect() {
+  if (!session_.IsOpen()) return false;
+  if (!session_.LinkLost()) return true;
+  // The reader is joined inside: not under the lock.
+  if (!session_.Reopen(Settings())) return false;
+  std::scoped_lock lock(lock_);
+  assembler_.AbandonMessage();
+  outbound_->Write(kBaseStatusCommand, kFixedCommandLength);
+  if (resumeAfterLoss_) linkTest_.ResumeRun();
+  resumeAfterLoss_ = false;
+  router_.SetButtons(linkTest_.Buttons(true));
+  router_.InvalidateView();
+  return true;
+}
+
 void Engine::ShutDown() {
   if (session_.IsOpen()) session_.ClosePort();
 }
 
-void Engine::ConfirmPortChoices(const ComChoices& choices) {
+void Engine::ConfirmPortChoices(const ComChoices& choices, const std::vector<PortInfo>& devices) {
   std::scoped_lock lock(lock_);
-  tessaro::ConfirmComChoices(settings_, choices);
+  tessaro::ConfirmComChoices(settings_, choices, devices);
 }
 
 void Engine::SelectPort(int index) {
   std::scoped_lock lock(lock_);
+  SelectDevice(settings_, "", "");
   settings_.portIndex = index < 0 ? 0 : (index < kPortCount ? index : kPortCount - 1);
+}
+
+bool Engine::SelectDevicePath(const char* path, const char* name) {
+  std::scoped_lock lock(lock_);
+  return SelectDevice(settings_, path, name);
 }
 
 void Engine::SelectBaud(int row) {

@@ -16,6 +16,8 @@ struct EngineView {
   const TestCriteria& criteria;
   int sixChannelMode;
   bool portOpen;
+  // The mark the view shows (app/front/ViewNotices), nullptr for none.
+  const char* notice;
 };
 
 // A copy of the same records, taken at one instant under the engine lock, to
@@ -27,6 +29,7 @@ struct EngineSnapshot {
   TestCriteria criteria;
   int sixChannelMode = 0;
   bool portOpen = false;
+  const char* notice = nullptr;
 };
 
 }  // namespace tessaro

@@ -49,6 +49,15 @@ class Display {
   // A modal message box.  Window thread only.
   virtual void ShowMessage(const char* text, const char* caption, MessageIcon icon) = 0;
 
+  // The same box with `details` beside the text (the device and the system's
+  // reason behind "Can't open the COM port!"), shown on request.  A display
+  // without a place for them shows the box alone.  Window thread only.
+  virtual void ShowMessageWithDetails(const char* text, const char* caption, MessageIcon icon,
+                                      const char* details) {
+    (void)details;
+    ShowMessage(text, caption, icon);
+  }
+
   // The two test buttons.  Window thread only.
   virtual void SetButtons(const ButtonState& state) = 0;
 

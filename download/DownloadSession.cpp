@@ -58,7 +58,7 @@ int DownloadSession::Run(const PortSettings& settings, DownloadState& state) {
     Warn(download_text::kCannotOpenFile);
     return -1;
   }
-  if (!port_.Open(PortName(settings))) {
+  if (!port_.Open(PortNameOf(settings))) {
     Warn(download_text::kCannotOpenPort);
     image_.Close();
     return -1;

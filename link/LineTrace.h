@@ -37,6 +37,7 @@ class TracingPort final : public SerialPort {
   static std::FILE* OpenTraceFile(const char* path, int argc, const char* const* argv);
 
   bool Open(const char* name) override;
+  OpenFailure LastOpenFailure() const override { return port_.LastOpenFailure(); }
   bool ApplyLineSettings(const LineSettings& line) override;
   void SetQueuesAndTimeouts(const PortTimeouts& timeouts) override;
   WaitResult WaitReadable(int timeoutMs) override;

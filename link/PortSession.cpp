@@ -14,6 +14,8 @@ constexpr int kStatusTextSize = 64;
 // After a failed wait the reader tries again after this long, so that a
 // port whose wait keeps failing cannot make it spin.
 constexpr std::chrono::milliseconds kFailedWaitBackoff{50};
+// How long the reader waits for bytes before it tells the sink the line is quiet.
+constexpr int kQuietMs = 1000;
 
 }  // namespace
 
@@ -29,8 +31,20 @@ PortSession::~PortSession() {
 
 int PortSession::OpenPort(const PortSettings& settings) {
   if (IsOpen()) return 1;
-  if (!port_.Open(PortName(settings))) {
-    display_.ShowMessage("Can't open the COM port!", kCaption, MessageIcon::Warning);
+  failure_ = OpenFailure{};
+  if (!port_.Open(PortNameOf(settings))) {
+    failure_ = port_.LastOpenFailure();
+    // A port that names no reason of its own has at least the system's.
+    const PortError error = port_.LastError();
+    if (!failure_.Known() && error.kind != PortErrorKind::None) {
+      failure_.error = error.code;
+      CopyField(failure_.path, sizeof failure_.path, PortNameOf(settings));
+      CopyField(failure_.reason, sizeof failure_.reason, error.text);
+    }
+    char details[sizeof failure_.path + sizeof failure_.reason + sizeof failure_.hint + 32];
+    FormatOpenFailure(failure_, details, sizeof details);
+    display_.ShowMessageWithDetails("Can't open the COM port!", kCaption, MessageIcon::Warning,
+                                    details);
     return 0;
   }
   open_.store(true, std::memory_order_release);
@@ -71,6 +85,32 @@ int PortSession::OpenPort(const PortSettings& settings) {
   return 1;
 }
 
+bool PortSession::Reopen(const PortSettings& settings) {
+  if (!IsOpen()) return false;
+  if (!LinkLost()) return true;
+  StopReader();
+  port_.Close();
+  if (!port_.Open(PortNameOf(settings))) return false;
+  port_.SetQueuesAndTimeouts(PortTimeouts{});
+  if (!port_.ApplyLineSettings(line_)) {
+    port_.Close();
+    return false;
+  }
+  port_.PurgeInput();
+  linkLost_.store(false, std::memory_order_release);
+  readerRunning_.store(true, std::memory_order_release);
+  try {
+    reader_ = std::thread([this] { ReaderLoop(); });
+  } catch (const std::system_error&) {
+    readerRunning_.store(false, std::memory_order_release);
+    linkLost_.store(true, std::memory_order_release);
+    port_.Close();
+    return false;
+  }
+  display_.SetPaneText(0, "  ");
+  return true;
+}
+
 void PortSession::ClosePort() {
   StopReader();
   ReleasePort();
@@ -97,14 +137,14 @@ void PortSession::ReleasePort() {
 }
 
 void PortSession::Write(const char* bytes, std::size_t count) {
-  if (IsOpen()) port_.Write(bytes, count);
+  if (IsOpen() && !LinkLost()) port_.Write(bytes, count);
 }
 
 void PortSession::ReaderLoop() {
   RaiseCurrentThreadPriority();
   char buffer[kReceiveBufferSize];
   while (readerRunning_.load(std::memory_order_acquire)) {
-    switch (port_.WaitReadable(-1)) {
+    switch (port_.WaitReadable(kQuietMs)) {
       case WaitResult::Readable:
         ReadQueued(buffer, sizeof buffer);
         break;
@@ -113,15 +153,20 @@ void PortSession::ReaderLoop() {
         // hung-up tty keeps reporting itself ready, so the port is not waited
         // on again.
         ReadQueued(buffer, sizeof buffer);
+        linkLostAt_.store(std::chrono::steady_clock::now().time_since_epoch().count(),
+                          std::memory_order_release);
         linkLost_.store(true, std::memory_order_release);
         display_.SetPaneText(0, kLinkLostText);
+        sink_.OnLinkLost();
         WaitForStop(std::chrono::milliseconds::max());
         break;
       case WaitResult::Failed:
         WaitForStop(kFailedWaitBackoff);
         break;
-      case WaitResult::Woken:
       case WaitResult::TimedOut:
+        sink_.OnQuiet();
+        break;
+      case WaitResult::Woken:
         break;
     }
   }

@@ -20,6 +20,11 @@ class ByteSink {
  public:
   virtual ~ByteSink() = default;
   virtual void OnBytes(const char* bytes, std::size_t count) = 0;
+  // The device went away (after the last bytes it left were delivered).
+  // Reader thread; once per session.
+  virtual void OnLinkLost() {}
+  // Nothing arrived for a second.  Reader thread.
+  virtual void OnQuiet() {}
 };
 
 // Pane-0 text shown when the device goes away while the session is open.
@@ -48,17 +53,33 @@ class PortSession final : public PortWriter {
   // under the engine lock.
   int OpenPort(const PortSettings& settings);
 
+  // After a lost link: lets the dead device go and opens the same one again
+  // with the same line settings, without a message box.  true when the
+  // session is live again (pane 0 cleared); false leaves it lost, to be
+  // tried again or closed.  Window thread; not under the engine lock.
+  bool Reopen(const PortSettings& settings);
+
   // Stops and joins the reader thread, releases the port and blanks the three
   // panes.  Never call it with the engine lock held: a dispatch may wait for it.
   void ClosePort();
 
   bool IsOpen() const { return open_.load(std::memory_order_acquire); }
 
+  // Why the last OpenPort could not open the device (empty after a
+  // successful open or a refusal of the settings).  Window thread.
+  const OpenFailure& LastOpenFailure() const { return failure_; }
+
   // True once the device went away in this session (pane 0 says so); the
   // reader then waits for ClosePort only.  Cleared by the next open.
   bool LinkLost() const { return linkLost_.load(std::memory_order_acquire); }
+  // When the link was lost; meaningful once LinkLost() is true.
+  std::chrono::steady_clock::time_point LinkLostAt() const {
+    return std::chrono::steady_clock::time_point(
+        std::chrono::steady_clock::duration(linkLostAt_.load(std::memory_order_acquire)));
+  }
 
-  // Writes to the open port; nothing happens when it is closed.
+  // Writes to the open port; nothing happens when it is closed or the link
+  // is lost.
   void Write(const char* bytes, std::size_t count) override;
 
   // The session's line-settings record, kept from one open to the next.
@@ -76,10 +97,12 @@ class PortSession final : public PortWriter {
   Display& display_;
   const std::chrono::milliseconds openPause_;
   LineSettings line_{};
+  OpenFailure failure_{};
   std::thread reader_;
   std::atomic<bool> readerRunning_{false};
   std::atomic<bool> open_{false};
   std::atomic<bool> linkLost_{false};
+  std::atomic<std::chrono::steady_clock::rep> linkLostAt_{0};
   // Lets a reader that can no longer wait on the port sleep until the stop.
   std::mutex stopMutex_;
   std::condition_variable stopSignal_;

@@ -1,6 +1,7 @@
 #include "link/PortSettings.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace tessaro {
 
@@ -43,8 +44,33 @@ void ApplyPortSettings(const PortSettings& settings, LineSettings& line) {
   }
 }
 
+int BaudRowOf(const char* text) {
+  for (int row = 0; row < kBaudChoices; ++row) {
+    if (std::strcmp(BaudTable[row].text, text) == 0) return row;
+  }
+  return -1;
+}
+
+const char* PortNameOf(const PortSettings& settings) {
+  if (settings.devicePath[0] != '\0') return settings.devicePath;
+  return PortName(settings);
+}
+
+bool SelectDevice(PortSettings& settings, const char* path, const char* name) {
+  if (path == nullptr) path = "";
+  if (name == nullptr || name[0] == '\0') name = path;
+  if (std::strlen(path) >= sizeof settings.devicePath ||
+      std::strlen(name) >= sizeof settings.deviceName) {
+    return false;
+  }
+  std::snprintf(settings.devicePath, sizeof settings.devicePath, "%s", path);
+  std::snprintf(settings.deviceName, sizeof settings.deviceName, "%s", path[0] != '\0' ? name : "");
+  return true;
+}
+
 void FormatPortStatus(const PortSettings& settings, char* out, int size) {
-  std::snprintf(out, static_cast<std::size_t>(size), "%s: %s bps, %s", PortName(settings),
+  const char* name = settings.devicePath[0] != '\0' ? settings.deviceName : PortName(settings);
+  std::snprintf(out, static_cast<std::size_t>(size), "%s: %s bps, %s", name,
                 BaudTable[Clamp(settings.baudIndex, kBaudCount)].text,
                 FlowControlTable[Clamp(settings.flowIndex, kFlowCount)]);
 }

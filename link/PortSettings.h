@@ -14,6 +14,10 @@ struct PortSettings {
   std::int32_t parityIndex = 0;
   std::int32_t flowIndex = 0;
   std::int32_t settingsConfirmed = 0;
+  // A device of the machine chosen instead of COM1..COM6 (its path and its
+  // short name for the status bar); empty: the port of portIndex.
+  char devicePath[256] = {};
+  char deviceName[32] = {};
 };
 
 inline constexpr int kPortCount = 6;
@@ -93,6 +97,18 @@ struct LineSettings {
 // outside the table is held to its nearest end, as every index of the
 // settings is, so that the port opened is the one the status pane names.
 const char* PortName(const PortSettings& settings);
+
+// The row of the offered baud rates (115200 .. 2400) whose text is `text`;
+// -1 when none is.
+int BaudRowOf(const char* text);
+
+// What the port opens: the chosen device's path, else "COM1".."COM6" of
+// portIndex (held to the table).
+const char* PortNameOf(const PortSettings& settings);
+
+// Chooses a device by path (empty: back to portIndex); texts that do not fit
+// are refused (false) and the settings stay as they were.
+bool SelectDevice(PortSettings& settings, const char* path, const char* name);
 
 // Writes the settings into the session's record.  Out-of-range indices are
 // held to their tables, so the record never carries an undefined value.

@@ -22,6 +22,7 @@
 
 #include "link/NativeSerialPort.h"
 #include "link/PortNames.h"
+#include "link/PosixOpenFailure.h"
 
 // What termios cannot do of the classic serial settings, and so does not:
 // - Queue sizes: the kernel's buffers are fixed (about 4 KiB each way); the
@@ -218,20 +219,23 @@ PosixSerialPort::~PosixSerialPort() {
   if (wakeWrite_ >= 0) close(wakeWrite_);
 }
 
-bool PosixSerialPort::Fail(PortErrorKind kind, int code) {
+bool PosixSerialPort::Fail(PortErrorKind kind, int code, const char* path) {
   error_ = PortError{};
   error_.kind = kind;
   error_.code = code;
   KeepErrorText(error_.text, sizeof error_.text, strerror_r(code, error_.text, sizeof error_.text));
+  if (path != nullptr && path[0] != '\0') DescribeOpenFailure(path, code, failure_);
   return false;
 }
 
 bool PosixSerialPort::Open(const char* name) {
+  failure_ = OpenFailure{};
   // Held already (by this object), or no way to wake a reader: refuse.
-  if (fd_ >= 0) return Fail(PortErrorKind::Busy, EBUSY);
-  if (wakeRead_ < 0) return Fail(PortErrorKind::Other, EMFILE);
+  if (fd_ >= 0) return Fail(PortErrorKind::Busy, EBUSY, name);
+  if (wakeRead_ < 0) return Fail(PortErrorKind::Other, EMFILE, name);
   char path[PATH_MAX];
-  if (!ResolvePortName(name, path, sizeof path)) return Fail(PortErrorKind::NotFound, ENAMETOOLONG);
+  if (!ResolvePortName(name, path, sizeof path))
+    return Fail(PortErrorKind::NotFound, ENAMETOOLONG, name);
 
   const int fd = open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
@@ -239,17 +243,17 @@ bool PosixSerialPort::Open(const char* name) {
     return Fail(code == ENOENT || code == ENXIO || code == ENODEV ? PortErrorKind::NotFound
                 : code == EBUSY || code == EACCES                 ? PortErrorKind::Busy
                                                                   : PortErrorKind::Other,
-                code);
+                code, path);
   }
   // A path to something other than a terminal is no serial port.
   if (!isatty(fd)) {
     close(fd);
-    return Fail(PortErrorKind::NotSerial, ENOTTY);
+    return Fail(PortErrorKind::NotSerial, ENOTTY, path);
   }
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
     const int code = errno;
     close(fd);
-    return Fail(PortErrorKind::Busy, code);
+    return Fail(PortErrorKind::Busy, code, path);
   }
   // Keeps other users' opens out (EBUSY); root passes it, the flock does not.
   (void)ioctl(fd, TIOCEXCL);

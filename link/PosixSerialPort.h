@@ -22,6 +22,7 @@ class PosixSerialPort final : public SerialPort {
   PosixSerialPort& operator=(const PosixSerialPort&) = delete;
 
   bool Open(const char* name) override;
+  OpenFailure LastOpenFailure() const override { return failure_; }
   bool ApplyLineSettings(const LineSettings& line) override;
   void SetQueuesAndTimeouts(const PortTimeouts& timeouts) override;
   WaitResult WaitReadable(int timeoutMs) override;
@@ -46,9 +47,11 @@ class PosixSerialPort final : public SerialPort {
   // true when the output queue emptied in time.
   bool DrainOutputBounded();
   void DrainWake();
-  // Keeps errno's reason for LastError(); returns false.
-  bool Fail(PortErrorKind kind, int code);
+  // Keeps errno's reason for LastError() and LastOpenFailure() (with the
+  // device path); returns false.
+  bool Fail(PortErrorKind kind, int code, const char* path = "");
 
+  OpenFailure failure_;
   int fd_ = -1;
   int wakeRead_ = -1;
   int wakeWrite_ = -1;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "link/OpenFailure.h"
 #include "link/PortSettings.h"
 
 namespace tessaro {
@@ -51,6 +52,8 @@ class SerialPort {
   // Opens the device exclusively ("COM1".."COM6" or a device path).  false
   // when it does not exist or another program holds it.
   virtual bool Open(const char* name) = 0;
+  // Why the last Open returned false (empty when the platform cannot say).
+  virtual OpenFailure LastOpenFailure() const { return {}; }
   // false when the device refuses the settings.
   virtual bool ApplyLineSettings(const LineSettings& line) = 0;
   virtual void SetQueuesAndTimeouts(const PortTimeouts& timeouts) = 0;

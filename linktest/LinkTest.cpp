@@ -59,6 +59,17 @@ void LinkTest::ToggleTestRun() {
     return;
   }
   ResetTestCounters(true);
+  SendToEveryListedTerminal();
+}
+
+void LinkTest::ResumeRun() {
+  if (test_.Running() || test_.linkMode != kActive) return;
+  test_.testRun = TestRun::Running;
+  display_.SetButtons(Buttons(true));
+  SendToEveryListedTerminal();
+}
+
+void LinkTest::SendToEveryListedTerminal() {
   display_.SetSupervisionTimer(true);
   for (int b = 1; b <= registry_.highestBase && b <= kMaxBase; ++b) {
     if (!registry_.rows[b].present) continue;

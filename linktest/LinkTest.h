@@ -46,10 +46,16 @@ class LinkTest final : public LinkTestEntries {
   // The STOP transition the Close command makes when a test runs: the run
   // flag cleared and the timer stopped.  The buttons are the caller's.
   void StopRun();
+  // An ACTIVE test that a lost link stopped goes on over the reopened line:
+  // the counters kept, a fresh packet to every listed terminal (the packets
+  // out at the loss are never counted good or lost), the timer running.
+  void ResumeRun();
   // What the two buttons show for the flags and whether the port is open.
   ButtonState Buttons(bool portOpen) const;
 
  private:
+  // Starts the timer and sends a test packet to every listed terminal.
+  void SendToEveryListedTerminal();
   void AccountEcho(int base, int terminal, const char* message, std::size_t length);
   void AccountPassiveData(int terminal, const char* message, std::size_t length);
   // Reply time of `terminal` since its send tick, its sum and the average over

@@ -176,10 +176,18 @@ void QtDisplay::FlushRender() {
 }
 
 void QtDisplay::ShowMessage(const char* text, const char* caption, MessageIcon icon) {
+  ShowMessageWithDetails(text, caption, icon, "");
+}
+
+void QtDisplay::ShowMessageWithDetails(const char* text, const char* caption, MessageIcon icon,
+                                       const char* details) {
   const QString body = QString::fromLatin1(text);
   const QString title = CaptionText(caption);
-  auto show = [this, body, title, icon] {
+  // Device paths and the system's reasons may hold any bytes.
+  const QString more = QString::fromLocal8Bit(details != nullptr ? details : "");
+  auto show = [this, body, title, icon, more] {
     QMessageBox box(BoxIcon(icon), title, body, QMessageBox::Ok, owner_);
+    if (!more.isEmpty()) box.setDetailedText(more);
     CentreOnScreenWhenShown(box);
     box.exec();
   };

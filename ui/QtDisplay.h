@@ -50,6 +50,8 @@ class QtDisplay final : public Display, public CellPlacer {
   void InvalidateTopology() override;
   void InvalidateView() override;
   void ShowMessage(const char* text, const char* caption, MessageIcon icon) override;
+  void ShowMessageWithDetails(const char* text, const char* caption, MessageIcon icon,
+                              const char* details) override;
   void SetButtons(const ButtonState& state) override;
   void SetSupervisionTimer(bool running) override;
 

@@ -43,6 +43,9 @@ TopologyView::TopologyView(Engine& engine, TopologyCanvas& canvas, QWidget* pare
   supervision_.setInterval(kSupervisionMs);
   supervision_.setTimerType(Qt::PreciseTimer);
   connect(&supervision_, &QTimer::timeout, this, [this] { engine_.SuperviseTick(); });
+  reconnect_.setInterval(1000);
+  connect(&reconnect_, &QTimer::timeout, this, [this] { engine_.ReconnectTick(); });
+  reconnect_.start();
 
   frame_.setSingleShot(true);
   frame_.setTimerType(Qt::PreciseTimer);
@@ -53,7 +56,7 @@ void TopologyView::RenderCanvas(bool whole) {
   ContentSize content{};
   const QRect area = engine_.Read([this, whole, &content](const EngineView& v) {
     content = ContentSizeOf(v.registry, v.portOpen);
-    return canvas_.Render(TopologyModel{v.registry, v.test, v.portOpen}, whole);
+    return canvas_.Render(TopologyModel{v.registry, v.test, v.portOpen, v.notice}, whole);
   });
   // The scroll area around the view gives it at least this size; the resize
   // that follows renders the larger canvas.

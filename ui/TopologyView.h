@@ -62,6 +62,8 @@ class TopologyView final : public QWidget {
   QPushButton* mode_;
   QPushButton* run_;
   QTimer supervision_;
+  // Once a second: reopens a lost device when the operator asked for it.
+  QTimer reconnect_;
   QTimer frame_;
   QRect pendingUpdate_;
   QElapsedTimer sinceFlush_;

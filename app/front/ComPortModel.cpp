@@ -14,9 +14,15 @@ void Take(std::int32_t& field, int row, int count) {
 
 }  // namespace
 
-ComChoices ChoicesFromSettings(const PortSettings& settings) {
+ComChoices ChoicesFromSettings(const PortSettings& settings, const std::vector<PortInfo>& devices) {
   ComChoices c;
   c.port = Row(settings.portIndex, kPortCount);
+  if (settings.devicePath[0] != '\0') {
+    c.port = -1;
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+      if (devices[i].path == settings.devicePath) c.port = kPortCount + static_cast<int>(i);
+    }
+  }
   c.baud = Row(settings.baudIndex, kBaudChoices);
   c.dataBits = Row(settings.dataBitsIndex, kDataBitsCount);
   c.parity = Row(settings.parityIndex, kParityCount);
@@ -24,8 +30,16 @@ ComChoices ChoicesFromSettings(const PortSettings& settings) {
   return c;
 }
 
-void ConfirmComChoices(PortSettings& settings, const ComChoices& choices) {
+void ConfirmComChoices(PortSettings& settings, const ComChoices& choices,
+                       const std::vector<PortInfo>& devices) {
   settings.settingsConfirmed = 1;
+  if (choices.port >= 0 && choices.port < kPortCount) {
+    SelectDevice(settings, "", "");
+  } else if (choices.port >= kPortCount &&
+             static_cast<std::size_t>(choices.port - kPortCount) < devices.size()) {
+    const PortInfo& device = devices[static_cast<std::size_t>(choices.port - kPortCount)];
+    SelectDevice(settings, device.path.c_str(), device.name.c_str());
+  }
   Take(settings.portIndex, choices.port, kPortCount);
   Take(settings.baudIndex, choices.baud, kBaudChoices);
   Take(settings.dataBitsIndex, choices.dataBits, kDataBitsCount);
@@ -71,11 +85,24 @@ int ComPortModel::ListTexts(int list, const char* const** texts) {
   }
 }
 
-ComPortModel::ComPortModel(Engine& engine)
-    : engine_(engine), initial_(ChoicesFromSettings(engine.Settings())) {}
+ComPortModel::ComPortModel(Engine& engine) : ComPortModel(engine, ListSerialDevices()) {}
+
+ComPortModel::ComPortModel(Engine& engine, std::vector<PortInfo> devices)
+    : engine_(engine),
+      devices_(std::move(devices)),
+      initial_(ChoicesFromSettings(engine.Settings(), devices_)) {
+  initial_.reconnect = engine.AutoReconnect();
+}
+
+std::vector<std::string> ComPortModel::PortTexts() const {
+  std::vector<std::string> texts(PortNameTable, PortNameTable + kPortCount);
+  for (const PortInfo& device : devices_) texts.push_back(device.ListText());
+  return texts;
+}
 
 void ComPortModel::Confirm(const ComChoices& choices) {
-  engine_.ConfirmPortChoices(choices);
+  engine_.ConfirmPortChoices(choices, devices_);
+  engine_.SetAutoReconnect(choices.reconnect);
 }
 
 }  // namespace tessaro

@@ -114,6 +114,10 @@ int FormatTerminalLine(int lineIndex, LinkMode linkMode, std::int32_t value, cha
 void PaintTopology(const TopologyModel& model, int height, PaintSink& sink) {
   sink.DrawPicture(Picture::Host, kHostX, kHostY);
   if (!model.portOpen) return;
+  if (model.notice != nullptr) {
+    DrawString(sink, kLegendX, kHostY + kHostHeight + 4, model.notice, TextFace::View,
+               TextColour::Red);
+  }
   for (int x : kSeparatorX) sink.DrawVerticalLine(x, 0, height);
   const int legendY = height - kLegendFromBottom;
   for (int i = 0; i < 6; ++i) {

@@ -104,6 +104,8 @@ struct TopologyModel {
   const StationRegistry& registry;
   const TestState& test;
   bool portOpen;
+  // A mark under the host picture (app/front/ViewNotices), nullptr for none.
+  const char* notice;
 };
 
 // The full repaint of a client area `height` pixels high.  With the port

@@ -20,14 +20,6 @@ bool WholeNumber(const char* text, int low, int high, int& out) {
   return true;
 }
 
-// The row of the session's baud table that holds `rate`; -1 when none does.
-int BaudRowOf(const char* text) {
-  for (int row = 0; row < kBaudChoices; ++row) {
-    if (std::strcmp(BaudTable[row].text, text) == 0) return row;
-  }
-  return -1;
-}
-
 }  // namespace
 
 const char* DownloadVersionText() {

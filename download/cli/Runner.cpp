@@ -73,8 +73,9 @@ int RunDownloadTool(const DownloadOptions& o, Engine& engine, const DownloadCons
   engine.SelectPort(ComPortIndex(o.port.c_str()));
   engine.SelectBaud(o.baudRow);
   if (!engine.Open()) {
-    std::fprintf(c.err, "tessaro-download: %s (%s)\n", download_text::kCannotOpenPort,
-                 o.port.c_str());
+    const OpenFailure& why = engine.LastOpenFailure();
+    std::fprintf(c.err, "tessaro-download: %s (%s)%s%s\n", download_text::kCannotOpenPort,
+                 o.port.c_str(), why.reason[0] != '\0' ? ": " : "", why.reason);
     return kDownloadPort;
   }
   const int base = WaitForBase(o, engine);

@@ -20,6 +20,8 @@ class ConsoleDisplay final : public Display {
   void InvalidateTopology() override { topologyChanges_.fetch_add(1, std::memory_order_release); }
   void InvalidateView() override {}
   void ShowMessage(const char* text, const char* caption, MessageIcon icon) override;
+  void ShowMessageWithDetails(const char* text, const char* caption, MessageIcon icon,
+                              const char* details) override;
   void SetButtons(const ButtonState&) override {}
   void SetSupervisionTimer(bool running) override {
     timerRunning_.store(running, std::memory_order_release);

@@ -5,9 +5,11 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/Engine.h"
 #include "core/Clock.h"
+#include "link/PortList.h"
 #include "linktest/cli/ConsoleDisplay.h"
 #include "linktest/cli/Options.h"
 #include "linktest/cli/Runner.h"
@@ -48,6 +50,14 @@ int main(int argc, char** argv) {
       return kExitUsage;
     case ParseResult::kRun:
       break;
+  }
+  if (options.listPorts) {
+    const std::vector<PortInfo> devices = ListSerialDevices();
+    for (const PortInfo& d : devices) {
+      std::printf("%s\t%s\n", d.path.c_str(), d.ListText().c_str());
+    }
+    if (devices.empty()) std::fputs("tessaro-linktest: no serial device found\n", stderr);
+    return CheckStandardOutput(kExitOk);
   }
 
   ToolPort port;

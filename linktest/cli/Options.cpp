@@ -1,5 +1,7 @@
 #include "linktest/cli/Options.h"
 
+#include "link/PortSettings.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -58,15 +60,24 @@ bool OutputsAreDistinct(const LinkTestOptions& o, std::string& error) {
 }  // namespace
 
 const char* UsageText() {
-  return "Usage: tessaro-linktest --port NAME [--seconds N] [--passive] [--json FILE] [--csv "
+  return "Usage: tessaro-linktest --port NAME [--baud N] [--seconds N] [--passive] [--json "
          "FILE]\n"
-         "                        [--series FILE] [--wait N] [--interval N] [--trace FILE]\n"
+         "                        [--csv FILE] [--series FILE] [--wait N] [--interval N]\n"
+         "                        [--trace FILE] [--reconnect]\n"
+         "       tessaro-linktest --list-ports\n"
          "\n"
          "Runs the RF link test through the base station on a serial port and reports,\n"
          "for every terminal, the counters of the topology view and the loss in percent.\n"
          "\n"
          "  --port NAME      COM1 .. COM6 (the device in $TESSARO_COMn, else /dev/ttyS0 ..\n"
-         "                   /dev/ttyS5) or a device path such as /dev/ttyUSB0\n"
+         "                   /dev/ttyS5) or a device path such as /dev/ttyUSB0 or\n"
+         "                   /dev/serial/by-id/usb-... (see --list-ports)\n"
+         "  --baud N         the line's speed: 115200 (default) 57600 38400 19200 9600\n"
+         "                   4800 2400\n"
+         "  --list-ports     list the machine's serial devices with what identifies them\n"
+         "                   (USB maker, product, ids, serial number) and stop\n"
+         "  --reconnect      when the device goes away, wait for it to come back under the\n"
+         "                   same name, reopen it and go on; the gaps are in the results\n"
          "  --seconds N      length of the test in seconds (default 10)\n"
          "  --passive        PASSIVE mode: count and echo the data the terminals send on\n"
          "                   their own (RE, DP, NG, TM, AV) instead of sending test packets\n"
@@ -83,7 +94,8 @@ const char* UsageText() {
          "  --help           show this text\n"
          "  --version        show the version\n"
          "\n"
-         "The port is opened at 115200 bps, 8 data bits, no parity, no flow control.\n"
+         "The port is opened at 115200 bps (or --baud), 8 data bits, no parity, no flow\n"
+         "control.\n"
          "In ACTIVE mode the test starts once the terminals are known and stops after N\n"
          "seconds; loss is NG / (OK + NG). In PASSIVE mode loss is NG / RE.\n"
          "TM is the last reply time in ms or, while a packet is still out, how long it\n"
@@ -97,7 +109,9 @@ const char* UsageText() {
          "\n"
          "Exit status: 0 the test ran, 2 bad options, 3 the port cannot be opened,\n"
          "4 no base answered, 5 a result file, the trace or the standard output cannot be\n"
-         "written.\n";
+         "written, 6 the link was lost: the serial device went away (adapter pulled, far\n"
+         "end closed the line) and was not back by the end; the results up to the loss\n"
+         "are reported and written, marked \"link_lost\": true with the time.\n";
 }
 
 const char* VersionText() {
@@ -124,6 +138,17 @@ ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& opt
       return ParseResult::kVersion;
     } else if (std::strcmp(arg, "--passive") == 0) {
       options.passive = true;
+    } else if (std::strcmp(arg, "--list-ports") == 0) {
+      options.listPorts = true;
+    } else if (std::strcmp(arg, "--reconnect") == 0) {
+      options.reconnect = true;
+    } else if (std::strcmp(arg, "--baud") == 0) {
+      if (!value(v)) return ParseResult::kError;
+      options.baudRow = BaudRowOf(v);
+      if (options.baudRow < 0) {
+        error = std::string("--baud: not one of 115200 57600 38400 19200 9600 4800 2400: ") + v;
+        return ParseResult::kError;
+      }
     } else if (std::strcmp(arg, "--port") == 0) {
       if (!value(v)) return ParseResult::kError;
       if (*v == '\0') {
@@ -167,6 +192,7 @@ ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& opt
       return ParseResult::kError;
     }
   }
+  if (options.listPorts) return ParseResult::kRun;
   if (!havePort) {
     error = "--port NAME is required";
     return ParseResult::kError;

@@ -15,6 +15,9 @@ struct LinkTestOptions {
   int discoverySeconds = 5;  // how long to wait for the bases and their terminals
   int intervalSeconds = 1;   // live table period when stdout is not a terminal; 0: none
   std::string tracePath;     // empty: no line trace
+  int baudRow = 0;           // row of the baud table (115200)
+  bool listPorts = false;    // list the machine's serial devices and stop
+  bool reconnect = false;    // reopen the device when it comes back after a loss
 };
 
 enum class ParseResult { kRun, kHelp, kVersion, kError };

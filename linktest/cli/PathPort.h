@@ -13,6 +13,7 @@ class PathPort final : public SerialPort {
   PathPort(SerialPort& port, std::string path) : port_(port), path_(std::move(path)) {}
 
   bool Open(const char*) override { return port_.Open(path_.c_str()); }
+  OpenFailure LastOpenFailure() const override { return port_.LastOpenFailure(); }
   bool ApplyLineSettings(const LineSettings& line) override {
     return port_.ApplyLineSettings(line);
   }

@@ -145,7 +145,23 @@ bool WriteJson(std::FILE* out, const Results& r) {
                  static_cast<int>(row.replyMax), row.replyMean, row.replyDeviation,
                  row.longestLossRun);
   }
-  std::fprintf(out, "%s]}\n", r.rows.empty() ? "" : "\n");
+  std::fprintf(out, "%s],\n \"link_lost\": %s", r.rows.empty() ? "" : "\n",
+               r.gaps.empty() ? "false" : "true");
+  if (!r.gaps.empty()) {
+    std::fprintf(out, ", \"link_lost_after_s\": %.3f, \"gaps\": [", r.gaps.front().lost);
+    for (std::size_t i = 0; i < r.gaps.size(); ++i) {
+      const LinkGap& g = r.gaps[i];
+      std::fprintf(out, "%s{\"lost_after_s\": %.3f, \"back_after_s\": ", i == 0 ? "" : ", ",
+                   g.lost);
+      if (g.back < 0) {
+        std::fprintf(out, "null}");
+      } else {
+        std::fprintf(out, "%.3f}", g.back);
+      }
+    }
+    std::fprintf(out, "]");
+  }
+  std::fprintf(out, "}\n");
   return std::fflush(out) == 0 && std::ferror(out) == 0;
 }
 

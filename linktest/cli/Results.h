@@ -26,9 +26,18 @@ struct TerminalRow : TerminalFigures {
   std::int32_t av = 0;
 };
 
+// A time the serial device was gone during the test, in seconds from its
+// start; back < 0 when it never came back.
+struct LinkGap {
+  double lost = 0.0;
+  double back = -1.0;
+};
+
 struct Results {
   bool passive = false;
   int seconds = 0;
+  // Every loss of the link, in order (several only with --reconnect).
+  std::vector<LinkGap> gaps;
   std::vector<TerminalRow> rows;
   // The true figures of all distinct terminals together (each counted
   // once): sums, the extremes, the longest loss run of any terminal.  The

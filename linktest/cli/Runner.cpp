@@ -47,6 +47,12 @@ class Runner {
   Results Collect(int seconds);
   void ShowLive(Steady::time_point start);
   void SampleSeries();
+  // Notes and reports a loss of the link not noted yet.  true while the
+  // link is down.
+  bool NoteLinkLoss(Steady::time_point start);
+  // --reconnect: reopens the device if it is back; true when the link is up.
+  bool TryReconnect(Steady::time_point start);
+  bool LinkDown() const { return !gaps_.empty() && gaps_.back().back < 0; }
 
   const LinkTestOptions& o_;
   Engine& engine_;
@@ -57,16 +63,24 @@ class Runner {
   int liveLines_ = 0;
   int ranSeconds_ = 0;
   bool interrupted_ = false;
+  std::vector<LinkGap> gaps_;
 };
+
+double SecondsBetween(Steady::time_point from, Steady::time_point to) {
+  return std::chrono::duration<double>(to - from).count();
+}
 
 int Runner::Run() {
   if (!CheckResultFiles(o_, c_.err)) return kExitOutput;
   if (!engine_.Open()) {
-    std::fprintf(c_.err, "tessaro-linktest: cannot open the port %s\n", o_.port.c_str());
+    const OpenFailure& why = engine_.LastOpenFailure();
+    std::fprintf(c_.err, "tessaro-linktest: cannot open the port %s%s%s\n", o_.port.c_str(),
+                 why.reason[0] != '\0' ? ": " : "", why.reason);
     return kExitPort;
   }
   if (!Discover()) {
     engine_.Close();
+    if (LinkDown()) return kExitLinkLost;
     if (interrupted_) {
       std::fprintf(c_.err, "tessaro-linktest: interrupted before the test started\n");
       return kExitInterrupted;
@@ -77,24 +91,55 @@ int Runner::Run() {
   }
   Measure();
   SampleSeries();
-  const Results results = Collect(ranSeconds_);
+  Results results = Collect(ranSeconds_);
+  results.gaps = gaps_;
   engine_.Close();
 
   if (c_.tty && liveLines_ > 0) std::fprintf(c_.out, "\x1b[%dA\x1b[J", liveLines_);
   PrintTable(c_.out, results, static_cast<int>(results.rows.size()));
   if (interrupted_) std::fprintf(c_.out, "interrupted after %d s\n", ranSeconds_);
   PrintSummary(c_.out, results, o_.port);
+  if (LinkDown()) {
+    std::fprintf(c_.out, "link lost after %.1f s: the counts end there\n", gaps_.back().lost);
+  }
   std::fflush(c_.out);
-  return WriteResultFiles(o_, results, series_, c_.err) ? kExitOk : kExitOutput;
+  if (!WriteResultFiles(o_, results, series_, c_.err)) return kExitOutput;
+  return LinkDown() ? kExitLinkLost : kExitOk;
+}
+
+bool Runner::NoteLinkLoss(Steady::time_point start) {
+  if (LinkDown()) return true;
+  if (!engine_.IsLinkLost()) return false;
+  const double lost = std::max(0.0, SecondsBetween(start, engine_.LinkLostAt()));
+  gaps_.push_back(LinkGap{lost, -1.0});
+  std::fprintf(c_.err,
+               "tessaro-linktest: link lost after %.1f s: the serial device %s went away (adapter "
+               "pulled or line closed); nothing is counted while it is gone\n",
+               lost, o_.port.c_str());
+  std::fflush(c_.err);
+  return true;
+}
+
+bool Runner::TryReconnect(Steady::time_point start) {
+  if (!engine_.Reconnect()) return false;
+  LinkGap& gap = gaps_.back();
+  gap.back = SecondsBetween(start, Steady::now());
+  std::fprintf(c_.err,
+               "tessaro-linktest: link back after %.1f s (gone for %.1f s); the test goes on\n",
+               gap.back, gap.back - gap.lost);
+  std::fflush(c_.err);
+  return true;
 }
 
 bool Runner::Discover() {
+  const auto started = Steady::now();
   const auto deadline = Steady::now() + std::chrono::seconds(o_.discoverySeconds);
   unsigned lastChanges = display_.TopologyChanges();
   auto lastChange = Steady::now();
   auto baseSeen = Steady::time_point::max();
   bool asked = false;
   for (;;) {
+    if (NoteLinkLoss(started)) return false;
     int terminals = 0;
     const int base = engine_.Read([&terminals](const EngineView& v) {
       const StationRegistry& r = v.registry;
@@ -154,6 +199,10 @@ void Runner::Measure() {
       interrupted_ = true;
       break;
     }
+    if (NoteLinkLoss(start)) {
+      if (!o_.reconnect) break;
+      TryReconnect(start);  // tried again at the next wake while the device is gone
+    }
     const auto now = Steady::now();
     if (now >= nextTick) {
       if (display_.TimerRunning()) engine_.SuperviseTick();
@@ -169,10 +218,11 @@ void Runner::Measure() {
   }
   ranSeconds_ = static_cast<int>(
       std::chrono::duration_cast<std::chrono::seconds>(Steady::now() - start).count());
-  if (!interrupted_) ranSeconds_ = o_.seconds;
+  if (LinkDown()) ranSeconds_ = static_cast<int>(gaps_.back().lost);
+  if (!interrupted_ && !LinkDown()) ranSeconds_ = o_.seconds;
   if (!o_.passive) {
     engine_.StopTestRun();
-    if (!interrupted_) Drain();
+    if (!interrupted_ && !LinkDown()) Drain();
   }
 }
 
@@ -228,7 +278,16 @@ int ComPortIndex(const char* name) {
 
 int RunLinkTest(const LinkTestOptions& options, Engine& engine, ConsoleDisplay& display,
                 Pause& pause, const Console& console) {
-  engine.SelectPort(ComPortIndex(options.port.c_str()));
+  const int com = ComPortIndex(options.port.c_str());
+  engine.SelectPort(com);
+  if (com < 0) {
+    // A device path: the status and the reopen after a loss use it as given.
+    const std::string& path = options.port;
+    const std::size_t slash = path.find_last_of('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    engine.SelectDevicePath(path.c_str(), name.substr(0, 31).c_str());
+  }
+  engine.SelectBaud(options.baudRow);
   Runner runner(options, engine, display, pause, console);
   return runner.Run();
 }

@@ -14,6 +14,8 @@ inline constexpr int kExitUsage = 2;
 inline constexpr int kExitPort = 3;
 inline constexpr int kExitNoBase = 4;
 inline constexpr int kExitOutput = 5;
+// The serial device went away during the test and was not back at its end.
+inline constexpr int kExitLinkLost = 6;
 inline constexpr int kExitInterrupted = 130;
 
 // How the runner waits: sleeps up to `ms` milliseconds and returns false when

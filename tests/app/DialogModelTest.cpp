@@ -105,6 +105,29 @@ TEST(ComChoices, OpenAndConfirm) {
   EXPECT_EQ(settings.baudIndex, 7);  // no selection: kept, never -1
 }
 
+// A device of the machine after COM1..COM6: chosen, shown again, named in
+// the status bar; a COM row drops it; a device gone since opens unselected.
+TEST(ComChoices, ADeviceAfterTheComPorts) {
+  const std::vector<PortInfo> devices = {
+      {"/dev/ttyACM0", "ttyACM0", "Uno (2341:0043)"},
+      {"/dev/serial/by-id/usb-FTDI_A12345-if00-port0", "ttyUSB0", "FTDI (0403:6001) A12345"}};
+  PortSettings settings;
+  ComChoices choices = ChoicesFromSettings(settings, devices);
+  choices.port = kPortCount + 1;
+  ConfirmComChoices(settings, choices, devices);
+  EXPECT_STREQ(PortNameOf(settings), "/dev/serial/by-id/usb-FTDI_A12345-if00-port0");
+  char status[64];
+  FormatPortStatus(settings, status, sizeof status);
+  EXPECT_STREQ(status, "ttyUSB0: 115200 bps, None");
+  EXPECT_EQ(ChoicesFromSettings(settings, devices).port, kPortCount + 1);
+  EXPECT_EQ(ChoicesFromSettings(settings, {devices[0]}).port, -1);
+
+  choices.port = 3;
+  ConfirmComChoices(settings, choices, devices);
+  EXPECT_STREQ(PortNameOf(settings), "COM4");
+  EXPECT_EQ(ChoicesFromSettings(settings, devices).port, 3);
+}
+
 TEST(BaseList, PresentBasesAndTheirTexts) {
   StationRegistry registry;
   registry.rows[12].present = 1;

@@ -87,7 +87,7 @@ class TopologyLayoutTest : public ::testing::Test {
   }
   RecordingSink Paint(bool portOpen = true, int height = 600) {
     RecordingSink sink;
-    PaintTopology(TopologyModel{registry, test, portOpen}, height, sink);
+    PaintTopology(TopologyModel{registry, test, portOpen, nullptr}, height, sink);
     return sink;
   }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+
 #include "DialogRig.h"
 #include "support/EngineTestAccess.h"
 #include "ui/dialogs/ComPropertiesDialog.h"
@@ -12,7 +14,7 @@ using namespace tessaro::testing;
 
 TEST(ComPropertiesDialog, TemplateTextsListsAndLayout) {
   RecordingEngine rig;
-  ComPortModel model(rig.engine);
+  ComPortModel model(rig.engine, {});
   ComPropertiesDialog dialog(model, nullptr);
   EXPECT_EQ(dialog.windowTitle(), "COM Port Properties");
   EXPECT_EQ(dialog.size(), QSize(280, 310));
@@ -53,7 +55,7 @@ TEST(ComPropertiesDialog, TemplateTextsListsAndLayout) {
 TEST(ComPropertiesDialog, OpensWithTheSettingsInForce) {
   RecordingEngine rig;
   EngineTestAccess::Settings(rig.engine) = PortSettings{3, 4, 0, 2, 1, 0};
-  ComPortModel model(rig.engine);
+  ComPortModel model(rig.engine, {});
   ComPropertiesDialog dialog(model, nullptr);
   EXPECT_EQ(Control<QComboBox>(dialog, 701)->currentText(), "COM4");
   EXPECT_EQ(Control<QComboBox>(dialog, 702)->currentText(), "9600");
@@ -65,7 +67,7 @@ TEST(ComPropertiesDialog, OpensWithTheSettingsInForce) {
 TEST(ComPropertiesDialog, OkStoresAndConfirmsCancelKeepsEverything) {
   RecordingEngine rig;
   {
-    ComPortModel model(rig.engine);
+    ComPortModel model(rig.engine, {});
     ComPropertiesDialog dialog(model, nullptr);
     for (int id = 701; id <= 705; ++id) Control<QComboBox>(dialog, id)->setCurrentIndex(1);
     ClickCancel(dialog);
@@ -79,7 +81,7 @@ TEST(ComPropertiesDialog, OkStoresAndConfirmsCancelKeepsEverything) {
   EXPECT_EQ(EngineTestAccess::Settings(rig.engine).flowIndex, fresh.flowIndex);
   EXPECT_EQ(EngineTestAccess::Settings(rig.engine).settingsConfirmed, 0);
   {
-    ComPortModel model(rig.engine);
+    ComPortModel model(rig.engine, {});
     ComPropertiesDialog dialog(model, nullptr);
     ClickOk(dialog);  // untouched: only the confirmation changes
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -87,7 +89,7 @@ TEST(ComPropertiesDialog, OkStoresAndConfirmsCancelKeepsEverything) {
   EXPECT_EQ(EngineTestAccess::Settings(rig.engine).settingsConfirmed, 1);
   EXPECT_EQ(EngineTestAccess::Settings(rig.engine).baudIndex, 0);
   {
-    ComPortModel model(rig.engine);
+    ComPortModel model(rig.engine, {});
     ComPropertiesDialog dialog(model, nullptr);
     Control<QComboBox>(dialog, 701)->setCurrentIndex(5);
     Control<QComboBox>(dialog, 702)->setCurrentIndex(6);
@@ -100,6 +102,28 @@ TEST(ComPropertiesDialog, OkStoresAndConfirmsCancelKeepsEverything) {
   EXPECT_EQ(EngineTestAccess::Settings(rig.engine).dataBitsIndex, 1);
   EXPECT_EQ(EngineTestAccess::Settings(rig.engine).parityIndex, 1);
   EXPECT_EQ(EngineTestAccess::Settings(rig.engine).flowIndex, 2);
+}
+
+// The machine's devices follow COM1..COM6; the reconnect box starts off.
+TEST(ComPropertiesDialog, ChoosesADeviceOfTheMachineAndTheReconnect) {
+  RecordingEngine rig;
+  {
+    ComPortModel model(rig.engine, {{"/dev/serial/by-id/usb-FTDI_A1-if00-port0", "ttyUSB0",
+                                     "FTDI FT232R USB UART (0403:6001) A1"}});
+    ComPropertiesDialog dialog(model, nullptr);
+    auto* ports = Control<QComboBox>(dialog, 701);
+    ASSERT_EQ(ports->count(), 7);
+    EXPECT_EQ(ports->itemText(6), "ttyUSB0  FTDI FT232R USB UART (0403:6001) A1");
+    auto* reconnect = Control<QCheckBox>(dialog, 706);
+    ASSERT_NE(reconnect, nullptr);
+    EXPECT_FALSE(reconnect->isChecked());
+    ports->setCurrentIndex(6);
+    reconnect->setChecked(true);
+    ClickOk(dialog);
+  }
+  EXPECT_STREQ(EngineTestAccess::Settings(rig.engine).devicePath,
+               "/dev/serial/by-id/usb-FTDI_A1-if00-port0");
+  EXPECT_TRUE(rig.engine.AutoReconnect());
 }
 
 TEST(ComPropertiesDialog, RunsModallyFromTheCommand) {

@@ -49,7 +49,7 @@ struct RecordingEngine {
 
 // Each dialog run over a fresh model of `engine`, as the menu commands do.
 inline void RunComPropertiesDlg(Engine& engine, QWidget* owner) {
-  ComPortModel model(engine);
+  ComPortModel model(engine, {});  // the machine's own devices left out
   tessaro::RunComPropertiesDlg(model, owner);
 }
 inline void RunParameterDlg(Engine& engine, QWidget* owner) {

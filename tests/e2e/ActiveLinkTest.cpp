@@ -1,6 +1,8 @@
 // An ACTIVE test over a real pty: every counter agrees with what the
 // simulator saw on the line and did to each packet.
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <map>
 #include <numeric>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "e2e/E2eSupport.h"
+#include "support/PtyPair.h"
 
 namespace tessaro::e2e {
 namespace {
@@ -111,6 +114,99 @@ TEST_F(ActiveLinkTest, CountersAgreeWithWhatTheNetworkDidToEveryPacket) {
   }
   // With 5% loss over some hundreds of packets the time-out path was exercised.
   EXPECT_GT(lostTotal, 0);
+}
+
+// The far end hangs up mid-test (the adapter pulled): the test stops where it
+// was, the packets that were out are not counted lost, nothing more is sent
+// or counted however long the timer would have run, and Close still closes.
+TEST_F(ActiveLinkTest, ALostLinkStopsTheTestWithoutCountingLoss) {
+  Start(Network({{1, 2}}));
+  TestCriteria criteria = engine->Criteria();
+  criteria.timeoutSeconds = 1;
+  engine->SetCriteria(criteria);
+  OpenAndDiscover(2);
+  engine->ToggleTestRun();
+  Run(1500);
+  simulator->Stop();
+  ASSERT_TRUE(WaitFor([&] { return engine->IsLinkLost(); }));
+  const TerminalStats atLoss = Stats();
+  EXPECT_GT(atLoss.sdReCount[1], 0);
+
+  Run(3000);  // well past the 1.1 s time-out of the packets that were out
+  const TerminalStats after = Stats();
+  for (int t : {1, 2}) {
+    EXPECT_EQ(after.sdReCount[t], atLoss.sdReCount[t]) << "terminal " << t;
+    EXPECT_EQ(after.ngCount[t], atLoss.ngCount[t]) << "terminal " << t;
+  }
+  EXPECT_FALSE(display.TimerRunning());
+  EXPECT_FALSE(display.Buttons().runEnabled);
+  EXPECT_FALSE(display.Buttons().modeEnabled);
+  EXPECT_STREQ(engine->Snapshot().notice, kLinkLostMark);
+  // START refuses on a lost link.
+  engine->ToggleTestRun();
+  EXPECT_EQ(Stats().sdReCount[1], atLoss.sdReCount[1]);
+
+  engine->Close();
+  EXPECT_FALSE(engine->IsPortOpen());
+  EXPECT_EQ(engine->Snapshot().notice, nullptr);
+}
+
+// Open on a line where nothing answers: after some seconds pane 0 and the
+// view say so; the first base that answers takes the hint away.
+TEST_F(ActiveLinkTest, NoBaseAnsweringIsShownUntilOneDoes) {
+  testing::PtyPair silent;
+  ASSERT_TRUE(silent.Ok());
+  port = std::make_unique<cli::PathPort>(*native, silent.SlavePath());
+  engine = std::make_unique<Engine>(display, clock, *port);
+  ASSERT_TRUE(engine->Open());
+  EXPECT_EQ(engine->Snapshot().notice, nullptr);
+  ASSERT_TRUE(WaitFor([&] {
+    const char* notice = engine->Snapshot().notice;
+    return notice != nullptr && std::string(notice) == kNoBaseMark;
+  }));
+  EXPECT_EQ(display.Pane0(), kNoBaseText);
+
+  engine->Feed("@BS0111\r", 8);
+  EXPECT_EQ(engine->Snapshot().notice, nullptr);
+  EXPECT_EQ(display.Pane0(), "  ");
+}
+
+// The window's reconnect: the same line name comes back with a new pty
+// behind it; the test that the loss stopped goes on from its counters.
+TEST_F(ActiveLinkTest, AReconnectGoesOnFromTheCountersOfTheLoss) {
+  char dir[] = "/tmp/tessaro-reconnect-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const sim::Endpoint where{"", std::string(dir) + "/line"};
+  simulator = std::make_unique<sim::Simulator>(Network({{1, 2}}));
+  ASSERT_TRUE(simulator->Start(where));
+  port = std::make_unique<cli::PathPort>(*native, where.linkPath);
+  engine = std::make_unique<Engine>(display, clock, *port);
+  engine->SetAutoReconnect(true);
+  OpenAndDiscover(2);
+  engine->ToggleTestRun();
+  Run(1500);
+  simulator->Stop();
+  ASSERT_TRUE(WaitFor([&] { return engine->IsLinkLost(); }));
+  engine->ReconnectTick();  // the device is still gone
+  EXPECT_TRUE(engine->IsLinkLost());
+  const TerminalStats atLoss = Stats();
+
+  ASSERT_TRUE(simulator->Start(where));
+  ASSERT_TRUE(WaitFor([&] {
+    engine->ReconnectTick();
+    return !engine->IsLinkLost();
+  }));
+  EXPECT_TRUE(display.TimerRunning());
+  EXPECT_TRUE(display.Buttons().runEnabled);
+  Run(1500);
+  const TerminalStats after = Stats();
+  for (int t : {1, 2}) {
+    EXPECT_GT(after.okDpCount[t], atLoss.okDpCount[t]) << "terminal " << t;
+    EXPECT_EQ(after.ngCount[t], atLoss.ngCount[t]) << "terminal " << t;
+  }
+  engine->Close();
+  simulator->Stop();
+  rmdir(dir);
 }
 
 }  // namespace

@@ -40,7 +40,14 @@ inline bool WaitFor(const std::function<bool()>& condition,
 // A display that the reader thread and the test thread share.
 class SharedDisplay final : public Display {
  public:
-  void SetPaneText(int, const char*) override {}
+  void SetPaneText(int pane, const char* text) override {
+    std::scoped_lock lock(m_);
+    if (pane == 0) pane0_ = text;
+  }
+  std::string Pane0() {
+    std::scoped_lock lock(m_);
+    return pane0_;
+  }
   void UpdateCell(char, int, int, const char*, int) override {
     std::scoped_lock lock(m_);
     ++cells_;
@@ -79,6 +86,7 @@ class SharedDisplay final : public Display {
   bool timer_ = false;
   ButtonState buttons_;
   std::vector<std::string> messages_;
+  std::string pane0_;
 };
 
 // One scenario's bases, each with its terminals; base 1 is attached.

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -40,7 +41,7 @@ class LinkToolTest : public ::testing::Test {
     dir_ = mkdtemp(pattern);
   }
   ~LinkToolTest() override {
-    for (const char* f : {"out", "err", "r.json", "r.csv", "r.series", "trace", "replay"})
+    for (const char* f : {"out", "err", "r.json", "r.csv", "r.series", "trace", "replay", "line"})
       unlink(Path(f).c_str());
     rmdir(dir_.c_str());
   }
@@ -74,6 +75,8 @@ class LinkToolTest : public ::testing::Test {
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, Path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
+    // The simulator's master must not stay open in the tool: it keeps the line up.
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     pid_t pid = 0;
     ToolRun run;
     const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
@@ -94,6 +97,7 @@ class LinkToolTest : public ::testing::Test {
             interrupted = true;
           }
           if (tty) Drain(master, ttyOut);
+          if (during) during(std::chrono::steady_clock::now() - start);
           return waitpid(pid, &status, WNOHANG) == pid;
         },
         std::chrono::seconds(90));
@@ -121,6 +125,8 @@ class LinkToolTest : public ::testing::Test {
   }
 
   std::string dir_;
+  // Called while the tool runs, with the time since it started.
+  std::function<void(std::chrono::steady_clock::duration)> during;
 };
 
 TEST_F(LinkToolTest, ActiveRunReportsEveryTerminalAsJsonAndCsv) {
@@ -213,6 +219,61 @@ TEST_F(LinkToolTest, CtrlCEndsTheTestEarlyAndStillReports) {
   EXPECT_EQ(j["terminals"].size(), 9u);
 }
 
+// The far end hangs up mid-test, as a pulled adapter does: no loss counted
+// for it, the results marked, a status of its own.
+TEST_F(LinkToolTest, ALostLinkIsReportedAndNeverCountedAsRadioLoss) {
+  sim::Simulator simulator;
+  ASSERT_TRUE(simulator.Start());
+  bool stopped = false;
+  during = [&](std::chrono::steady_clock::duration elapsed) {
+    if (!stopped && elapsed >= std::chrono::milliseconds(4000)) {
+      simulator.Stop();
+      stopped = true;
+    }
+  };
+  const ToolRun run =
+      Run({"--port", simulator.SlavePath(), "--seconds", "600", "--json", Path("r.json")});
+  EXPECT_EQ(run.status, 6) << run.err;
+  EXPECT_NE(run.err.find("tessaro-linktest: link lost after "), std::string::npos) << run.err;
+  const nlohmann::json j = nlohmann::json::parse(ReadFile(Path("r.json")));
+  EXPECT_TRUE(j["link_lost"].get<bool>());
+  EXPECT_GT(j["link_lost_after_s"].get<double>(), 0.0);
+  EXPECT_GT(j["totals"]["sent"].get<long>(), 0);
+  EXPECT_EQ(j["totals"]["lost"].get<long>(), 0) << j.dump();
+  EXPECT_LT(j["seconds"].get<int>(), 600);
+}
+
+// --reconnect: the line comes back under the same name (a new pty behind the
+// same link) and the test goes on with its counters; the gap is in the JSON.
+TEST_F(LinkToolTest, ReconnectGoesOnWhenTheSameLineComesBack) {
+  const sim::Endpoint where{"", Path("line")};
+  sim::Simulator simulator;
+  ASSERT_TRUE(simulator.Start(where));
+  int step = 0;
+  during = [&](std::chrono::steady_clock::duration elapsed) {
+    if (step == 0 && elapsed >= std::chrono::milliseconds(4000)) {
+      simulator.Stop();
+      step = 1;
+    } else if (step == 1 && elapsed >= std::chrono::milliseconds(6000)) {
+      ASSERT_TRUE(simulator.Start(where));
+      step = 2;
+    }
+  };
+  const ToolRun run =
+      Run({"--port", Path("line"), "--reconnect", "--seconds", "8", "--json", Path("r.json")});
+  ASSERT_EQ(step, 2);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("link back after"), std::string::npos) << run.err;
+  const nlohmann::json j = nlohmann::json::parse(ReadFile(Path("r.json")));
+  ASSERT_EQ(j["gaps"].size(), 1u) << j.dump();
+  const double lost = j["gaps"][0]["lost_after_s"].get<double>();
+  const double back = j["gaps"][0]["back_after_s"].get<double>();
+  EXPECT_GT(back - lost, 1.0);
+  EXPECT_EQ(j["totals"]["lost"].get<long>(), 0) << j.dump();
+  // Echoes came after the return: the new simulator answered the test.
+  EXPECT_GT(simulator.Stats().echoesSent, 0u);
+}
+
 TEST_F(LinkToolTest, LiveTableIsRedrawnInPlaceOnATerminal) {
   sim::Simulator simulator;
   ASSERT_TRUE(simulator.Start());
@@ -250,7 +311,10 @@ TEST_F(LinkToolTest, ATraceOfTheTestReplaysWithTheSameAnswers) {
 TEST_F(LinkToolTest, FailuresExitNonZeroWithAClearMessage) {
   ToolRun run = Run({"--port", "/nonexistent/tty"});
   EXPECT_EQ(run.status, 3);
-  EXPECT_NE(run.err.find("cannot open the port /nonexistent/tty"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("cannot open the port /nonexistent/tty: No such file or directory"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("  Device: /nonexistent/tty\n"), std::string::npos) << run.err;
 
   // A line with nothing behind it: the status poll gets no answer.
   const int master = posix_openpt(O_RDWR | O_NOCTTY);

@@ -187,6 +187,24 @@ TEST_F(FrameWindowTest, OpenShowsThePortPollsAndEnablesTheButtons) {
   EXPECT_EQ(Pane(0), QStringLiteral("@BS0111\r"));
 }
 
+// The adapter pulled mid-test: pane 0 and the view say so, the test stops
+// (timer and buttons), and Close still closes.
+TEST_F(FrameWindowTest, AHangUpMidTestStopsItAndSaysSo) {
+  OpenOnPty();
+  Discover();
+  View().RunButton()->click();
+  ASSERT_TRUE(View().SupervisionTimerActive());
+  base.HangUp();
+  ASSERT_TRUE(WaitFor([&] { return Pane(0) == QString::fromLatin1(kLinkLostText); }));
+  ASSERT_TRUE(WaitFor([&] { return !View().SupervisionTimerActive(); }));
+  EXPECT_FALSE(View().RunButton()->isEnabled());
+  EXPECT_FALSE(View().ModeButton()->isEnabled());
+  EXPECT_STREQ(engine->Snapshot().notice, kLinkLostMark);
+  frame->OnCommand(kCmdClose);
+  EXPECT_FALSE(engine->IsPortOpen());
+  EXPECT_TRUE(modals.seen.empty());
+}
+
 TEST_F(FrameWindowTest, OpenWhileOpenDoesNothing) {
   OpenOnPty();
   frame->OnCommand(kCmdOpen);
@@ -213,6 +231,11 @@ TEST_F(FrameWindowTest, FailedOpenLeavesTheButtonsDisabled) {
   ASSERT_EQ(modals.seen.size(), 1u);
   EXPECT_EQ(modals.seen[0].text, "Can't open the COM port!");
   EXPECT_EQ(modals.seen[0].title, "Error");
+  EXPECT_EQ(modals.seen[0].details.rfind("Device: /nonexistent/tessaro-port\n"
+                                         "Reason: No such file or directory\n",
+                                         0),
+            0u)
+      << modals.seen[0].details;
   EXPECT_FALSE(View().ModeButton()->isEnabled());
   EXPECT_FALSE(View().RunButton()->isEnabled());
 }

@@ -32,6 +32,11 @@ PtyBase::~PtyBase() {
   if (master_ >= 0) close(master_);
 }
 
+void PtyBase::HangUp() {
+  if (master_ >= 0) close(master_);
+  master_ = -1;
+}
+
 void PtyBase::Say(const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {

@@ -44,6 +44,7 @@ class ModalAnswerer : public QObject {
     std::string text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     std::string objectName;
+    std::string details;
   };
 
   ModalAnswerer() {
@@ -65,6 +66,7 @@ class ModalAnswerer : public QObject {
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
       s.text = box->text().toStdString();
       s.icon = box->icon();
+      s.details = box->detailedText().toStdString();
     }
     seen.push_back(s);
     if (answer && answer(modal)) {
@@ -101,6 +103,8 @@ class PtyBase {
   const std::string& Heard();
   // Waits until the PC has written `text` (anywhere in what it sent).
   bool WaitHeard(const std::string& text, int timeoutMs = 15000);
+  // The base goes away as a pulled adapter does: the PC's side hangs up.
+  void HangUp();
 
  private:
   int master_ = -1;

@@ -1,5 +1,7 @@
 #include "ui/dialogs/ComPropertiesDialog.h"
 
+#include <QAbstractItemView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
 
@@ -17,11 +19,24 @@ ComPropertiesDialog::ComPropertiesDialog(ComPortModel& model, QWidget* owner)
                                               initial.parity, initial.flow};
   for (int i = 0; i < ComPortModel::kLists; ++i) {
     lists_[i] = AddDropList(this, new QComboBox, ComPortModel::kFields[i]);
+    if (i == 0) {
+      // The machine's devices after COM1..COM6; their names may be UTF-8.
+      for (const std::string& text : model_.PortTexts()) {
+        lists_[i]->addItem(QString::fromStdString(text));
+      }
+      lists_[i]->view()->setMinimumWidth(lists_[i]->view()->sizeHintForColumn(0));
+      lists_[i]->setCurrentIndex(selected[i]);
+      continue;
+    }
     const char* const* texts = nullptr;
     const int count = ComPortModel::ListTexts(i, &texts);
     for (int k = 0; k < count; ++k) lists_[i]->addItem(QString::fromLatin1(texts[k]));
     lists_[i]->setCurrentIndex(selected[i]);
   }
+  reconnect_ = new QCheckBox(QString::fromLatin1(ComPortModel::kReconnect.label), this);
+  reconnect_->setObjectName(ControlName(ComPortModel::kReconnect.id));
+  reconnect_->setGeometry(DialogRect(ComPortModel::kReconnect.labelRect));
+  reconnect_->setChecked(initial.reconnect);
   QPushButton* ok = AddButtons(*this, ComPortModel::kButtons);
   connect(ok, &QPushButton::clicked, this, [this] { OnOk(); });
   lists_[0]->setFocus();
@@ -34,6 +49,7 @@ void ComPropertiesDialog::OnOk() {
   choices.dataBits = lists_[2]->currentIndex();
   choices.parity = lists_[3]->currentIndex();
   choices.flow = lists_[4]->currentIndex();
+  choices.reconnect = reconnect_->isChecked();
   model_.Confirm(choices);
   accept();
 }

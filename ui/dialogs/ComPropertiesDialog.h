@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 
 namespace tessaro {
@@ -19,6 +20,7 @@ class ComPropertiesDialog final : public QDialog {
 
   ComPortModel& model_;
   QComboBox* lists_[5] = {};
+  QCheckBox* reconnect_ = nullptr;
 };
 
 }  // namespace tessaro
