@@ -79,7 +79,7 @@ void ClientView::Paint() {
 
 void ClientView::Render(bool whole) {
   const RECT area = engine_.Read([this, whole](const EngineView& v) {
-    return canvas_.Render(TopologyModel{v.registry, v.test, v.portOpen}, whole);
+    return canvas_.Render(TopologyModel{v.registry, v.test, v.portOpen, v.notice}, whole);
   });
   RepaintArea(area);
 }

@@ -43,7 +43,7 @@ class LayoutWriter final : public PaintSink {
 bool WriteLayout(const Engine& engine, int height, const std::string& path) {
   LayoutWriter writer;
   engine.Read([&](const EngineView& v) {
-    PaintTopology(TopologyModel{v.registry, v.test, v.portOpen}, height, writer);
+    PaintTopology(TopologyModel{v.registry, v.test, v.portOpen, v.notice}, height, writer);
   });
   FILE* out = std::fopen(path.c_str(), "w");
   if (out == nullptr) return false;
