@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -14,8 +15,6 @@
 
 #include "PacedLoader.h"
 #include "support/PtyPair.h"
-
-extern char** environ;
 
 namespace {
 

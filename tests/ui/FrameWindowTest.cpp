@@ -40,14 +40,14 @@ TEST_F(FrameWindowTest, MenuRfHasEveryPopupItemAndId) {
       {"&Help", {{"&About ...", 1900}}},
   };
   const QList<QAction*> popups = frame->menuBar()->actions();
-  ASSERT_EQ(popups.size(), static_cast<int>(expected.size()));
+  ASSERT_EQ(popups.size(), static_cast<qsizetype>(expected.size()));
   for (std::size_t p = 0; p < expected.size(); ++p) {
-    EXPECT_EQ(popups[p]->text().toStdString(), expected[p].first);
-    const QList<QAction*> items = popups[p]->menu()->actions();
-    ASSERT_EQ(items.size(), static_cast<int>(expected[p].second.size()));
+    EXPECT_EQ(popups[static_cast<qsizetype>(p)]->text().toStdString(), expected[p].first);
+    const QList<QAction*> items = popups[static_cast<qsizetype>(p)]->menu()->actions();
+    ASSERT_EQ(items.size(), static_cast<qsizetype>(expected[p].second.size()));
     for (std::size_t i = 0; i < expected[p].second.size(); ++i) {
       const Item& want = expected[p].second[i];
-      QAction* got = items[i];
+      QAction* got = items[static_cast<qsizetype>(i)];
       if (want.text == "-") {
         EXPECT_TRUE(got->isSeparator());
         continue;
