@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "app/Engine.h"
+#include "app/front/BaseList.h"
 #include "resources/RfMenu.h"
 #include "ui/FrameWindow.h"
 #include "ui/TopologyView.h"
@@ -75,16 +76,7 @@ void Demo::AnswerModal() {
 }
 
 int Demo::NetworkSize() {
-  return engine_.Read([](const EngineView& v) {
-    const StationRegistry& r = v.registry;
-    int size = 0;
-    for (int b = 1; b <= kMaxBase; ++b) {
-      if (!r.IsBasePresent(b)) continue;
-      size += 100;
-      for (int t = 1; t <= kMaxTerminal; ++t) size += r.IsTerminalPresent(b, t) ? 1 : 0;
-    }
-    return size;
-  });
+  return DiscoveredSize(engine_);
 }
 
 void Demo::Tick() {

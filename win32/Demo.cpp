@@ -6,6 +6,7 @@
 #include "app/Engine.h"
 #include "app/front/AboutTexts.h"
 #include "app/front/BaseIdModel.h"
+#include "app/front/BaseList.h"
 #include "app/front/BasePropertiesModel.h"
 #include "app/front/ComPortModel.h"
 #include "app/front/CriteriaModel.h"
@@ -93,16 +94,7 @@ void Demo::Run(int id) {
 }
 
 int Demo::NetworkSize() {
-  return engine_.Read([](const EngineView& v) {
-    const StationRegistry& r = v.registry;
-    int size = 0;
-    for (int b = 1; b <= kMaxBase; ++b) {
-      if (!r.IsBasePresent(b)) continue;
-      size += 100;
-      for (int t = 1; t <= kMaxTerminal; ++t) size += r.IsTerminalPresent(b, t) ? 1 : 0;
-    }
-    return size;
-  });
+  return DiscoveredSize(engine_);
 }
 
 void Demo::Tick() {
