@@ -63,13 +63,7 @@ void QtDisplay::Post(F&& call) {
 }
 
 void QtDisplay::SetPaneText(int pane, const char* text) {
-  if (pane < 0 || pane > 2 || text == nullptr) return;
-  {
-    std::scoped_lock lock(paneMutex_);
-    std::strncpy(paneText_[pane], text, kPaneTextSize - 1);
-    paneText_[pane][kPaneTextSize - 1] = 0;
-    paneDirty_[pane] = true;
-  }
+  if (!panes_.Store(pane, text)) return;
   if (OnWindowThread()) {
     ShowPanes();
   } else if (!panesPosted_.exchange(true)) {
@@ -79,27 +73,18 @@ void QtDisplay::SetPaneText(int pane, const char* text) {
 }
 
 bool QtDisplay::ShowPanes() {
-  QString texts[3];
-  bool dirty[3];
-  {
-    std::scoped_lock lock(paneMutex_);
-    for (int i = 0; i < 3; ++i) {
-      dirty[i] = paneDirty_[i];
-      paneDirty_[i] = false;
-      if (dirty[i]) texts[i] = QString::fromLatin1(paneText_[i]);
-    }
-  }
-  if (!dirty[0] && !dirty[1] && !dirty[2]) return false;
+  char texts[PaneTexts::kPanes][PaneTexts::kSize];
+  bool dirty[PaneTexts::kPanes];
+  if (!panes_.Take(texts, dirty)) return false;
   if (statusBar_ == nullptr) return true;
-  for (int i = 0; i < 3; ++i) {
-    if (dirty[i]) statusBar_->SetPaneText(i, texts[i]);
+  for (int i = 0; i < PaneTexts::kPanes; ++i) {
+    if (dirty[i]) statusBar_->SetPaneText(i, QString::fromLatin1(texts[i]));
   }
   return true;
 }
 
 bool QtDisplay::PanesWaiting() {
-  std::scoped_lock lock(paneMutex_);
-  return paneDirty_[0] || paneDirty_[1] || paneDirty_[2];
+  return panes_.Waiting();
 }
 
 // While the reader thread keeps handing texts or cells over, the flush comes

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "app/CellRouter.h"
+#include "app/front/PaneTexts.h"
 #include "core/Display.h"
 #include "ui/TopologyCanvas.h"
 #include "ui/TopologyView.h"
@@ -61,7 +62,6 @@ class QtDisplay final : public Display, public CellPlacer {
   int MostQueuedCalls() const { return mostQueued_.load(); }
 
  private:
-  static constexpr int kPaneTextSize = 320;
   // The panes show the latest message: ten times a second is as fast as it
   // can be read, and a status bar relayout per frame costs the window.
   static constexpr int kPaneMs = 100;
@@ -90,9 +90,7 @@ class QtDisplay final : public Display, public CellPlacer {
   QPointer<StatusBar> statusBar_;
   QPointer<TopologyView> view_;
 
-  std::mutex paneMutex_;
-  char paneText_[3][kPaneTextSize] = {};
-  bool paneDirty_[3] = {};
+  PaneTexts panes_;
   std::atomic<bool> panesPosted_{false};
 
   std::mutex cellMutex_;

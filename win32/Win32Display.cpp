@@ -104,13 +104,7 @@ bool Win32Display::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void Win32Display::SetPaneText(int pane, const char* text) {
-  if (pane < 0 || pane > 2 || text == nullptr) return;
-  {
-    std::scoped_lock lock(paneMutex_);
-    std::strncpy(paneText_[pane], text, kPaneTextSize - 1);
-    paneText_[pane][kPaneTextSize - 1] = 0;
-    paneDirty_[pane] = true;
-  }
+  if (!panes_.Store(pane, text)) return;
   if (OnWindowThread()) {
     FlushPanes();
   } else {
@@ -121,18 +115,10 @@ void Win32Display::SetPaneText(int pane, const char* text) {
 void Win32Display::FlushPanes() {
   // Cleared before reading: a text written from now on posts a new flush.
   panesPosted_.store(false);
-  char texts[3][kPaneTextSize];
-  bool dirty[3];
-  {
-    std::scoped_lock lock(paneMutex_);
-    for (int i = 0; i < 3; ++i) {
-      dirty[i] = paneDirty_[i];
-      paneDirty_[i] = false;
-      if (dirty[i]) std::memcpy(texts[i], paneText_[i], kPaneTextSize);
-    }
-  }
-  if (target_ == nullptr) return;
-  for (int i = 0; i < 3; ++i) {
+  char texts[PaneTexts::kPanes][PaneTexts::kSize];
+  bool dirty[PaneTexts::kPanes];
+  if (!panes_.Take(texts, dirty) || target_ == nullptr) return;
+  for (int i = 0; i < PaneTexts::kPanes; ++i) {
     if (dirty[i]) target_->ShowPaneText(i, texts[i]);
   }
 }

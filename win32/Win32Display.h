@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "app/CellRouter.h"
+#include "app/front/PaneTexts.h"
 #include "core/Display.h"
 #include "win32/Canvas.h"
 
@@ -65,8 +66,6 @@ class Win32Display final : public Display, public CellPlacer {
   int MostQueuedMessages() const { return mostQueued_.load(); }
 
  private:
-  static constexpr int kPaneTextSize = 320;
-
   bool OnWindowThread() const { return GetCurrentThreadId() == windowThread_; }
   // Posts `message`; false (and nothing queued) without a window.
   bool Post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
@@ -81,9 +80,7 @@ class Win32Display final : public Display, public CellPlacer {
   std::atomic<HWND> relay_{nullptr};
   DisplayTarget* target_ = nullptr;
 
-  std::mutex paneMutex_;
-  char paneText_[3][kPaneTextSize] = {};
-  bool paneDirty_[3] = {};
+  PaneTexts panes_;
   std::atomic<bool> panesPosted_{false};
 
   std::mutex cellMutex_;
