@@ -66,9 +66,8 @@ void QtDisplay::SetPaneText(int pane, const char* text) {
   if (!panes_.Store(pane, text)) return;
   if (OnWindowThread()) {
     ShowPanes();
-  } else if (!panesPosted_.exchange(true)) {
-    Post(
-        [this] { FlushEveryFrame(panesPosted_, &QtDisplay::ShowPanes, &QtDisplay::PanesWaiting); });
+  } else {
+    WakeTick();
   }
 }
 
@@ -87,21 +86,29 @@ bool QtDisplay::PanesWaiting() {
   return panes_.Waiting();
 }
 
-// While the reader thread keeps handing texts or cells over, the flush comes
-// back once a frame by itself and the reader posts nothing: a wake-up of the
-// window thread per message would cost the reader a post and a processor.
-void QtDisplay::FlushEveryFrame(std::atomic<bool>& posted, bool (QtDisplay::*show)(),
-                                bool (QtDisplay::*waiting)()) {
-  if ((this->*show)()) {
-    const int ms = show == &QtDisplay::ShowPanes ? kPaneMs : kCellMs;
-    QTimer::singleShot(ms, &relay_,
-                       [this, &posted, show, waiting] { FlushEveryFrame(posted, show, waiting); });
+void QtDisplay::WakeTick() {
+  if (!tickPosted_.exchange(true)) Post([this] { Tick(); });
+}
+
+// While the reader thread keeps handing texts or cells over, the tick comes
+// back by itself and the reader posts nothing: a wake-up of the window thread
+// per message would cost the reader a post and a processor.
+void QtDisplay::Tick() {
+  const bool cells = ShowCells();
+  const bool panes = PanesWaiting();
+  // Half a tick early is on time: the tick's own timer runs a little late.
+  if (panes && (!panesShown_.isValid() || panesShown_.elapsed() >= kPaneMs - kCellMs / 2)) {
+    ShowPanes();
+    panesShown_.start();
+  }
+  if (cells || panes) {
+    QTimer::singleShot(kCellMs, &relay_, [this] { Tick(); });
     return;
   }
-  posted.store(false);
+  tickPosted_.store(false);
   // What came while the flag was still set posted nothing: it is shown here,
-  // unless something since has posted a flush of its own.
-  if ((this->*waiting)() && !posted.exchange(true)) FlushEveryFrame(posted, show, waiting);
+  // unless something since has posted a tick of its own.
+  if ((CellsWaiting() || PanesWaiting()) && !tickPosted_.exchange(true)) Tick();
 }
 
 // The engine places every cell (DrawCellAt); an unplaced redraw has nowhere
@@ -113,22 +120,20 @@ void QtDisplay::DrawCellAt(int x, int y, const char* text, int colourClass) {
   const QRect area = canvas_.DrawCell(x, y, text, colourClass);
   {
     std::scoped_lock lock(cellMutex_);
-    cellArea_ |= area;
+    cellSpots_.Add(area);
   }
   if (OnWindowThread()) {
     ShowCells();
-  } else if (!cellsPosted_.exchange(true)) {
-    Post(
-        [this] { FlushEveryFrame(cellsPosted_, &QtDisplay::ShowCells, &QtDisplay::CellsWaiting); });
+  } else {
+    WakeTick();
   }
 }
 
 bool QtDisplay::ShowCells() {
-  QRect area;
+  QRegion area;
   {
     std::scoped_lock lock(cellMutex_);
-    area = cellArea_;
-    cellArea_ = QRect();
+    area = cellSpots_.Take();
   }
   if (area.isEmpty()) return false;
   if (view_ != nullptr) view_->RequestUpdate(area);
@@ -137,7 +142,7 @@ bool QtDisplay::ShowCells() {
 
 bool QtDisplay::CellsWaiting() {
   std::scoped_lock lock(cellMutex_);
-  return !cellArea_.isEmpty();
+  return !cellSpots_.Empty();
 }
 
 // Rendering reads the model under the engine lock, which the caller of these

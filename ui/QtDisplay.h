@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QRect>
@@ -9,6 +10,7 @@
 #include "app/CellRouter.h"
 #include "app/front/PaneTexts.h"
 #include "core/Display.h"
+#include "ui/CellSpots.h"
 #include "ui/TopologyCanvas.h"
 #include "ui/TopologyView.h"
 
@@ -22,8 +24,9 @@ class StatusBar;
 // kind of call (pane texts, cell areas, repaints) has at most one queued call
 // outstanding, carrying whatever is latest when it runs, so a flood of
 // messages cannot grow the window thread's queue.  Pane texts and cell
-// redraws from the reader reach the window at a steady pace (kPaneMs,
-// kCellMs) while they keep coming, with no post per message.
+// redraws from the reader reach the window at a steady pace while they keep
+// coming, with no post per message: one tick every kCellMs shows the cells,
+// and the panes when kPaneMs have passed, so that both land in one paint.
 //
 // Create it on the window thread, before the engine; attach the engine, then
 // the window.  It owns the topology canvas, which outlives the window.
@@ -66,7 +69,7 @@ class QtDisplay final : public Display, public CellPlacer {
   // can be read, and a status bar relayout per frame costs the window.
   static constexpr int kPaneMs = 100;
   // Counters keep changing all over the view during a test: every other
-  // frame is smooth to the eye, and each screen update copies most of it.
+  // frame is smooth to the eye.
   static constexpr int kCellMs = 2 * TopologyView::kFrameMs;
 
   bool OnWindowThread() const;
@@ -78,10 +81,11 @@ class QtDisplay final : public Display, public CellPlacer {
   bool ShowCells();
   bool PanesWaiting();
   bool CellsWaiting();
-  // Runs `show` now and again at its pace while it finds something, with `posted`
-  // set meanwhile so that the reader thread posts nothing.
-  void FlushEveryFrame(std::atomic<bool>& posted, bool (QtDisplay::*show)(),
-                       bool (QtDisplay::*waiting)());
+  // Reader thread: has the tick run unless it runs already.
+  void WakeTick();
+  // Shows what waits and comes back after kCellMs while anything does, with
+  // `tickPosted_` set meanwhile so that the reader thread posts nothing.
+  void Tick();
   void FlushRender();
 
   QObject relay_;  // lives on the window thread; queued calls run in its context
@@ -91,11 +95,11 @@ class QtDisplay final : public Display, public CellPlacer {
   QPointer<TopologyView> view_;
 
   PaneTexts panes_;
-  std::atomic<bool> panesPosted_{false};
+  QElapsedTimer panesShown_;  // window thread
 
   std::mutex cellMutex_;
-  QRect cellArea_;
-  std::atomic<bool> cellsPosted_{false};
+  CellSpots cellSpots_;
+  std::atomic<bool> tickPosted_{false};
 
   std::atomic<bool> renderWhole_{false};
   std::atomic<bool> renderTopology_{false};

@@ -207,9 +207,9 @@ QRect TopologyCanvas::DrawCell(int x, int y, const char* text, int colourClass) 
   return clip.intersected(image_.rect());
 }
 
-void TopologyCanvas::CopyTo(QPainter& painter, const QRect& area) {
+void TopologyCanvas::CopyTo(QPainter& painter, const QRegion& area) {
   std::scoped_lock lock(mutex_);
-  painter.drawImage(area.topLeft(), image_, area);
+  for (const QRect& rect : area) painter.drawImage(rect.topLeft(), image_, rect);
 }
 
 QImage TopologyCanvas::Snapshot() const {

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 #include <QSize>
 #include <memory>
 #include <mutex>
@@ -37,8 +38,8 @@ class TopologyCanvas {
   // thread; the caller holds the engine lock.  Returns the area touched.
   QRect DrawCell(int x, int y, const char* text, int colourClass);
 
-  // Copies `area` of the canvas to the painter.
-  void CopyTo(QPainter& painter, const QRect& area);
+  // Copies `area` of the canvas to the painter, rectangle by rectangle.
+  void CopyTo(QPainter& painter, const QRegion& area);
 
   QImage Snapshot() const;
   QSize Size() const;

@@ -65,8 +65,8 @@ void TopologyView::RenderCanvas(bool whole) {
   RequestUpdate(area);
 }
 
-void TopologyView::RequestUpdate(const QRect& area) {
-  pendingUpdate_ |= area;
+void TopologyView::RequestUpdate(const QRegion& area) {
+  pendingUpdate_ += area;
   if (frame_.isActive()) return;
   const qint64 since = sinceFlush_.isValid() ? sinceFlush_.elapsed() : kFrameMs;
   if (since >= kFrameMs) {
@@ -78,7 +78,7 @@ void TopologyView::RequestUpdate(const QRect& area) {
 
 void TopologyView::FlushUpdate() {
   if (!pendingUpdate_.isEmpty()) update(pendingUpdate_);
-  pendingUpdate_ = QRect();
+  pendingUpdate_ = QRegion();
   sinceFlush_.start();
 }
 
@@ -115,7 +115,7 @@ void TopologyView::paintEvent(QPaintEvent* event) {
   sincePaint_.start();
   ++stats_.paints;
   QPainter painter(this);
-  canvas_.CopyTo(painter, event->rect());
+  canvas_.CopyTo(painter, event->region());
 }
 
 void TopologyView::resizeEvent(QResizeEvent* event) {

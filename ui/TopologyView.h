@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QRect>
+#include <QRegion>
 #include <QTimer>
 #include <QWidget>
 
@@ -32,8 +33,10 @@ class TopologyView final : public QWidget {
   // engine lock: never call it with that lock held.
   void RenderCanvas(bool whole);
 
-  // Merges `area` into the next screen update, at most one per frame.
-  void RequestUpdate(const QRect& area);
+  // Merges `area` into the next screen update, at most one per frame.  The
+  // update copies only the rectangles of `area`, not the box around them:
+  // counters that change all over a large view are small spots of it.
+  void RequestUpdate(const QRegion& area);
 
   void ApplyButtons(const ButtonState& state);
   void SetSupervisionTimer(bool running);
@@ -65,7 +68,7 @@ class TopologyView final : public QWidget {
   // Once a second: reopens a lost device when the operator asked for it.
   QTimer reconnect_;
   QTimer frame_;
-  QRect pendingUpdate_;
+  QRegion pendingUpdate_;
   QElapsedTimer sinceFlush_;
   QElapsedTimer sincePaint_;
   PaintStats stats_;
