@@ -22,8 +22,19 @@ fuzz_seconds=${TESSARO_FUZZ_SECONDS:-60}
 stages=${TESSARO_TEST_STAGES:-"lint full asan tsan fuzz package windows"}
 
 "$root/scripts/install-deps.sh"
+deps_took=$SECONDS
 
 want() { [[ " $stages " == *" $1 "* ]]; }
+
+# Each stage's time, printed as it ends and again at the end.
+times=" deps $((deps_took / 60))m$((deps_took % 60))s"
+stage_start=$SECONDS
+stage_done() {
+  local took=$((SECONDS - stage_start))
+  echo "-- stage $1: $((took / 60)) min $((took % 60)) s"
+  times="$times $1 $((took / 60))m$((took % 60))s"
+  stage_start=$SECONDS
+}
 
 run_ctest() {
   local dir=$1; shift
@@ -33,6 +44,7 @@ run_ctest() {
 if want lint; then
   echo "== Lint: format of every C++ file, clang-tidy on changed files =="
   TESSARO_JOBS=$jobs "$root/scripts/lint.sh"
+  stage_done lint
 fi
 
 if want full; then
@@ -41,6 +53,7 @@ if want full; then
     -DTESSARO_BUILD_UI=ON -DTESSARO_BUILD_BENCH=ON
   cmake --build build-test -j"$jobs"
   QT_QPA_PLATFORM=offscreen run_ctest build-test
+  stage_done full
 fi
 
 if want asan; then
@@ -50,6 +63,7 @@ if want asan; then
   cmake --build build-asan -j"$jobs"
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_ctest build-asan
+  stage_done asan
 fi
 
 if want tsan; then
@@ -65,6 +79,7 @@ if want tsan; then
   QT_QPA_PLATFORM=offscreen \
     TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$root/tests/ui/tsan-qt.supp" \
     build-tsan-ui/tests/ui/ui_window_tests --gtest_filter='QtDisplayTest.*:TopologyCanvasTest.*'
+  stage_done tsan
 fi
 
 if want fuzz; then
@@ -83,16 +98,19 @@ if want fuzz; then
     "build-fuzz/fuzz/fuzz_$t" -max_total_time="$fuzz_seconds" -max_len=2048 -print_final_stats=1 \
       "$work" 2>&1 | tail -n 12
   done
+  stage_done fuzz
 fi
 
 if want package; then
   echo "== Debian package: build, lintian, install, run each program, remove =="
   "$root/scripts/test-package.sh"
+  stage_done package
 fi
 
 if want windows; then
   echo "== Windows: cross-built programs and tests under Wine =="
   TESSARO_JOBS="$jobs" "$root/scripts/test-windows.sh"
+  stage_done windows
 fi
 
-echo "All test stages passed: $stages"
+echo "All test stages passed:$times"
