@@ -6,20 +6,10 @@
 #include <cstdint>
 
 #include "app/Engine.h"
+#include "core/NullDisplay.h"
 #include "link/NullSerialPort.h"
 
 namespace {
-
-class NullDisplay final : public tessaro::Display {
- public:
-  void SetPaneText(int, const char*) override {}
-  void UpdateCell(char, int, int, const char*, int) override {}
-  void InvalidateTopology() override {}
-  void InvalidateView() override {}
-  void ShowMessage(const char*, const char*, tessaro::MessageIcon) override {}
-  void SetButtons(const tessaro::ButtonState&) override {}
-  void SetSupervisionTimer(bool) override {}
-};
 
 class NullWriter final : public tessaro::PortWriter {
  public:
@@ -40,7 +30,7 @@ class StepClock final : public tessaro::Clock {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  NullDisplay display;
+  tessaro::NullDisplay display;
   NullWriter writer;
   tessaro::NullSerialPort port;
   StepClock clock;

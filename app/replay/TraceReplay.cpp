@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/Engine.h"
+#include "core/NullDisplay.h"
 #include "download/DownloadSession.h"
 #include "link/LineTrace.h"
 #include "link/NullSerialPort.h"
@@ -41,17 +42,6 @@ std::string Shown(const std::string& bytes) {
   return EscapeLineBytes(bytes.data(), bytes.size());
 }
 
-class SilentDisplay final : public Display {
- public:
-  void SetPaneText(int, const char*) override {}
-  void UpdateCell(char, int, int, const char*, int) override {}
-  void InvalidateTopology() override {}
-  void InvalidateView() override {}
-  void ShowMessage(const char*, const char*, MessageIcon) override {}
-  void SetButtons(const ButtonState&) override {}
-  void SetSupervisionTimer(bool) override {}
-};
-
 class Answers final : public PortWriter {
  public:
   std::vector<std::string> writes;
@@ -62,7 +52,7 @@ class Answers final : public PortWriter {
 // recorded writes up to the next chunk.
 int ReplaySession(const Events& events, const Segment& s, const TraceReplayOptions& o,
                   std::FILE* out) {
-  SilentDisplay display;
+  NullDisplay display;
   Answers answers;
   NullSerialPort noPort;
   SteadyClock clock;

@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/Display.h"
+#include "core/NullDisplay.h"
 #include "link/FrameAssembler.h"
 #include "link/PortSession.h"
 #include "link/PosixSerialPort.h"
@@ -37,17 +37,11 @@ using tessaro::WaitResult;
 using tessaro::testing::PtyPair;
 using Clock = std::chrono::steady_clock;
 
-class QuietDisplay : public tessaro::Display {
+class QuietDisplay final : public tessaro::NullDisplay {
  public:
-  void SetPaneText(int, const char*) override {}
-  void UpdateCell(char, int, int, const char*, int) override {}
-  void InvalidateTopology() override {}
-  void InvalidateView() override {}
   void ShowMessage(const char* text, const char* caption, tessaro::MessageIcon) override {
     std::fprintf(stderr, "%s: %s\n", caption, text);
   }
-  void SetButtons(const tessaro::ButtonState&) override {}
-  void SetSupervisionTimer(bool) override {}
 };
 
 // Counts the reader's waits on the port.

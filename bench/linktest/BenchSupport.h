@@ -13,18 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "core/Display.h"
+#include "core/NullDisplay.h"
 
 namespace tessaro::bench {
 
-class NullDisplay final : public Display {
+// Shows nothing; keeps whether the supervision timer should run.
+class BenchDisplay final : public NullDisplay {
  public:
-  void SetPaneText(int, const char*) override {}
-  void UpdateCell(char, int, int, const char*, int) override {}
-  void InvalidateTopology() override {}
-  void InvalidateView() override {}
-  void ShowMessage(const char*, const char*, MessageIcon) override {}
-  void SetButtons(const ButtonState&) override {}
   void SetSupervisionTimer(bool running) override { timerRunning = running; }
   bool timerRunning = false;  // written and read on the bench's own thread
 };

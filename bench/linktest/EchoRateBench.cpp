@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "simulator: %s\n", error.c_str());
     return 1;
   }
-  bench::NullDisplay display;
+  bench::BenchDisplay display;
   SteadyClock clock;
   std::unique_ptr<SerialPort> native = MakeNativeSerialPort();
   cli::PathPort port(*native, simulator.SlavePath());

@@ -39,7 +39,7 @@ void BM_GoodEcho(benchmark::State& state) {
   for (int t = 1; t <= 99; ++t) registry.rows[1].terminal[t] = 1;
   registry.highestTerminal[1] = 99;
   NullPort port;
-  bench::NullDisplay display;
+  bench::BenchDisplay display;
   CountingClock clock;
   LinkTest linkTest(test, criteria, registry, port, display, clock);
   linkTest.ToggleTestRun();

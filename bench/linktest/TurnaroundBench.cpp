@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "no pseudo-terminal\n");
     return 1;
   }
-  bench::NullDisplay display;
+  bench::BenchDisplay display;
   SteadyClock clock;
   std::unique_ptr<SerialPort> native = MakeNativeSerialPort();
   cli::PathPort port(*native, far.SlavePath());

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cstdio>
 
-#include "core/Display.h"
+#include "core/NullDisplay.h"
 
 namespace tessaro::cli {
 
@@ -11,18 +11,14 @@ namespace tessaro::cli {
 // the counters, so cell redraws and panes are not kept; it needs to know when
 // the topology changes (discovery), whether the supervision timer should run,
 // and to show the core's messages on standard error.
-class ConsoleDisplay final : public Display {
+class ConsoleDisplay final : public NullDisplay {
  public:
   explicit ConsoleDisplay(std::FILE* messages) : messages_(messages) {}
 
-  void SetPaneText(int, const char*) override {}
-  void UpdateCell(char, int, int, const char*, int) override {}
   void InvalidateTopology() override { topologyChanges_.fetch_add(1, std::memory_order_release); }
-  void InvalidateView() override {}
   void ShowMessage(const char* text, const char* caption, MessageIcon icon) override;
   void ShowMessageWithDetails(const char* text, const char* caption, MessageIcon icon,
                               const char* details) override;
-  void SetButtons(const ButtonState&) override {}
   void SetSupervisionTimer(bool running) override {
     timerRunning_.store(running, std::memory_order_release);
   }

@@ -17,6 +17,7 @@
 
 #include "DialogRig.h"
 #include "app/front/MenuCommands.h"
+#include "core/NullDisplay.h"
 #include "link/NativeSerialPort.h"
 #include "resources/RfMenu.h"
 #include "sim/Simulator.h"
@@ -33,18 +34,12 @@ using namespace std::chrono_literals;
 
 // The engine's display for a session with a reader thread: calls may come
 // from it, so nothing here is touched without a lock.
-class QuietDisplay final : public Display {
+class QuietDisplay final : public NullDisplay {
  public:
-  void SetPaneText(int, const char*) override {}
-  void UpdateCell(char, int, int, const char*, int) override {}
-  void InvalidateTopology() override {}
-  void InvalidateView() override {}
   void ShowMessage(const char* text, const char* caption, MessageIcon) override {
     std::scoped_lock lock(mutex_);
     messages_ += std::string(caption) + ": " + text + "\n";
   }
-  void SetButtons(const ButtonState&) override {}
-  void SetSupervisionTimer(bool) override {}
   std::string Messages() {
     std::scoped_lock lock(mutex_);
     return messages_;
