@@ -49,14 +49,11 @@ bool QtDisplay::OnWindowThread() const {
 
 template <typename F>
 void QtDisplay::Post(F&& call) {
-  const int now = queued_.fetch_add(1) + 1;
-  int most = mostQueued_.load();
-  while (now > most && !mostQueued_.compare_exchange_weak(most, now)) {
-  }
+  queue_.Posted();
   QMetaObject::invokeMethod(
       &relay_,
       [this, call = std::forward<F>(call)]() mutable {
-        queued_.fetch_sub(1);
+        queue_.Ran();
         call();
       },
       Qt::QueuedConnection);
@@ -148,21 +145,17 @@ bool QtDisplay::CellsWaiting() {
 // Rendering reads the model under the engine lock, which the caller of these
 // two may hold: the render always runs later, from the window thread's queue.
 void QtDisplay::InvalidateTopology() {
-  renderTopology_.store(true);
-  if (!renderPosted_.exchange(true)) Post([this] { FlushRender(); });
+  if (render_.AskTopology()) Post([this] { FlushRender(); });
 }
 
 void QtDisplay::InvalidateView() {
-  renderWhole_.store(true);
-  if (!renderPosted_.exchange(true)) Post([this] { FlushRender(); });
+  if (render_.AskWhole()) Post([this] { FlushRender(); });
 }
 
 void QtDisplay::FlushRender() {
-  renderPosted_.store(false);
-  const bool whole = renderWhole_.exchange(false);
-  const bool topology = renderTopology_.exchange(false);
-  if (view_ == nullptr || (!whole && !topology)) return;
-  view_->RenderCanvas(whole);
+  const RenderRequest::Part part = render_.Take();
+  if (view_ == nullptr || part == RenderRequest::Part::kNone) return;
+  view_->RenderCanvas(part == RenderRequest::Part::kWhole);
 }
 
 void QtDisplay::ShowMessage(const char* text, const char* caption, MessageIcon icon) {

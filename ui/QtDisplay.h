@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "app/CellRouter.h"
+#include "app/front/HandOver.h"
 #include "app/front/PaneTexts.h"
 #include "core/Display.h"
 #include "ui/CellSpots.h"
@@ -61,8 +62,8 @@ class QtDisplay final : public Display, public CellPlacer {
 
   // How many of our queued calls wait in the window thread's queue now, and
   // the most there ever were.
-  int QueuedCalls() const { return queued_.load(); }
-  int MostQueuedCalls() const { return mostQueued_.load(); }
+  int QueuedCalls() const { return queue_.Now(); }
+  int MostQueuedCalls() const { return queue_.Most(); }
 
  private:
   // The panes show the latest message: ten times a second is as fast as it
@@ -101,12 +102,8 @@ class QtDisplay final : public Display, public CellPlacer {
   CellSpots cellSpots_;
   std::atomic<bool> tickPosted_{false};
 
-  std::atomic<bool> renderWhole_{false};
-  std::atomic<bool> renderTopology_{false};
-  std::atomic<bool> renderPosted_{false};
-
-  std::atomic<int> queued_{0};
-  std::atomic<int> mostQueued_{0};
+  RenderRequest render_;
+  QueueGauge queue_;
 };
 
 }  // namespace tessaro

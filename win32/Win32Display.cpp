@@ -53,12 +53,9 @@ void Win32Display::AttachWindow(HWND relay, DisplayTarget* target) {
 bool Win32Display::Post(UINT message, WPARAM wParam, LPARAM lParam) {
   HWND relay = relay_.load();
   if (relay == nullptr) return false;
-  const int now = queued_.fetch_add(1) + 1;
-  int most = mostQueued_.load();
-  while (now > most && !mostQueued_.compare_exchange_weak(most, now)) {
-  }
+  queue_.Posted();
   if (PostMessageA(relay, message, wParam, lParam)) return true;
-  queued_.fetch_sub(1);
+  queue_.Ran();
   return false;
 }
 
@@ -69,25 +66,25 @@ void Win32Display::PostOnce(std::atomic<bool>& posted, UINT message) {
 bool Win32Display::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case kMsgFlushPanes:
-      queued_.fetch_sub(1);
+      queue_.Ran();
       FlushPanes();
       return true;
     case kMsgFlushCells:
-      queued_.fetch_sub(1);
+      queue_.Ran();
       FlushCells();
       return true;
     case kMsgFlushRender:
-      queued_.fetch_sub(1);
+      queue_.Ran();
       FlushRender();
       return true;
     case kMsgShowMessage: {
-      queued_.fetch_sub(1);
+      queue_.Ran();
       const std::unique_ptr<PostedBox> box(reinterpret_cast<PostedBox*>(lParam));
       ShowMessage(box->text.c_str(), box->caption.c_str(), box->icon);
       return true;
     }
     case kMsgApplyButtons: {
-      queued_.fetch_sub(1);
+      queue_.Ran();
       std::unique_ptr<PostedButtons> buttons(reinterpret_cast<PostedButtons*>(lParam));
       buttons->state.modeText = buttons->modeText.c_str();
       buttons->state.runText = buttons->runText.c_str();
@@ -95,7 +92,7 @@ bool Win32Display::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return true;
     }
     case kMsgSupervision:
-      queued_.fetch_sub(1);
+      queue_.Ran();
       SetSupervisionTimer(wParam != 0);
       return true;
     default:
@@ -157,21 +154,17 @@ void Win32Display::FlushCells() {
 // Rendering reads the model under the engine lock, which the caller of these
 // two may hold: the render always runs later, from the window thread's queue.
 void Win32Display::InvalidateTopology() {
-  renderTopology_.store(true);
-  PostOnce(renderPosted_, kMsgFlushRender);
+  if (render_.AskTopology() && !Post(kMsgFlushRender)) render_.PostFailed();
 }
 
 void Win32Display::InvalidateView() {
-  renderWhole_.store(true);
-  PostOnce(renderPosted_, kMsgFlushRender);
+  if (render_.AskWhole() && !Post(kMsgFlushRender)) render_.PostFailed();
 }
 
 void Win32Display::FlushRender() {
-  renderPosted_.store(false);
-  const bool whole = renderWhole_.exchange(false);
-  const bool topology = renderTopology_.exchange(false);
-  if (target_ == nullptr || (!whole && !topology)) return;
-  target_->RenderView(whole);
+  const RenderRequest::Part part = render_.Take();
+  if (target_ == nullptr || part == RenderRequest::Part::kNone) return;
+  target_->RenderView(part == RenderRequest::Part::kWhole);
 }
 
 void Win32Display::ShowMessage(const char* text, const char* caption, MessageIcon icon) {

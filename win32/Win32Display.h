@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "app/CellRouter.h"
+#include "app/front/HandOver.h"
 #include "app/front/PaneTexts.h"
 #include "core/Display.h"
 #include "win32/Canvas.h"
@@ -62,8 +63,8 @@ class Win32Display final : public Display, public CellPlacer {
 
   // Posted messages of ours waiting in the window thread's queue now, and
   // the most there ever were.
-  int QueuedMessages() const { return queued_.load(); }
-  int MostQueuedMessages() const { return mostQueued_.load(); }
+  int QueuedMessages() const { return queue_.Now(); }
+  int MostQueuedMessages() const { return queue_.Most(); }
 
  private:
   bool OnWindowThread() const { return GetCurrentThreadId() == windowThread_; }
@@ -87,12 +88,8 @@ class Win32Display final : public Display, public CellPlacer {
   RECT cellArea_{};
   std::atomic<bool> cellsPosted_{false};
 
-  std::atomic<bool> renderWhole_{false};
-  std::atomic<bool> renderTopology_{false};
-  std::atomic<bool> renderPosted_{false};
-
-  std::atomic<int> queued_{0};
-  std::atomic<int> mostQueued_{0};
+  RenderRequest render_;
+  QueueGauge queue_;
 };
 
 }  // namespace tessaro
