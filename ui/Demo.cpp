@@ -22,8 +22,6 @@ namespace {
 
 constexpr int kTickMs = 100;
 constexpr int kModalShownMs = 700;  // a dialog stays up this long for its picture
-constexpr int kStableMs = 2500;     // discovery is done when nothing changed this long
-constexpr int kDiscoveryLimitMs = 20000;
 
 }  // namespace
 
@@ -50,7 +48,7 @@ void Demo::Open() {
   }
   step_ = Step::Discovering;
   stepClock_.start();
-  stableClock_.start();
+  discovery_.Start(0);
 }
 
 void Demo::AnswerModal() {
@@ -87,12 +85,7 @@ void Demo::Tick() {
       return;
     case Step::Discovering: {
       const int size = NetworkSize();
-      if (size != lastSize_) {
-        lastSize_ = size;
-        stableClock_.start();
-      }
-      const bool settled = size > 0 && stableClock_.elapsed() >= kStableMs;
-      if (!settled && stepClock_.elapsed() < kDiscoveryLimitMs) return;
+      if (!discovery_.Over(size, stepClock_.elapsed())) return;
       if (size == 0) {
         Save(QStringLiteral("discovery.png"));
         Finish(1, "no base answered");

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QTimer>
 
+#include "app/front/DiscoveryWatch.h"
+
 namespace tessaro {
 
 class Engine;
@@ -36,8 +38,7 @@ class Demo final : public QObject {
   QTimer ticker_;
   QElapsedTimer stepClock_;
   QElapsedTimer modalClock_;
-  QElapsedTimer stableClock_;
-  int lastSize_ = -1;
+  DiscoveryWatch discovery_;
   bool failed_ = false;
 };
 

@@ -22,8 +22,6 @@ namespace {
 
 constexpr UINT kTickMs = 100;
 constexpr DWORD kModalShownMs = 700;  // a dialog stays up this long for its picture
-constexpr DWORD kStableMs = 2500;     // discovery is done when nothing changed this long
-constexpr DWORD kDiscoveryLimitMs = 20000;
 
 Demo* running = nullptr;  // the thread timer's receiver
 
@@ -112,16 +110,12 @@ void Demo::Tick() {
         return;
       }
       step_ = Step::Discovering;
-      stepStart_ = stableSince_ = GetTickCount();
+      stepStart_ = GetTickCount();
+      discovery_.Start(0);
       return;
     case Step::Discovering: {
       const int size = NetworkSize();
-      if (size != lastSize_) {
-        lastSize_ = size;
-        stableSince_ = GetTickCount();
-      }
-      const bool settled = size > 0 && Since(stableSince_) >= kStableMs;
-      if (!settled && Since(stepStart_) < kDiscoveryLimitMs) return;
+      if (!discovery_.Over(size, Since(stepStart_))) return;
       Save("discovery", true);
       if (engine_.IsLinkLost()) {
         Finish(1, "the link was lost on a quiet line");
@@ -175,7 +169,7 @@ void Demo::Tick() {
       // A completed download opens the port again.
       if (engine_.IsPortOpen() && NetworkSize() > 0) {
         Finish(0, nullptr);
-      } else if (Since(stepStart_) > kDiscoveryLimitMs) {
+      } else if (Since(stepStart_) > DiscoveryWatch::kLimitMs) {
         Finish(1, "the port did not open again after the download");
       }
       return;

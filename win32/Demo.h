@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/front/DiscoveryWatch.h"
 #include "win32/Options.h"
 
 namespace tessaro {
@@ -55,8 +56,7 @@ class Demo {
   DWORD stepStart_ = 0;
   DWORD modalSince_ = 0;
   HWND modal_ = nullptr;
-  DWORD stableSince_ = 0;
-  int lastSize_ = -1;
+  DiscoveryWatch discovery_;
   std::size_t nextDialog_ = 0;
   const ScriptedDialog* current_ = nullptr;  // the dialog being answered
   bool boxesExpected_ = false;
