@@ -64,28 +64,15 @@ class LinkToolTest : public ::testing::Test {
       fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
     }
     args.insert(args.begin(), TESSARO_LINKTEST_TOOL);
-    std::vector<char*> argv;
-    argv.reserve(args.size() + 1);
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
     const std::string out =
         tty ? std::string(ptsname(master)) : (stdoutPath.empty() ? Path("out") : stdoutPath);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, Path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    // The simulator's master must not stay open in the tool: it keeps the line up.
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-    pid_t pid = 0;
     ToolRun run;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-      ADD_FAILURE() << "cannot start " << argv[0];
+    testing::ToolProcess tool;
+    if (!tool.Start(args, out, Path("err"))) {
+      ADD_FAILURE() << "cannot start " << args[0];
       return run;
     }
-    int status = 0;
+    int status = -1;
     const auto start = std::chrono::steady_clock::now();
     bool interrupted = false;
     const bool exited = WaitFor(
@@ -93,20 +80,19 @@ class LinkToolTest : public ::testing::Test {
           if (interruptAfterMs > 0 && !interrupted &&
               std::chrono::steady_clock::now() - start >=
                   std::chrono::milliseconds(interruptAfterMs)) {
-            kill(pid, SIGINT);
+            kill(tool.Pid(), SIGINT);
             interrupted = true;
           }
           if (tty) Drain(master, ttyOut);
           if (during) during(std::chrono::steady_clock::now() - start);
-          return waitpid(pid, &status, WNOHANG) == pid;
+          return tool.Ended(&status);
         },
         std::chrono::seconds(90));
     if (!exited) {
-      kill(pid, SIGKILL);
-      waitpid(pid, &status, 0);
+      tool.Kill();
       ADD_FAILURE() << "the tool did not end";
-    } else if (WIFEXITED(status)) {
-      run.status = WEXITSTATUS(status);
+    } else if (status >= 0) {
+      run.status = status;
     }
     if (tty) {
       Drain(master, ttyOut);

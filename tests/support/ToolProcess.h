@@ -47,20 +47,38 @@ class ToolProcess {
   // The exit status once the program has ended by itself; -1 when it did not
   // within `timeout` (it is killed then) or died of a signal.
   int Wait(std::chrono::milliseconds timeout) {
-    if (pid_ <= 0) return -1;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    int status = 0;
-    while (waitpid(pid_, &status, WNOHANG) != pid_) {
+    int status = -1;
+    while (!Ended(&status)) {
       if (std::chrono::steady_clock::now() >= deadline) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, &status, 0);
-        pid_ = 0;
+        Kill();
         return -1;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    return status;
+  }
+
+  // Whether the program has ended (or was never started), without waiting;
+  // its exit status in `status` then, -1 when it died of a signal.
+  bool Ended(int* status) {
+    if (pid_ <= 0) {
+      *status = -1;
+      return true;
+    }
+    int raw = 0;
+    if (waitpid(pid_, &raw, WNOHANG) != pid_) return false;
     pid_ = 0;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return true;
+  }
+
+  // Ends the program at once, if it still runs.
+  void Kill() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = 0;
   }
 
   pid_t Pid() const { return pid_; }
