@@ -117,6 +117,7 @@ void TracingPort::Record(const char* event, const std::string& rest) {
 bool TracingPort::Open(const char* name) {
   const bool ok = port_.Open(name);
   hungUp_.store(false);
+  noted_ = false;
   Record("open", std::string(name) + (ok ? " ok" : " failed"));
   return ok;
 }
@@ -124,6 +125,13 @@ bool TracingPort::Open(const char* name) {
 bool TracingPort::ApplyLineSettings(const LineSettings& line) {
   const bool ok = port_.ApplyLineSettings(line);
   Record("line", LineText(line) + (ok ? " ok" : " refused"));
+  // What a network port could not set, once: a raw TCP port says it at
+  // every setting.
+  const char* note = port_.LineNote();
+  if (note[0] != '\0' && !noted_) {
+    noted_ = true;
+    Record("note", note);
+  }
   return ok;
 }
 

@@ -47,6 +47,8 @@ class TracingPort final : public SerialPort {
   void PurgeInput() override;
   void Close() override;
   bool IsOpen() const override { return port_.IsOpen(); }
+  PortError LastError() const override { return port_.LastError(); }
+  const char* LineNote() const override { return port_.LineNote(); }
 
  private:
   void Record(const char* event, const std::string& rest);
@@ -56,12 +58,13 @@ class TracingPort final : public SerialPort {
   std::mutex lock_;
   std::chrono::steady_clock::time_point start_;
   std::atomic<bool> hungUp_{false};  // one "hangup" per open
+  bool noted_ = false;               // one "note" per open
 };
 
 // One line of a trace.
 struct TraceEvent {
   double ms = 0;      // since the trace started
-  std::string kind;   // "open", "close", "line", "queues", "purge", "hangup", "<", ">"
+  std::string kind;   // "open", "close", "line", "note", "queues", "purge", "hangup", "<", ">"
   std::string text;   // the rest of the line, as written
   std::string bytes;  // for "<" and ">": the bytes, unescaped
   int lineNumber = 0;

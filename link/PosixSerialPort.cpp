@@ -197,7 +197,7 @@ bool SetSevenBitsOnEight(int fd, termios t, speed_t speed) {
 
 }  // namespace
 
-std::unique_ptr<SerialPort> MakeNativeSerialPort() {
+std::unique_ptr<SerialPort> MakeLocalSerialPort() {
   return std::make_unique<PosixSerialPort>();
 }
 
