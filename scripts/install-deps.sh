@@ -13,6 +13,7 @@ packages=(
   qt6-base-dev
   xvfb xauth x11-utils imagemagick fonts-dejavu-core fonts-terminus
   binutils
+  ser2net
   file lintian desktop-file-utils man-db
 )
 if [ "${1:-}" = windows ]; then
