@@ -8,7 +8,7 @@ namespace {
 // connection stays.  This long is watched.
 constexpr int kSettleMs = 30;
 // PurgeInput drops at most this much, so that a flood cannot hold it.
-constexpr std::size_t kPurgeLimit = 64 * 1024;
+constexpr std::size_t kPurgeLimit = std::size_t{64} * 1024;
 
 }  // namespace
 

@@ -26,7 +26,7 @@ constexpr std::uint8_t kRtsOff = 12;
 constexpr std::uint8_t kPurgeReceived = 1;
 
 constexpr int kReplySendMs = 1000;
-constexpr std::size_t kPurgeLimit = 64 * 1024;
+constexpr std::size_t kPurgeLimit = std::size_t{64} * 1024;
 
 std::uint8_t ParityCode(std::uint8_t parity) {
   return parity == kOddParity ? kParityOdd : parity == kEvenParity ? kParityEven : kParityNone;

@@ -1,6 +1,8 @@
-#include <mstcpip.h>
+// Winsock first: the headers after it build on its types.
 #include <windows.h>
 #include <winsock2.h>
+
+#include <mstcpip.h>
 #include <ws2tcpip.h>
 
 #include <algorithm>

@@ -94,7 +94,7 @@ def main():
     end_usage = usage_of(run.pid) if run.poll() is None else (None, None)
     status = run.wait(seconds + 120)
     # The tool closed the line first: its last packets have all been answered.
-    sent, echoes, fates = stop_sim(simulator)
+    sent, echoes, _ = stop_sim(simulator)
     server.send_signal(signal.SIGTERM)
     server.wait()
     err.close()
@@ -112,11 +112,19 @@ def main():
     unsettled = t["sent"] - t["good"] - t["lost"]
     print(f"tool:      sent {t['sent']}, good {t['good']}, lost {t['lost']}, "
           f"out at a drop (neither) {unsettled}")
-    echoed = fates.get("echoed", 0)
-    print(f"simulator: test packets {sent}, echoes sent {echoes}, fates {fates}")
-    print(f"sent - simulator's packets = {t['sent'] - sent}; good - simulator's echoes = "
-          f"{t['good'] - echoes}; lost + unsettled - simulator's lost fates = "
-          f"{t['lost'] + unsettled - (sent - echoed)}")
+    # The simulator keeps the fates of its latest packets only; its totals
+    # are whole.  What the killed server held in its buffers reached neither
+    # side: packets on their way to the base, echoes on their way back.
+    to_base = t["sent"] - sent
+    from_base = echoes - t["good"]
+    print(f"simulator: test packets {sent}, echoes sent {echoes}, unanswered {sent - echoes}")
+    print(f"taken down with the server: {to_base} packet(s) to the base, {from_base} echo(es) "
+          f"from it")
+    # Each terminal has one packet out at a time, so a kill can take at most
+    # one packet or echo per terminal; more, or a negative count, is a fault.
+    bound = len(r.get("terminals", [])) * restarts
+    sound = 0 <= to_base <= bound and 0 <= from_base <= bound
+    print(f"each within 0 .. {bound} (terminals x restarts): {'yes' if sound else 'NO'}")
     print(f"tool memory (RSS kB) start {start_usage[0]}, end {end_usage[0]}; "
           f"descriptors start {start_usage[1]}, end {end_usage[1]}")
 

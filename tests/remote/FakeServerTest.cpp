@@ -33,10 +33,11 @@ class StubbornServer {
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t size = sizeof address;
-    bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
-    port_ = ntohs(address.sin_port);
-    listen(listener_, 1);
+    if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size) == 0 &&
+        listen(listener_, 1) == 0) {
+      port_ = ntohs(address.sin_port);
+    }
     thread_ = std::thread([this] { Serve(); });
   }
   ~StubbornServer() {
