@@ -54,7 +54,9 @@ def main():
     ap.add_argument("--seed", type=int, default=1)
     a = ap.parse_args()
     sim = os.path.join(a.build, "sim", "tessaro-basesim")
-    tool = os.path.join(a.build, "linktest", "tessaro-linktest")
+    tool = os.path.join(a.build, "tools", "tessaro-linktest")
+    if not os.path.exists(tool):  # a build from before the tools' folder
+        tool = os.path.join(a.build, "linktest", "tessaro-linktest")
     work = tempfile.mkdtemp(prefix="tessaro-netsoak-")
     link = os.path.join(work, "line")
     seconds = int(a.minutes * 60)
