@@ -61,7 +61,10 @@ class Ser2net {
 
   // Writes the configuration for `device` (at `baud` 8N1) into `dir` and
   // starts the server; false with a reason when it does not listen in time.
-  bool Start(const std::string& dir, const std::string& device, int baud, std::string* error) {
+  // `options`: more lines under each connection's options ("chardelay:
+  // false", say).
+  bool Start(const std::string& dir, const std::string& device, int baud, std::string* error,
+             const std::string& options = "") {
     dir_ = dir;
     rfc2217Port_ = FreeLoopbackPort();
     rawPort_ = FreeLoopbackPort();
@@ -72,6 +75,7 @@ class Ser2net {
            << (i == 0 ? rfc2217Port_ : rawPort_) << "\n"
            << "  connector: serialdev," << device << "," << baud << "n81,local\n"
            << "  options:\n    kickolduser: false\n";
+      if (!options.empty()) yaml << "    " << options << "\n";
     }
     yaml.close();
     return Restart(error);
