@@ -52,10 +52,9 @@ inline bool HttpGet(int port, const std::string& target, std::string& body) {
   }
   close(fd);
   const std::size_t head = answer.find("\r\n\r\n");
-  if (head == std::string::npos ||
-      answer.compare(0, 12, "HTTP/1.0 200") != 0 && answer.compare(0, 12, "HTTP/1.1 200") != 0) {
-    return false;
-  }
+  const bool ok =
+      answer.compare(0, 12, "HTTP/1.0 200") == 0 || answer.compare(0, 12, "HTTP/1.1 200") == 0;
+  if (head == std::string::npos || !ok) return false;
   body = answer.substr(head + 4);
   return true;
 }
