@@ -5,7 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "tools/metrics/ReplaceFile.h"
+#include "tools/metrics/RenameOver.h"
 
 namespace tessaro::metrics {
 
@@ -59,7 +59,7 @@ bool MetricsFile::Write(std::string_view text, std::string& error) const {
   }
   if (!ok) {
     error = code != 0 ? std::strerror(code) : "write error";
-  } else if (!ReplaceFile(partial_, path_, error)) {
+  } else if (!RenameOver(partial_, path_, error)) {
     ok = false;
   }
   if (!ok) std::remove(partial_.c_str());

@@ -9,6 +9,6 @@ namespace tessaro::metrics {
 // neither and never a part.  `from` and `to` are in the same folder.  On
 // failure returns false with the system's reason in `error`; `to` is as it
 // was.  One file per platform.
-bool ReplaceFile(const std::string& from, const std::string& to, std::string& error);
+bool RenameOver(const std::string& from, const std::string& to, std::string& error);
 
 }  // namespace tessaro::metrics
