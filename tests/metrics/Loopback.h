@@ -67,7 +67,7 @@ inline std::string OnPath(const std::string& program) {
   while (start <= dirs.size()) {
     const std::size_t end = dirs.find(':', start);
     const std::string dir = dirs.substr(start, end == std::string::npos ? end : end - start);
-    const std::string candidate = (dir.empty() ? "." : dir) + "/" + program;
+    std::string candidate = (dir.empty() ? "." : dir) + "/" + program;
     if (access(candidate.c_str(), X_OK) == 0) return candidate;
     if (end == std::string::npos) break;
     start = end + 1;

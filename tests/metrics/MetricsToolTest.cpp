@@ -176,8 +176,8 @@ class MetricsToolTest : public ::testing::Test {
   std::string Path(const std::string& name) const { return dir_ + "/" + name; }
 
   // Starts a server on a free loopback port and waits until `target` answers.
-  bool StartServer(ToolProcess& server, const std::string& name, std::vector<std::string> args,
-                   int& port) {
+  bool StartServer(ToolProcess& server, const std::string& name,
+                   const std::vector<std::string>& args, int& port) {
     for (int attempt = 0; attempt < 3; ++attempt) {
       port = FreeLoopbackPort();
       std::vector<std::string> a = args;
@@ -316,7 +316,9 @@ TEST_F(MetricsToolTest, SeriesFollowTheSimulatorThroughALineDropIntoPrometheus) 
   const std::pair<int, int> listed[] = {{1, 1}, {1, 2},  {1, 3},  {1, 4}, {2, 7},
                                         {2, 8}, {5, 11}, {5, 12}, {5, 15}};
   std::printf("terminal  sent (sim)  good (sim)  lost (sim)  unanswered (sim)  open\n");
-  for (const auto& [b, t] : listed) {
+  for (const auto& [base, terminal] : listed) {
+    const int b = base;
+    const int t = terminal;
     auto value = [&](const char* name) {
       return static_cast<std::int64_t>(end[Key(name, site, port, b, t)]);
     };
