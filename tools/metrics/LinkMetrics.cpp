@@ -26,7 +26,7 @@ class Writer {
   }
   Writer& operator<<(std::int64_t value) {
     char digits[24];
-    const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    char* const end = std::to_chars(digits, digits + sizeof digits, value).ptr;
     out_.append(digits, end);
     return *this;
   }
