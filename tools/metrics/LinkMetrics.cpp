@@ -137,7 +137,11 @@ void TakeSample(const StationRegistry& registry, const TestState& test, LinkSamp
     s.sent = f.sent;
     s.good = f.good;
     s.lost = f.lost;
-    s.unanswered = f.unanswered;
+    // A late echo of a packet counted unanswered makes it good, and the
+    // statistics take it back from `unanswered`; a counter never goes down,
+    // so this one keeps its highest value: packets that were unanswered
+    // past their time-out, late echoes or not.
+    if (f.unanswered > s.unanswered) s.unanswered = f.unanswered;
     s.duplicates = f.duplicates;
     s.replyTimeSumMs = f.replyTimeSum;
     for (int b = 0; b <= kReplyTimeBounds; ++b) s.replyTimeBuckets[b] = f.replyTimeBuckets[b];
