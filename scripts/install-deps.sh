@@ -15,6 +15,7 @@ packages=(
   binutils
   ser2net
   file lintian desktop-file-utils man-db
+  prometheus prometheus-node-exporter
 )
 if [ "${1:-}" = windows ]; then
   packages+=(
