@@ -14,6 +14,7 @@ Usage: ser2net_soak.py BUILD_DIR [--minutes N] [--restart S] [--down S] [--raw]
 import argparse
 import json
 import os
+import shutil
 import signal
 import socket
 import subprocess
@@ -102,6 +103,7 @@ def main():
     err.close()
 
     r = json.load(open(result))
+    shutil.rmtree(work, ignore_errors=True)
     t = r["totals"]
     gaps = r.get("gaps", [])
     print(f"ser2net soak over {url.split(':')[0]}: {a.minutes:g} min, exit status {status}")

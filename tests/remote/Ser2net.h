@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <initializer_list>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -55,7 +56,14 @@ inline bool Listening(int port) {
 
 class Ser2net {
  public:
-  ~Ser2net() { Stop(); }
+  // Stops the server and removes the files it was given and wrote.
+  ~Ser2net() {
+    Stop();
+    if (dir_.empty()) return;
+    for (const char* name : {"/ser2net.yaml", "/ser2net.out", "/ser2net.err", "/ser2net.pid"}) {
+      std::remove((dir_ + name).c_str());
+    }
+  }
 
   static bool Installed() { return access(kSer2netPath, X_OK) == 0; }
 
