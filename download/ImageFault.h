@@ -21,6 +21,9 @@ enum class ImageFault : std::uint8_t {
   kAddressOverflow,  // the data run past the highest address of the record type
   kStrayReturn,      // a CR that is not followed by LF
   kNoEndRecord,      // the file ends without an S7, S8 or S9 record
+  kDataAfterEnd,     // more than blank lines after the end record
+  kRecordCountMismatch,  // an S5/S6 record disagrees with the data records before it
+  kOverlap,          // a record writes bytes that an earlier record wrote
 };
 
 // A fault with where it was found.
@@ -30,7 +33,9 @@ struct FaultDetail {
   std::uint32_t column = 0;  // 1-based, for faults of one character
   unsigned char character = 0;
   int stated = 0;  // what the line says: its count byte, or its checksum
-  int actual = 0;  // what it holds: bytes after the count, or the checksum it needs
+  int actual = 0;  // what it holds: bytes after the count, or the checksum it needs;
+                   // for kDataAfterEnd and kOverlap the earlier line concerned
+  std::uint32_t address = 0;  // kOverlap: the first address written twice
 };
 
 // The message box text for a refused image: "Error on downloading!", then
