@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "link/PortNames.h"
+
 namespace tessaro {
 
 namespace {
@@ -118,6 +120,13 @@ bool TracingPort::Open(const char* name) {
   const bool ok = port_.Open(name);
   hungUp_.store(false);
   Record("open", std::string(name) + (ok ? " ok" : " failed"));
+  // Which device a COM name stood for depends on the environment of the run.
+  char device[320];
+  DescribePortName(name, device, sizeof device);
+  if (device[0] != '\0') {
+    std::scoped_lock guard(lock_);
+    std::fprintf(file_, "# %s\n", device);
+  }
   return ok;
 }
 
