@@ -32,15 +32,17 @@ void Print(const std::string& text) {
   }
 }
 
-void SaveImage(const Simulator& sim, const std::string& path, bool quiet) {
+// false after saying why the image was not written in full.
+bool SaveImage(const Simulator& sim, const std::string& path, bool quiet) {
   std::string error;
   const bool binary = path.size() > 4 && path.compare(path.size() - 4, 4, ".bin") == 0;
   const bool ok = binary ? sim.WriteImageBinary(path, &error) : sim.WriteImageSRecord(path, &error);
   if (!ok) {
-    std::fprintf(stderr, "tessaro-basesim: %s\n", error.c_str());
+    std::fprintf(stderr, "tessaro-basesim: --image-out %s\n", error.c_str());
   } else if (!quiet) {
     std::fprintf(stderr, "tessaro-basesim: image written to %s\n", path.c_str());
   }
+  return ok;
 }
 
 }  // namespace
@@ -104,6 +106,16 @@ int main(int argc, char** argv) {
   bool readConsole = options.console;
   std::string pending;
   int imagesSeen = 0;
+  bool imageLost = false;
+  // Each completed download is written out, the last one also when a stop
+  // came right after it.
+  const auto saveNewImage = [&] {
+    if (options.imageOut.empty()) return;
+    const int completed = sim.Loader().completed;
+    if (completed == imagesSeen) return;
+    imagesSeen = completed;
+    if (!SaveImage(sim, options.imageOut, options.quiet)) imageLost = true;
+  };
   while (!console.Quit()) {
     pollfd fds[2] = {{signalFd, POLLIN, 0}, {readConsole ? STDIN_FILENO : -1, POLLIN, 0}};
     const int ready = poll(fds, 2, 500);
@@ -123,15 +135,10 @@ int main(int argc, char** argv) {
         if (pending.size() > 4096) pending.clear();  // no command is this long
       }
     }
-    if (!options.imageOut.empty()) {
-      const int completed = sim.Loader().completed;
-      if (completed != imagesSeen) {
-        imagesSeen = completed;
-        SaveImage(sim, options.imageOut, options.quiet);
-      }
-    }
+    saveNewImage();
   }
   sim.Stop();
+  saveNewImage();
   if (signalFd >= 0) close(signalFd);
   if (trace) {
     const bool failed = std::ferror(trace) != 0;
@@ -141,5 +148,5 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  return 0;
+  return imageLost ? 1 : 0;
 }
