@@ -68,9 +68,8 @@ bool SRecordParser::TypeOf(char digit, Kind& kind, int& addressSize) {
   };
   // S0 header, S1..S3 data, S4 unused, S5/S6 record counts, S7..S9 end.
   static constexpr Type kTypes[10] = {
-      {Kind::kSkip, 2},  {Kind::kData, 2},  {Kind::kData, 3}, {Kind::kData, 4},
-      {Kind::kSkip, 0},  {Kind::kCount, 2}, {Kind::kCount, 3}, {Kind::kEnd, 4},
-      {Kind::kEnd, 3},   {Kind::kEnd, 2}};
+      {Kind::kSkip, 2},  {Kind::kData, 2},  {Kind::kData, 3}, {Kind::kData, 4}, {Kind::kSkip, 0},
+      {Kind::kCount, 2}, {Kind::kCount, 3}, {Kind::kEnd, 4},  {Kind::kEnd, 3},  {Kind::kEnd, 2}};
   if (digit < '0' || digit > '9' || kTypes[digit - '0'].addressSize == 0) return false;
   kind = kTypes[digit - '0'].kind;
   addressSize = kTypes[digit - '0'].addressSize;

@@ -1,7 +1,7 @@
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/ioctl.h>
 #include <strings.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -45,6 +45,28 @@ bool SaveImage(const Simulator& sim, const std::string& path, bool quiet) {
   return ok;
 }
 
+// Writes out each completed download, the last one also when a stop came
+// right after it, and remembers whether one was lost.
+class ImageSaver {
+ public:
+  ImageSaver(const Simulator& sim, const Options& options) : sim_(sim), options_(options) {}
+
+  void SaveNew() {
+    if (options_.imageOut.empty()) return;
+    const int completed = sim_.Loader().completed;
+    if (completed == seen_) return;
+    seen_ = completed;
+    if (!SaveImage(sim_, options_.imageOut, options_.quiet)) lost_ = true;
+  }
+  bool Lost() const { return lost_; }
+
+ private:
+  const Simulator& sim_;
+  const Options& options_;
+  int seen_ = 0;
+  bool lost_ = false;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -105,17 +127,7 @@ int main(int argc, char** argv) {
   Console console(sim);
   bool readConsole = options.console;
   std::string pending;
-  int imagesSeen = 0;
-  bool imageLost = false;
-  // Each completed download is written out, the last one also when a stop
-  // came right after it.
-  const auto saveNewImage = [&] {
-    if (options.imageOut.empty()) return;
-    const int completed = sim.Loader().completed;
-    if (completed == imagesSeen) return;
-    imagesSeen = completed;
-    if (!SaveImage(sim, options.imageOut, options.quiet)) imageLost = true;
-  };
+  ImageSaver images(sim, options);
   while (!console.Quit()) {
     pollfd fds[2] = {{signalFd, POLLIN, 0}, {readConsole ? STDIN_FILENO : -1, POLLIN, 0}};
     const int ready = poll(fds, 2, 500);
@@ -135,10 +147,10 @@ int main(int argc, char** argv) {
         if (pending.size() > 4096) pending.clear();  // no command is this long
       }
     }
-    saveNewImage();
+    images.SaveNew();
   }
   sim.Stop();
-  saveNewImage();
+  images.SaveNew();
   if (signalFd >= 0) close(signalFd);
   if (trace) {
     const bool failed = std::ferror(trace) != 0;
@@ -148,5 +160,5 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  return imageLost ? 1 : 0;
+  return images.Lost() ? 1 : 0;
 }

@@ -326,7 +326,8 @@ TEST_F(DownloadSessionTest, AGoneLineOrAStopEndsTheDownloadAtOnce) {
        [&](const std::string& w) {
          if (w == "QUORVAN\r") port.hungUp = true;
        },
-       {"\r", "QUORVAN\r"}, "Program Download: The serial device went away."},
+       {"\r", "QUORVAN\r"},
+       "Program Download: The serial device went away."},
       {"hang-up after a packet",
        [&](const std::string& w) {
          if (w[0] == 'S') port.hungUp = true;
@@ -337,7 +338,8 @@ TEST_F(DownloadSessionTest, AGoneLineOrAStopEndsTheDownloadAtOnce) {
        [&](const std::string& w) {
          if (w[0] == 'S') ui.stop = true;
        },
-       {"\r", "QUORVAN\r", "DOWNLOAD\r", "packet 3"}, "Program Download: Download interrupted."},
+       {"\r", "QUORVAN\r", "DOWNLOAD\r", "packet 3"},
+       "Program Download: Download interrupted."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

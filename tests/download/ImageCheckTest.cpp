@@ -198,8 +198,8 @@ TEST_F(ImageCheckTest, RefusesWhatDoesNotMakeOneProgram) {
 }
 
 TEST(SRecordParserTest, CountsTheLinesUpToTheEndRecord) {
-  const std::string text = Record('3', 0, Sequence(4)) + Record('3', 4, Sequence(4)) +
-                           Record('7', 0, {}) + "\r\n";
+  const std::string text =
+      Record('3', 0, Sequence(4)) + Record('3', 4, Sequence(4)) + Record('7', 0, {}) + "\r\n";
   class Ignore final : public RecordSink {
     bool OnDataAddress(std::uint32_t, int) override { return true; }
     bool OnDataByte(std::uint8_t) override { return true; }
