@@ -183,9 +183,8 @@ TEST_F(DownloadToolTest, AHangUpEndsTheRunSayingTheDeviceWentAway) {
   std::vector<Case> cases(2);
   cases[0] = {"in the handshake", {}, [](const sim::LoaderStatus& l) { return !l.lines.empty(); }};
   cases[0].config.silent = true;
-  cases[1] = {"in the packets", {}, [](const sim::LoaderStatus& l) {
-                return l.packetsReceived >= 3;
-              }};
+  cases[1] = {
+      "in the packets", {}, [](const sim::LoaderStatus& l) { return l.packetsReceived >= 3; }};
   cases[1].config.silentAtPacket = 3;
   for (const Case& c : cases) {
     sim::Simulator line;
@@ -199,8 +198,8 @@ TEST_F(DownloadToolTest, AHangUpEndsTheRunSayingTheDeviceWentAway) {
     line.Stop();
     const ToolRun run = Finish(tool);
     EXPECT_EQ(run.status, cli::kDownloadTimeOut) << c.name << "\n" << run.err;
-    EXPECT_NE(run.err.find("The serial device went away."), std::string::npos)
-        << c.name << "\n" << run.err;
+    EXPECT_NE(run.err.find("The serial device went away."), std::string::npos) << c.name << "\n"
+                                                                               << run.err;
     EXPECT_EQ(run.err.find("not retried"), std::string::npos) << c.name << "\n" << run.err;
     const std::string recorded = ReadFile(trace);
     const std::size_t hangup = recorded.find(" hangup\n");
@@ -228,11 +227,10 @@ TEST_F(DownloadToolTest, AfterTheUpdateRequestTheBaseIsLeftInAKnownState) {
       {"SIGTERM", [](pid_t p) { kill(p, SIGTERM); }, 0, cli::kDownloadInterrupted,
        "Download interrupted."},
       {"SIGHUP", [](pid_t p) { kill(p, SIGHUP); }, 0, cli::kDownloadOk, "Downloaded completely."},
-      {"SIGPIPE", [](pid_t p) { kill(p, SIGPIPE); }, 0, cli::kDownloadOk,
-       "Downloaded completely."},
+      {"SIGPIPE", [](pid_t p) { kill(p, SIGPIPE); }, 0, cli::kDownloadOk, "Downloaded completely."},
       {"image cut short on the disk",
-       [this](pid_t) { dir.Write("image.abo", Record('3', 0, Sequence(4))); }, 0,
-       cli::kDownloadOk, "Downloaded completely."},
+       [this](pid_t) { dir.Write("image.abo", Record('3', 0, Sequence(4))); }, 0, cli::kDownloadOk,
+       "Downloaded completely."},
       {"FF to a packet", [](pid_t) {}, 3, cli::kDownloadFault, "run the same command again"},
   };
   for (const Case& c : cases) {
@@ -318,8 +316,7 @@ TEST_F(DownloadToolTest, RefusalsBeforeTheLineSendNothing) {
 // The bar redrawn in place never reaches the terminal's last column, which
 // would wrap it onto a new line at every redraw.
 TEST(ProgressLine, FitsTheTerminalAndKeepsThePercent) {
-  const std::string full =
-      cli::ProgressLine(45, 2150, 4801, "12.3 kB/s", "0:02", 200);
+  const std::string full = cli::ProgressLine(45, 2150, 4801, "12.3 kB/s", "0:02", 200);
   EXPECT_EQ(full,
             "Downloading... [#############.................]  45%  2150/4801 bytes  12.3 kB/s  "
             "0:02 left");

@@ -67,8 +67,9 @@ std::string ProgressLine(int percent, long long bytes, long long total, const st
     const int width = std::min(kBarWidth, room - fixed);
     if (width < 10) continue;
     const int filled = percent * width / 100;
-    return head + ("[" + std::string(static_cast<std::size_t>(filled), '#') +
-                   std::string(static_cast<std::size_t>(width - filled), '.') + "] " + share + tail);
+    return head +
+           ("[" + std::string(static_cast<std::size_t>(filled), '#') +
+            std::string(static_cast<std::size_t>(width - filled), '.') + "] " + share + tail);
   }
   std::string bare = head + std::string(share);
   if (room > 0 && bare.size() > static_cast<std::size_t>(room)) bare.resize(room);
@@ -158,8 +159,9 @@ void ConsoleDownloadUi::Draw(int percent) {
   const std::string left =
       rate > 0 ? FormatDuration(static_cast<double>(imageBytes_ - bytes) / rate) : "-:--";
   if (tty_) {
-    std::fprintf(out_, "\r%s\x1b[K",
-                 ProgressLine(percent, bytes, imageBytes_, FormatRate(rate), left, columns_).c_str());
+    std::fprintf(
+        out_, "\r%s\x1b[K",
+        ProgressLine(percent, bytes, imageBytes_, FormatRate(rate), left, columns_).c_str());
   } else {
     std::fprintf(out_, "%s %3d%%  %lld/%lld bytes  %s  %s left\n", download_text::kProgressText,
                  percent, bytes, imageBytes_, FormatRate(rate).c_str(), left.c_str());

@@ -8,9 +8,10 @@
 #include "download/DownloadTexts.h"
 #include "download/ImageCheck.h"
 #include "download/ImageFile.h"
+#include "link/PortNames.h"
+#include "tools/common/Terminal.h"
 #include "tools/download/ConsoleDownloadUi.h"
 #include "tools/download/ImageSummary.h"
-#include "tools/common/Terminal.h"
 #include "tools/download/Statuses.h"
 #include "tools/linktest/Runner.h"
 
@@ -48,7 +49,8 @@ int WaitForBase(const DownloadOptions& o, Engine& engine, Pause& pause) {
     int base = engine.ConnectedBase();
     if (o.base != 0) base = present(o.base) ? o.base : 0;
     if (base != 0 || Steady::now() >= deadline) return base;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Steady::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Steady::now());
     if (!pause.Sleep(static_cast<int>(std::min(left, kPoll).count()) + 1)) return -1;
   }
 }
@@ -140,6 +142,10 @@ int RunDownloadTool(const DownloadOptions& o, Engine& engine, const DownloadCons
   if (ui.Status() == kDownloadInterrupted) SayWhereItStopped(ui, c);
   if (noBase && ui.Status() == kDownloadNotReady) {
     std::fprintf(c.err, "tessaro-download: no base answered, and no loader either\n");
+    // A COM name may stand for another device than the user thinks.
+    char device[320];
+    DescribePortName(o.port.c_str(), device, sizeof device);
+    if (device[0] != '\0') std::fprintf(c.err, "tessaro-download: %s\n", device);
   }
   if (ui.Status() != kDownloadOk) return ui.Status();
   return result == DownloadResult::kCannotOpen ? kDownloadPort : kDownloadFault;
