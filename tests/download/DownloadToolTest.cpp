@@ -204,6 +204,13 @@ TEST_F(DownloadToolTest, RefusalsBeforeTheLineSendNothing) {
        "Base is not connected !"},
       {{"--port", sim.SlavePath(), "--baud", "1234", image}, cli::kDownloadUsage, "--baud"},
       {{"--port", sim.SlavePath()}, cli::kDownloadUsage, "IMAGE"},
+      // A trace over the image or the device would destroy it.
+      {{"--port", sim.SlavePath(), "--trace", image, image},
+       cli::kDownloadUsage,
+       "IMAGE and --trace name the same file"},
+      {{"--port", sim.SlavePath(), "--trace=" + sim.SlavePath(), image},
+       cli::kDownloadUsage,
+       "--port and --trace name the same file"},
   };
   for (const Case& c : cases) {
     const ToolRun run = Run(c.args);

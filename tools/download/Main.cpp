@@ -6,11 +6,18 @@
 #include "app/Engine.h"
 #include "core/Clock.h"
 #include "tools/common/ConsoleDisplay.h"
+#include "tools/common/StandardOutput.h"
 #include "tools/common/Terminal.h"
 #include "tools/common/ToolPort.h"
 #include "tools/download/Options.h"
 #include "tools/download/Runner.h"
 #include "tools/download/Statuses.h"
+
+namespace {
+
+constexpr const char* kProgram = "tessaro-download";
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace tessaro;
@@ -21,10 +28,10 @@ int main(int argc, char** argv) {
   switch (ParseDownloadOptions(argc, argv, options, error)) {
     case DownloadParse::kHelp:
       std::fputs(DownloadUsageText(), stdout);
-      return kDownloadOk;
+      return StandardOutputArrived(kProgram) ? kDownloadOk : kDownloadUsage;
     case DownloadParse::kVersion:
       std::fputs(DownloadVersionText(), stdout);
-      return kDownloadOk;
+      return StandardOutputArrived(kProgram) ? kDownloadOk : kDownloadUsage;
     case DownloadParse::kError:
       std::fprintf(stderr, "tessaro-download: %s\nTry 'tessaro-download --help'.\n", error.c_str());
       return kDownloadUsage;
@@ -34,14 +41,20 @@ int main(int argc, char** argv) {
 
   DownloadConsole console;
   DescribeTerminal(console);
-  if (options.checkOnly) return CheckImageOnly(options, console);
+  if (options.checkOnly) {
+    const int status = CheckImageOnly(options, console);
+    return StandardOutputArrived(kProgram) || status != kDownloadOk ? status : kDownloadUsage;
+  }
 
   ToolPort port;
-  if (!port.Make(options.port, options.tracePath, argc, argv, "tessaro-download")) {
-    return kDownloadUsage;
-  }
-  ConsoleDisplay display(stderr, "tessaro-download");
+  if (!port.Make(options.port, options.tracePath, argc, argv, kProgram)) return kDownloadUsage;
+  ConsoleDisplay display(stderr, kProgram);
   SteadyClock clock;
-  Engine engine(display, clock, port.Port());
-  return RunDownloadTool(options, engine, console);
+  int status = kDownloadOk;
+  {
+    Engine engine(display, clock, port.Port());
+    status = RunDownloadTool(options, engine, console);
+  }
+  if (!port.Finish() && status == kDownloadOk) status = kDownloadUsage;
+  return status;
 }

@@ -7,6 +7,7 @@
 #include "core/Version.h"
 #include "link/PortSettings.h"
 #include "tools/common/CommandLine.h"
+#include "tools/common/PathGuard.h"
 
 namespace tessaro::cli {
 
@@ -128,6 +129,14 @@ DownloadParse ParseDownloadOptions(int argc, const char* const* argv, DownloadOp
   options.image = images.front();
   if (!havePort && !options.checkOnly) {
     error = "--port NAME is required";
+    return DownloadParse::kError;
+  }
+  // The trace must never overwrite the image or the device.
+  using Role = NamedPath::Role;
+  if (!PathsAreDistinct({{"IMAGE", options.image, Role::kInput},
+                         {"--port", options.checkOnly ? "" : options.port, Role::kPort},
+                         {"--trace", options.tracePath, Role::kOutput}},
+                        error)) {
     return DownloadParse::kError;
   }
   return DownloadParse::kRun;

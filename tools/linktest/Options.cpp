@@ -5,11 +5,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #include "core/Version.h"
 #include "tools/common/CommandLine.h"
+#include "tools/common/PathGuard.h"
 
 namespace tessaro::cli {
 
@@ -32,33 +31,16 @@ bool ParseNumber(const char* text, long low, long high, int& out) {
   return true;
 }
 
-// The file a path names once "." and ".." and symbolic links are resolved,
-// whether it exists or not.
-std::string SameFileKey(const std::string& path) {
-  std::error_code ec;
-  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
-  if (ec) return path;
-  const std::filesystem::path key = std::filesystem::weakly_canonical(absolute, ec);
-  return ec ? absolute.lexically_normal().string() : key.lexically_normal().string();
-}
-
-// Two outputs written to one file would mix into something neither reader
-// can use.
+// One file written twice, or the port or an output overwritten by another
+// output, would leave something neither reader can use.
 bool OutputsAreDistinct(const LinkTestOptions& o, std::string& error) {
-  const struct {
-    const char* option;
-    const std::string& path;
-  } outputs[] = {{"--json", o.jsonPath}, {"--csv", o.csvPath}, {"--series", o.seriesPath}};
-  for (std::size_t i = 0; i < std::size(outputs); ++i) {
-    for (std::size_t j = i + 1; j < std::size(outputs); ++j) {
-      if (outputs[i].path.empty() || outputs[j].path.empty()) continue;
-      if (SameFileKey(outputs[i].path) != SameFileKey(outputs[j].path)) continue;
-      error = std::string(outputs[i].option) + " and " + outputs[j].option +
-              " name the same file: " + outputs[j].path;
-      return false;
-    }
-  }
-  return true;
+  using Role = NamedPath::Role;
+  return PathsAreDistinct({{"--port", o.port, Role::kPort},
+                           {"--trace", o.tracePath, Role::kOutput},
+                           {"--json", o.jsonPath, Role::kOutput},
+                           {"--csv", o.csvPath, Role::kOutput},
+                           {"--series", o.seriesPath, Role::kOutput}},
+                          error);
 }
 
 }  // namespace
