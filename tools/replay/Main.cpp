@@ -42,7 +42,11 @@ constexpr const char* kUsage =
     "  --image IMAGE      with --trace: the image of a recorded download, which is\n"
     "                     run again against the recorded replies\n"
     "  -h, --help         this text\n"
-    "  --version          the version\n";
+    "  --version          the version\n"
+    "\n"
+    "Options take their value as --opt VALUE or --opt=VALUE.\n"
+    "Exit status: 0 after the replay, 1 the input cannot be read or the standard\n"
+    "output cannot be written, 2 bad options, 3 with --trace: the answers differ.\n";
 
 int Fail(const std::string& text) {
   std::fprintf(stderr, "tessaro-replay: %s\nTry 'tessaro-replay --help'.\n", text.c_str());
