@@ -7,7 +7,7 @@
 namespace tessaro::cli {
 
 bool StandardOutputArrived(const char* program) {
-  errno = 0;
+  // errno is left as it is: a write that failed earlier set it.
   if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return true;
   const int error = errno;
   std::fprintf(stderr, "%s: cannot write the standard output: %s\n", program,
