@@ -277,8 +277,8 @@ TEST_F(LinkToolTest, ARunThatIsNoCleanPassSaysWhyWithAStatusOfItsOwn) {
     std::vector<std::string> args;
     bool readerGoesAway;  // standard output is a pipe closed after the first line
     int status;
-    const char* says;  // on standard error
-    std::function<void(const nlohmann::json&)> check;
+    const char* says;                                  // on standard error
+    std::function<void(const nlohmann::json&)> check;  // null: no results expected
   };
   const std::vector<Case> cases = {
       {"a silent radio link: nothing echoed, nothing reported",
@@ -313,13 +313,13 @@ TEST_F(LinkToolTest, ARunThatIsNoCleanPassSaysWhyWithAStatusOfItsOwn) {
          EXPECT_LE(j["totals"]["good"].get<long>(), j["totals"]["sent"].get<long>());
          for (const nlohmann::json& t : j["terminals"]) EXPECT_LE(t["good"], t["sent"]);
        }},
-      {"a trace on a full device",
+      {"a trace on a full device: refused before the port opens",
        [](sim::Scenario&) {},
        {"--seconds", "1", "--trace", "/dev/full"},
        false,
        5,
-       "cannot write the trace /dev/full",
-       [](const nlohmann::json& j) { EXPECT_GT(j["totals"]["sent"].get<long>(), 0); }},
+       "cannot write /dev/full",
+       nullptr},
       {"the reader of standard output goes away (| head -2)",
        [](sim::Scenario&) {},
        {"--seconds", "2"},
@@ -357,6 +357,10 @@ TEST_F(LinkToolTest, ARunThatIsNoCleanPassSaysWhyWithAStatusOfItsOwn) {
     EXPECT_EQ(run.status, c.status) << run.err;
     EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
     const std::string json = ReadFile(Path("r.json"));
+    if (!c.check) {
+      EXPECT_TRUE(json.empty()) << json;  // no test ran
+      continue;
+    }
     ASSERT_FALSE(json.empty());
     c.check(nlohmann::json::parse(json));
   }

@@ -51,10 +51,17 @@ bool ToolPort::Make(const std::string& portName, const std::string& tracePath, i
   return true;
 }
 
+bool ToolPort::TraceWrittenInFull() {
+  if (trace_ == nullptr) return true;
+  const bool whole = trace_->WrittenInFull();
+  if (!whole) cutReported_ = true;
+  return whole;
+}
+
 bool ToolPort::Finish() {
   if (traceFile_ == nullptr) return true;
   errno = 0;
-  const bool whole = std::fflush(traceFile_) == 0 && std::ferror(traceFile_) == 0;
+  const bool whole = trace_->WrittenInFull();
   const int error = errno;
   traceFile_ = nullptr;
   trace_.reset();  // closes the file
@@ -71,7 +78,7 @@ bool ToolPort::Finish() {
       return false;
     }
   }
-  if (!whole) {
+  if (!whole && !cutReported_) {
     std::fprintf(stderr, "%s: cannot write the trace %s: %s; it is incomplete\n", program_.c_str(),
                  tracePath_.c_str(), error != 0 ? std::strerror(error) : "write error");
   }

@@ -28,6 +28,9 @@ class ToolPort {
             const char* const* argv, const char* program);
 
   SerialPort& Port() { return *port_; }
+  // Flushes the trace; false when some of it could not be written.  true
+  // without a trace.
+  bool TraceWrittenInFull();
 
   // Once nothing uses the port any more: closes the trace and puts it in
   // place, or drops it when the port never opened.  false after saying on
@@ -44,6 +47,7 @@ class ToolPort {
   std::string tracePath_;           // as given
   std::string traceTarget_;         // the file written
   bool traceRenamed_ = false;
+  bool cutReported_ = false;  // TraceWrittenInFull said false: its caller says so
   std::string program_;
 };
 

@@ -1,6 +1,7 @@
 // tessaro-download: a base's program download from a script or a remote shell.
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "app/Engine.h"
@@ -46,15 +47,23 @@ int main(int argc, char** argv) {
     return StandardOutputArrived(kProgram) || status != kDownloadOk ? status : kDownloadUsage;
   }
 
+  // Before the engine's reader thread starts, so that it inherits the mask.
+  const std::unique_ptr<Pause> pause = TakeInterrupts();
   ToolPort port;
   if (!port.Make(options.port, options.tracePath, argc, argv, kProgram)) return kDownloadUsage;
-  ConsoleDisplay display(stderr, kProgram);
-  SteadyClock clock;
   int status = kDownloadOk;
   {
+    ConsoleDisplay display(stderr, kProgram);
+    SteadyClock clock;
     Engine engine(display, clock, port.Port());
-    status = RunDownloadTool(options, engine, console);
+    status = RunDownloadTool(options, engine, console, *pause);
   }
-  if (!port.Finish() && status == kDownloadOk) status = kDownloadUsage;
+  if (!port.TraceWrittenInFull()) {
+    std::fprintf(stderr, "tessaro-download: --trace %s: not written in full\n",
+                 options.tracePath.c_str());
+    if (status == kDownloadOk) status = kDownloadTraceCut;
+  }
+  // The trace in its place (or dropped when the port never opened).
+  if (!port.Finish() && status == kDownloadOk) status = kDownloadTraceCut;
   return status;
 }
