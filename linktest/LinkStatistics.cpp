@@ -46,6 +46,8 @@ void NoteSent(LinkStatistics& statistics, int t, std::uint32_t nowTick) {
 void NoteReply(LinkStatistics& statistics, int t, std::uint32_t nowTick, std::int32_t replyTime) {
   TerminalStatistics& s = statistics.terminal[t];
   const auto ms = static_cast<std::uint32_t>(replyTime < 0 ? 0 : replyTime);
+  // The late echo of a packet counted unanswered.
+  if (Outstanding(s) == 0 && s.unanswered > 0) --s.unanswered;
   ++s.good;
   s.replyTimeSum += ms;
   s.replyTimeSquares += static_cast<std::uint64_t>(ms) * ms;
@@ -68,6 +70,18 @@ void NoteLoss(LinkStatistics& statistics, int t, std::uint32_t nowTick) {
 
 void NoteDuplicate(LinkStatistics& statistics, int t) {
   ++statistics.terminal[t].duplicates;
+}
+
+void NoteUnanswered(LinkStatistics& statistics, int t, std::uint32_t nowTick) {
+  TerminalStatistics& s = statistics.terminal[t];
+  if (Outstanding(s) == 0) return;
+  ++s.unanswered;
+  if (++s.lossRun > s.longestLossRun) s.longestLossRun = s.lossRun;
+  AddSaturated(SampleNow(statistics, s, nowTick).unanswered, 1);
+}
+
+bool AnsweredAlready(const TerminalStatistics& s) {
+  return Outstanding(s) == 0 && s.unanswered == 0;
 }
 
 double MeanReplyTime(const TerminalStatistics& s) {
@@ -95,7 +109,7 @@ double LossPercent(bool passive, std::int64_t sent, std::int64_t good, std::int6
 }
 
 std::int64_t Outstanding(const TerminalStatistics& s) {
-  const std::int64_t out = s.sent - s.good - s.lost;
+  const std::int64_t out = s.sent - s.good - s.lost - s.unanswered;
   return out > 0 ? out : 0;
 }
 
@@ -104,7 +118,7 @@ double MeanReplyTime(const SecondSample& s) {
 }
 
 bool TookPart(const TerminalStatistics& s) {
-  return s.sent != 0 || s.good != 0 || s.lost != 0 || s.duplicates != 0;
+  return s.sent != 0 || s.good != 0 || s.lost != 0 || s.duplicates != 0 || s.unanswered != 0;
 }
 
 TerminalFigures FiguresOf(const TerminalStatistics& s, bool passive) {
@@ -113,12 +127,13 @@ TerminalFigures FiguresOf(const TerminalStatistics& s, bool passive) {
   f.good = s.good;
   f.lost = s.lost;
   f.duplicates = s.duplicates;
+  f.unanswered = s.unanswered;
   f.replyMin = s.replyTimeMin;
   f.replyMax = s.replyTimeMax;
   f.replyMean = MeanReplyTime(s);
   f.replyDeviation = ReplyTimeDeviation(s);
   f.longestLossRun = s.longestLossRun;
-  f.lossPercent = LossPercent(passive, s.sent, s.good, s.lost);
+  f.lossPercent = LossPercent(passive, s.sent, s.good, Missing(s));
   return f;
 }
 

@@ -42,15 +42,22 @@ struct SecondSample {
   std::uint32_t good = 0;          // ACTIVE: good echoes; PASSIVE: "@OK" on an echo
   std::uint32_t lost = 0;          // ACTIVE: time-outs; PASSIVE: "@NG" on an echo
   std::uint32_t replyTimeSum = 0;  // ms, over the `good` measurements of that second
+  std::uint32_t unanswered = 0;    // ACTIVE: packets found unanswered past the time-out
 };
 
 struct TerminalStatistics {
   // True totals of the run; they never wrap.
-  std::int64_t sent = 0;        // ACTIVE: packets sent; PASSIVE: messages received
-  std::int64_t good = 0;        // ACTIVE: good echoes; PASSIVE: measured "@OK" reports
-  std::int64_t lost = 0;        // ACTIVE: time-outs; PASSIVE: "@NG" reports
-  std::int64_t duplicates = 0;  // PASSIVE only
-  std::int64_t unanswered = 0;  // drew neither report nor echo within the time-out
+  std::int64_t sent = 0;  // ACTIVE: packets sent; PASSIVE: messages received
+  std::int64_t good = 0;  // ACTIVE: good echoes; PASSIVE: measured "@OK" reports
+  std::int64_t lost = 0;  // ACTIVE: time-outs; PASSIVE: "@NG" reports
+  // ACTIVE: echoes of a packet already answered; PASSIVE: messages received
+  // twice.
+  std::int64_t duplicates = 0;
+  // ACTIVE: packets that drew neither an echo nor a report from the base
+  // within the time-out.  The view never counts them NG and sends that
+  // terminal nothing more, so its test stalls; here they count as lost.  A
+  // late echo of one still makes it good.
+  std::int64_t unanswered = 0;
   // Over the `good` measurements, in ms as the view shows them (clipped at
   // 99999): the sum and the sum of squares give the mean and the deviation.
   std::int64_t replyTimeSum = 0;
@@ -86,6 +93,12 @@ void NoteSent(LinkStatistics& statistics, int t, std::uint32_t nowTick);
 void NoteReply(LinkStatistics& statistics, int t, std::uint32_t nowTick, std::int32_t replyTime);
 void NoteLoss(LinkStatistics& statistics, int t, std::uint32_t nowTick);
 void NoteDuplicate(LinkStatistics& statistics, int t);
+// The packet out to terminal t is past its time-out without an echo or a
+// report; counted once per packet (nothing happens when none is out).
+void NoteUnanswered(LinkStatistics& statistics, int t, std::uint32_t nowTick);
+// Whether an echo that matches terminal t's last packet answers nothing new:
+// that packet was answered already.
+bool AnsweredAlready(const TerminalStatistics& s);
 
 // Figures read from a copy.
 double MeanReplyTime(const TerminalStatistics& s);  // 0 without a measurement
@@ -95,23 +108,30 @@ bool TookPart(const TerminalStatistics& s);
 // The standard deviation of the measured reply times (over all of them, not
 // an estimate from a sample); 0 with fewer than two.
 double ReplyTimeDeviation(const TerminalStatistics& s);
-// ACTIVE: the share of the packets settled (echoed or timed out) that were
-// lost, lost / (good + lost).  PASSIVE: the share of the received messages
+// ACTIVE: the share of the packets settled (echoed, timed out or left
+// unanswered) that were lost, lost / (good + lost), where `lost` includes the
+// unanswered packets (see Missing).  PASSIVE: the share of the received messages
 // whose echo the base refused, lost / received.  0 when nothing was settled.
 double LossPercent(bool passive, std::int64_t sent, std::int64_t good, std::int64_t lost);
 // The divisor of LossPercent: good + lost (ACTIVE) or received (PASSIVE).
 std::int64_t Settled(bool passive, std::int64_t sent, std::int64_t good, std::int64_t lost);
-// Packets sent and neither echoed nor timed out yet (ACTIVE).
+// Packets sent and neither echoed, timed out nor left unanswered yet (ACTIVE).
 std::int64_t Outstanding(const TerminalStatistics& s);
+// What a loss figure counts as lost: the time-outs and "@NG" reports, and the
+// packets left unanswered.
+inline std::int64_t Missing(const TerminalStatistics& s) {
+  return s.lost + s.unanswered;
+}
 // The sample of `second`: false when it has left the ring already.
 bool SampleAt(const TerminalStatistics& s, std::uint32_t second, SecondSample& out);
 
 // The figures of one terminal that the front ends show and export.
 struct TerminalFigures {
-  std::int64_t sent = 0;        // ACTIVE: packets sent; PASSIVE: messages received
-  std::int64_t good = 0;        // ACTIVE: good echoes; PASSIVE: echoes reported "@OK"
-  std::int64_t lost = 0;        // ACTIVE: time-outs; PASSIVE: echoes reported "@NG"
-  std::int64_t duplicates = 0;  // PASSIVE
+  std::int64_t sent = 0;  // ACTIVE: packets sent; PASSIVE: messages received
+  std::int64_t good = 0;  // ACTIVE: good echoes; PASSIVE: echoes reported "@OK"
+  std::int64_t lost = 0;  // ACTIVE: time-outs; PASSIVE: echoes reported "@NG"
+  std::int64_t duplicates = 0;
+  std::int64_t unanswered = 0;  // ACTIVE; lossPercent counts them lost
   std::int32_t replyMin = 0;
   std::int32_t replyMax = 0;
   double replyMean = 0.0;

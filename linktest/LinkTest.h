@@ -57,12 +57,15 @@ class LinkTest final : public LinkTestEntries {
   // Starts the timer and sends a test packet to every listed terminal.
   void SendToEveryListedTerminal();
   void AccountEcho(int base, int terminal, const char* message, std::size_t length);
+  // Whether `data` is what terminal t's packet before the last one carried.
+  bool IsEchoOfPreviousPacket(int terminal, const char* data, std::size_t length);
   void AccountPassiveData(int terminal, const char* message, std::size_t length);
   // Reply time of `terminal` since its send tick, its sum and the average over
   // the terminal's `replyCount`; draws TM and AV.
   void Measure(int terminal);
   // Measure without the drawing, and the drawing of what it measured.
-  void RecordReply(int terminal);
+  // `repeat`: an echo of a packet answered already, a duplicate in the figures.
+  void RecordReply(int terminal, bool repeat);
   void DrawReply(int terminal);
   // SendTestPacket without drawing SD: the write, the send tick and the count.
   void WriteTestPacket(int terminal);

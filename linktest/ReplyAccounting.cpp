@@ -20,16 +20,20 @@ constexpr std::size_t kDataStart = 7;
 }  // namespace
 
 void LinkTest::Measure(int t) {
-  RecordReply(t);
+  RecordReply(t, false);
   DrawReply(t);
 }
 
-void LinkTest::RecordReply(int t) {
+void LinkTest::RecordReply(int t, bool repeat) {
   TerminalStats& s = test_.stats;
   const std::uint32_t now = clock_.NowMs();
   const std::int32_t replyTime = ClipReplyTime(now - s.sendTick[t]);
   s.replyTime[t] = replyTime;
-  NoteReply(test_.statistics, t, now, replyTime);
+  if (repeat) {
+    NoteDuplicate(test_.statistics, t);
+  } else {
+    NoteReply(test_.statistics, t, now, replyTime);
+  }
   s.replyTimeSum[t] += replyTime;
   s.average[t] = AverageReplyTime(s.replyTimeSum[t], s.replyCount[t]);
 }
@@ -61,11 +65,18 @@ void LinkTest::AccountEcho(int b, int t, const char* m, std::size_t n) {
   const std::size_t expected = packet_.BuildExpectedData(s.sequence[t], criteria_.dataLength);
   lastMessageLength_ = 0;
   const std::size_t received = n - 1 - kDataStart;
-  if (received != expected || std::memcmp(m + kDataStart, packet_.Data(), expected) != 0) return;
+  if (received != expected || std::memcmp(m + kDataStart, packet_.Data(), expected) != 0) {
+    if (IsEchoOfPreviousPacket(t, m + kDataStart, received)) NoteDuplicate(test_.statistics, t);
+    return;
+  }
 
+  // The view counts a repeated echo as it comes (it cannot tell one apart
+  // once the test stopped); the run's figures count it a duplicate, so that
+  // good never exceeds sent.
+  const bool repeat = AnsweredAlready(test_.statistics.terminal[t]);
   CountWithWrap(s.okDpCount[t]);
   ++s.replyCount[t];
-  RecordReply(t);
+  RecordReply(t, repeat);
   // The next packet leaves before anything is drawn, so that its reply time
   // never carries the drawing; the cells are drawn in the same order as ever.
   const bool next = test_.Running() && registry_.IsTerminalPresent(b, t);
@@ -73,6 +84,14 @@ void LinkTest::AccountEcho(int b, int t, const char* m, std::size_t n) {
   DrawCounter(t, kSecondCounterLine, "OK", s.okDpCount[t], kBlue);
   DrawReply(t);
   if (next) DrawCounter(t, kFirstCounterLine, "SD", s.sdReCount[t], kBlue);
+}
+
+bool LinkTest::IsEchoOfPreviousPacket(int t, const char* data, std::size_t length) {
+  if (test_.statistics.terminal[t].sent < 2) return false;
+  const std::int32_t sequence = test_.stats.sequence[t];
+  const std::int32_t previous = sequence <= 1 ? 9999 : sequence - 1;
+  const std::size_t expected = packet_.BuildExpectedData(previous, criteria_.dataLength);
+  return length == expected && std::memcmp(data, packet_.Data(), expected) == 0;
 }
 
 void LinkTest::AccountPassiveData(int t, const char* m, std::size_t n) {
@@ -136,9 +155,16 @@ void LinkTest::SuperviseTick() {
     if (!registry_.rows[b].present) continue;
     const int highest = registry_.highestTerminal[b];
     for (int t = 1; t <= highest && t <= kMaxTerminal; ++t) {
-      if (!registry_.rows[b].terminal[t] || s.state[t] == ReplyState::kIdle) continue;
+      if (!registry_.rows[b].terminal[t]) continue;
       const std::uint32_t now = clock_.NowMs();
       const std::int32_t elapsed = ElapsedMs(now, s.sendTick[t]);
+      if (s.state[t] == ReplyState::kIdle) {
+        // Neither echo nor report: the view waits on; the figures count it.
+        if (test_.linkMode == kActive && s.sequence[t] != 0 && elapsed > limit) {
+          NoteUnanswered(test_.statistics, t, now);
+        }
+        continue;
+      }
       // Unclipped and not drawn: a repaint shows how long the packet has been out.
       s.replyTime[t] = elapsed;
       if (elapsed <= limit) continue;

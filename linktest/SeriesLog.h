@@ -26,9 +26,9 @@ class SeriesLog {
   // Terminal t's seconds 0 .. (as far as they were taken).
   const std::vector<SecondSample>& Of(int terminal) const { return seconds_[terminal]; }
 
-  // "second,terminal,sent,good,lost,mean_reply_ms", one row per second and
-  // terminal that took part, seconds without an event as zeros.  In PASSIVE
-  // mode "sent" is the messages received.  false when the write fails.
+  // "second,terminal,sent,good,lost,mean_reply_ms,unanswered", one row per
+  // second and terminal that took part, seconds without an event as zeros.
+  // In PASSIVE mode "sent" is the messages received.  false when the write fails.
   bool WriteCsv(std::FILE* out) const;
 
  private:

@@ -9,6 +9,7 @@
 #include "link/PortSettings.h"
 #include "sim/ScenarioFile.h"
 #include "sim/TextNumbers.h"
+#include "tools/common/PathGuard.h"
 
 namespace tessaro::sim {
 
@@ -351,6 +352,14 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
     return fail("--link publishes a pty; it cannot be used with --device");
   std::string why;
   if (!o.help && !o.version && !o.scenario.Validate(&why)) return fail(why);
+  // Neither recording may overwrite the scenario, the device or the other.
+  using Role = cli::NamedPath::Role;
+  if (!cli::PathsAreDistinct({{"--scenario", o.scenarioFile, Role::kInput},
+                              {"--device", o.endpoint.devicePath, Role::kPort},
+                              {"--trace", o.trace, Role::kOutput},
+                              {"--image-out", o.imageOut, Role::kOutput}},
+                             why))
+    return fail(why);
   if (!o.help && !o.version && !o.imageOut.empty() && !CanWriteImage(o.imageOut, &why))
     return fail(why);
   options = o;

@@ -198,8 +198,10 @@ std::vector<SeriesPoint> StatisticsModel::Series(int terminal) const {
     SeriesPoint point;
     point.second = static_cast<std::uint32_t>(second);
     if (s.good > 0) point.replyMs = MeanReplyTime(s);
-    if (Settled(passive_, s.sent, s.good, s.lost) > 0)
-      point.lossPercent = LossPercent(passive_, s.sent, s.good, s.lost);
+    // Packets found unanswered in that second count lost, as in the rows.
+    const std::int64_t lost = static_cast<std::int64_t>(s.lost) + s.unanswered;
+    if (Settled(passive_, s.sent, s.good, lost) > 0)
+      point.lossPercent = LossPercent(passive_, s.sent, s.good, lost);
     points.push_back(point);
   }
   return points;

@@ -302,6 +302,13 @@ TEST_F(DownloadToolTest, RefusalsBeforeTheLineSendNothing) {
        "No space left on device"},
       {{"--port", "COM7", image}, cli::kDownloadPort, "COM7 stands for no device"},
       {{"--port", sim.SlavePath()}, cli::kDownloadUsage, "IMAGE"},
+      // A trace over the image or the device would destroy it.
+      {{"--port", sim.SlavePath(), "--trace", image, image},
+       cli::kDownloadUsage,
+       "IMAGE and --trace name the same file"},
+      {{"--port", sim.SlavePath(), "--trace=" + sim.SlavePath(), image},
+       cli::kDownloadUsage,
+       "--port and --trace name the same file"},
   };
   for (const Case& c : cases) {
     const ToolRun run = Run(c.args);

@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -156,7 +157,7 @@ TEST_F(LinkToolTest, ActiveRunReportsEveryTerminalAsJsonAndCsv) {
   std::istringstream series(ReadFile(Path("r.series")));
   std::string line;
   std::getline(series, line);
-  EXPECT_EQ(line, "second,terminal,sent,good,lost,mean_reply_ms");
+  EXPECT_EQ(line, "second,terminal,sent,good,lost,mean_reply_ms,unanswered");
   int seriesSent = 0;
   while (std::getline(series, line)) {
     int second = 0, terminal = 0, packets = 0;
@@ -198,10 +199,12 @@ TEST_F(LinkToolTest, CtrlCEndsTheTestEarlyAndStillReports) {
   ASSERT_TRUE(simulator.Start());
   const ToolRun run =
       Run({"--port", simulator.SlavePath(), "--seconds", "600", "--json", Path("r.json")}, 4000);
-  ASSERT_EQ(run.status, 0) << run.err;
+  ASSERT_EQ(run.status, 130) << run.err;
   EXPECT_NE(run.out.find("interrupted after"), std::string::npos) << run.out;
   const nlohmann::json j = nlohmann::json::parse(ReadFile(Path("r.json")));
   EXPECT_LT(j["seconds"].get<int>(), 600);
+  EXPECT_EQ(j["requested_seconds"], 600);
+  EXPECT_TRUE(j["interrupted"].get<bool>());
   EXPECT_EQ(j["terminals"].size(), 9u);
 }
 
@@ -255,9 +258,112 @@ TEST_F(LinkToolTest, ReconnectGoesOnWhenTheSameLineComesBack) {
   const double lost = j["gaps"][0]["lost_after_s"].get<double>();
   const double back = j["gaps"][0]["back_after_s"].get<double>();
   EXPECT_GT(back - lost, 1.0);
+  EXPECT_DOUBLE_EQ(j["gaps"][0]["gap_s"].get<double>(), back - lost);
+  // Lost once and back once: the link is up at the end.
+  EXPECT_FALSE(j["link_lost"].get<bool>());
+  EXPECT_EQ(j["link_losses"], 1);
+  EXPECT_EQ(j["link_returns"], 1);
   EXPECT_EQ(j["totals"]["lost"].get<long>(), 0) << j.dump();
   // Echoes came after the return: the new simulator answered the test.
   EXPECT_GT(simulator.Stats().echoesSent, 0u);
+}
+
+// Runs that are not a clean pass end with a status a script can tell from
+// one, and still write their results.
+TEST_F(LinkToolTest, ARunThatIsNoCleanPassSaysWhyWithAStatusOfItsOwn) {
+  struct Case {
+    const char* name;
+    std::function<void(sim::Scenario&)> network;
+    std::vector<std::string> args;
+    bool readerGoesAway;  // standard output is a pipe closed after the first line
+    int status;
+    const char* says;                                  // on standard error
+    std::function<void(const nlohmann::json&)> check;  // null: no results expected
+  };
+  const std::vector<Case> cases = {
+      {"a silent radio link: nothing echoed, nothing reported",
+       [](sim::Scenario& s) { s.faults.silentLoss = 1.0; },
+       {"--seconds", "4"},
+       false,
+       7,
+       "warning: 9 packet(s) drew neither an echo nor a report",
+       [](const nlohmann::json& j) {
+         EXPECT_EQ(j["totals"]["unanswered"], j["totals"]["sent"]);
+         EXPECT_DOUBLE_EQ(j["totals"]["loss_percent"].get<double>(), 100.0);
+         EXPECT_EQ(j["stalled_terminals"].size(), 9u);
+         EXPECT_EQ(j["terminals"][0]["unanswered"], 1);
+       }},
+      {"no terminal behind the bases",
+       [](sim::Scenario& s) {
+         for (sim::BaseSetup& b : s.bases) b.terminals.clear();
+       },
+       {"--seconds", "1", "--wait", "2"},
+       false,
+       8,
+       "no terminal was tested",
+       [](const nlohmann::json& j) { EXPECT_TRUE(j["terminals"].empty()); }},
+      {"every other echo twice",
+       [](sim::Scenario& s) { s.faults.echoDuplicate = 0.5; },
+       {"--seconds", "2"},
+       false,
+       0,
+       "",
+       [](const nlohmann::json& j) {
+         EXPECT_GT(j["totals"]["duplicates"].get<long>(), 0);
+         EXPECT_LE(j["totals"]["good"].get<long>(), j["totals"]["sent"].get<long>());
+         for (const nlohmann::json& t : j["terminals"]) EXPECT_LE(t["good"], t["sent"]);
+       }},
+      {"a trace on a full device: refused before the port opens",
+       [](sim::Scenario&) {},
+       {"--seconds", "1", "--trace", "/dev/full"},
+       false,
+       5,
+       "cannot write /dev/full",
+       nullptr},
+      {"the reader of standard output goes away (| head -2)",
+       [](sim::Scenario&) {},
+       {"--seconds", "2"},
+       true,
+       5,
+       "cannot write the standard output",
+       [](const nlohmann::json& j) { EXPECT_GT(j["totals"]["good"].get<long>(), 0); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    sim::Scenario scenario = sim::Scenario::Default();
+    c.network(scenario);
+    sim::Simulator simulator(scenario);
+    ASSERT_TRUE(simulator.Start());
+    std::vector<std::string> args = {"--port", simulator.SlavePath(), "--json", Path("r.json")};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    unlink(Path("r.json").c_str());
+    int reader = -1;
+    if (c.readerGoesAway) {
+      unlink(Path("fifo").c_str());
+      ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
+      reader = open(Path("fifo").c_str(), O_RDONLY | O_NONBLOCK);
+      during = [&](std::chrono::steady_clock::duration) {
+        char line[64];
+        if (reader >= 0 && read(reader, line, sizeof line) > 0) {
+          close(reader);
+          reader = -1;
+        }
+      };
+    }
+    const ToolRun run = Run(args, 0, false, c.readerGoesAway ? Path("fifo") : "");
+    during = nullptr;
+    if (reader >= 0) close(reader);
+    unlink(Path("fifo").c_str());
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+    const std::string json = ReadFile(Path("r.json"));
+    if (!c.check) {
+      EXPECT_TRUE(json.empty()) << json;  // no test ran
+      continue;
+    }
+    ASSERT_FALSE(json.empty());
+    c.check(nlohmann::json::parse(json));
+  }
 }
 
 TEST_F(LinkToolTest, LiveTableIsRedrawnInPlaceOnATerminal) {
@@ -295,7 +401,10 @@ TEST_F(LinkToolTest, ATraceOfTheTestReplaysWithTheSameAnswers) {
 }
 
 TEST_F(LinkToolTest, FailuresExitNonZeroWithAClearMessage) {
-  ToolRun run = Run({"--port", "/nonexistent/tty"});
+  // A run that fails at once leaves an earlier trace as it was.
+  { std::ofstream(Path("trace")) << "keep"; }
+  ToolRun run = Run({"--port", "/nonexistent/tty", "--trace", Path("trace")});
+  EXPECT_EQ(ReadFile(Path("trace")), "keep");
   EXPECT_EQ(run.status, 3);
   EXPECT_NE(run.err.find("cannot open the port /nonexistent/tty: No such file or directory"),
             std::string::npos)

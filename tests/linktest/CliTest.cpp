@@ -59,6 +59,12 @@ TEST(LinkTestOptionsTest, TakesAValueAfterAnEqualsSignOrAsTheNextWord) {
 }
 
 TEST(LinkTestOptionsTest, RefusesWhatItCannotUseWithAReason) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tessaro-options";
+  std::filesystem::create_directories(dir);
+  const std::string target = (dir / "results.json").string();
+  const std::string dangling = (dir / "latest.json").string();
+  std::filesystem::remove(dangling);
+  std::filesystem::create_symlink("results.json", dangling);
   struct Case {
     std::vector<const char*> args;
     const char* says;
@@ -84,6 +90,12 @@ TEST(LinkTestOptionsTest, RefusesWhatItCannotUseWithAReason) {
        "--json and --csv name the same file: ./r.out"},
       {{"--port", "COM1", "--csv", "none/../r.out", "--series", "r.out"},
        "--csv and --series name the same file"},
+      {{"--port", "COM1", "--trace", "r.out", "--json", "./r.out"},
+       "--trace and --json name the same file"},
+      {{"--port", "/dev/null", "--trace=/dev/null"}, "--port and --trace name the same file"},
+      // A link to a file not created yet names that file.
+      {{"--port", "COM1", "--json", dangling.c_str(), "--csv", target.c_str()},
+       "--json and --csv name the same file"},
   };
   for (const Case& c : cases) {
     LinkTestOptions o;
@@ -95,6 +107,7 @@ TEST(LinkTestOptionsTest, RefusesWhatItCannotUseWithAReason) {
   std::string error;
   EXPECT_EQ(Parse({"--port", "COM1", "--help"}, o, error), ParseResult::kHelp);
   EXPECT_EQ(Parse({"--version"}, o, error), ParseResult::kVersion);
+  std::filesystem::remove_all(dir);
 }
 
 TEST(LinkTestOptionsTest, ComNamesMapToThePortTable) {
@@ -223,8 +236,8 @@ TEST_F(ResultsTest, JsonAndCsvCarryTheSameRowsWithTheModesKeys) {
   EXPECT_EQ(
       Write(false, active)
           .rfind("base,terminal,sd,ok,ng,tm,av,loss_percent,sent,good,lost,duplicates,reply_min_ms,"
-                 "reply_max_ms,reply_mean_ms,reply_sd_ms,longest_loss_run\n"
-                 "1,5,101,90,10,40,50,0.01,100100,100088,10,0,45,45,45.000,0.000,4\n",
+                 "reply_max_ms,reply_mean_ms,reply_sd_ms,longest_loss_run,unanswered\n"
+                 "1,5,101,90,10,40,50,0.01,100100,100088,10,0,45,45,45.000,0.000,4,0\n",
                  0),
       0u);
 
@@ -350,14 +363,14 @@ TEST(SeriesLogTest, KeepsEverySecondOfARunLongerThanTheCoresRing) {
   std::FILE* f = std::tmpfile();
   ASSERT_TRUE(log.WriteCsv(f));
   const std::string csv = ReadAll(f);
-  EXPECT_EQ(csv.rfind("second,terminal,sent,good,lost,mean_reply_ms\n"
-                      "0,5,1,1,0,40.0\n0,7,0,0,0,0.0\n1,5,1,0,0,0.0\n1,7,0,0,0,0.0\n"
-                      "2,5,1,0,0,0.0\n2,7,0,0,1,0.0\n",
+  EXPECT_EQ(csv.rfind("second,terminal,sent,good,lost,mean_reply_ms,unanswered\n"
+                      "0,5,1,1,0,40.0,0\n0,7,0,0,0,0.0,0\n1,5,1,0,0,0.0,0\n1,7,0,0,0,0.0,0\n"
+                      "2,5,1,0,0,0.0,0\n2,7,0,0,1,0.0,0\n",
                       0),
             0u)
       << csv.substr(0, 200);
-  EXPECT_NE(csv.find("\n100,5,1,1,0,40.0\n"), std::string::npos);
-  EXPECT_NE(csv.find("\n299,7,0,0,0,0.0\n"), std::string::npos);
+  EXPECT_NE(csv.find("\n100,5,1,1,0,40.0,0\n"), std::string::npos);
+  EXPECT_NE(csv.find("\n299,7,0,0,0,0.0,0\n"), std::string::npos);
   EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 601);
 }
 

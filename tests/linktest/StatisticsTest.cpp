@@ -3,6 +3,8 @@
 
 #include <cmath>
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 #include "linktest/LinkTestFixture.h"
 
@@ -64,6 +66,75 @@ TEST_F(StatisticsTest, ActiveRepliesAndTimeOutsGiveSpreadLossRunsAndTheSeries) {
   EXPECT_EQ(Second(5).good, 1u);
   EXPECT_EQ(Second(7).lost, 1u);
   EXPECT_EQ(Second(500).sent, 0u);  // after the newest second: nothing happened yet
+}
+
+// What the run's figures make of packets the view cannot settle: the view
+// keeps its counts (no NG for a packet that drew no report, a repeated echo
+// counted OK), the figures never call a dead link good nor count more good
+// echoes than packets sent.
+TEST_F(StatisticsTest, UnansweredAndRepeatedEchoesKeepTheFiguresTrue) {
+  struct Case {
+    const char* name;
+    std::function<void()> events;
+    std::int64_t sent, good, lost, unanswered, duplicates;
+    std::int32_t viewOk, viewNg;
+  };
+  const std::vector<Case> cases = {
+      {"no echo and no report past the time-out: unanswered once, never NG",
+       [&] {
+         clock.Advance(2201);
+         linkTest.SuperviseTick();
+         clock.Advance(5000);
+         linkTest.SuperviseTick();
+       },
+       1, 0, 0, 1, 0, 0, 0},
+      {"within the time-out nothing is counted yet",
+       [&] {
+         clock.Advance(2200);
+         linkTest.SuperviseTick();
+       },
+       1, 0, 0, 0, 0, 0, 0},
+      {"a late echo of an unanswered packet makes it good",
+       [&] {
+         clock.Advance(2201);
+         linkTest.SuperviseTick();
+         EchoAfter(3000);
+       },
+       2, 1, 0, 0, 0, 1, 0},
+      {"an echo repeated after STOP is a duplicate, not a second good one",
+       [&] {
+         EchoAfter(40);
+         linkTest.ToggleTestRun();  // STOP: no next packet, the sequence stays
+         EchoAfter(40);
+         EchoAfter(40);
+       },
+       2, 2, 0, 0, 1, 3, 0},
+      {"the echo of the packet before the last one, during the run, is a duplicate",
+       [&] {
+         EchoAfter(40);
+         clock.Advance(5);
+         Data(Echo(1, 5, Stats().sequence[5] - 1));
+       },
+       2, 1, 0, 0, 1, 1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    linkTest.ResetTestCounters(false);
+    test.testRun = TestRun::Stopped;
+    Start(1000);
+    c.events();
+    const TerminalStatistics& s = Of(5);
+    EXPECT_EQ(s.sent, c.sent);
+    EXPECT_EQ(s.good, c.good);
+    EXPECT_EQ(s.lost, c.lost);
+    EXPECT_EQ(s.unanswered, c.unanswered);
+    EXPECT_EQ(s.duplicates, c.duplicates);
+    EXPECT_EQ(Stats().okDpCount[5], c.viewOk);
+    EXPECT_EQ(Stats().ngCount[5], c.viewNg);
+    if (c.unanswered > 0) {
+      EXPECT_DOUBLE_EQ(FiguresOf(s, false).lossPercent, 100.0);
+    }
+  }
 }
 
 TEST_F(StatisticsTest, TotalsGoOnWhereTheViewsCountersWrap) {

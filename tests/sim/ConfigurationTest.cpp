@@ -217,6 +217,9 @@ TEST(CommandLine, BadOptionsAreRefusedWithAReason) {
       {{"--scenario", "/nonexistent.json"}, "/nonexistent.json: cannot be read"},
       {{"--image-out", "/nonexistent/image.s19"}, "/nonexistent/image.s19: cannot be written"},
       {{"--image-out", "/tmp"}, "/tmp: cannot be written"},
+      {{"--trace", "sim.trace", "--image-out", "./sim.trace"},
+       "--trace and --image-out name the same file: ./sim.trace"},
+      {{"--device", "/dev/null", "--trace=/dev/null"}, "--device and --trace name the same file"},
   };
   for (const auto& [args, expected] : cases) {
     Options o;

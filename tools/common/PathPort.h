@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "link/SerialPort.h"
@@ -7,12 +8,19 @@
 namespace tessaro::cli {
 
 // Opens a device path given on the command line whatever port name the
-// session asks for: the port settings only know "COM1".."COM6".
+// session asks for: the port settings only know "COM1".."COM6".  With an
+// empty path it opens the name asked for.  It remembers whether any open
+// succeeded.
 class PathPort final : public SerialPort {
  public:
   PathPort(SerialPort& port, std::string path) : port_(port), path_(std::move(path)) {}
 
-  bool Open(const char*) override { return port_.Open(path_.c_str()); }
+  bool Open(const char* name) override {
+    const bool ok = port_.Open(path_.empty() ? name : path_.c_str());
+    if (ok) opened_.store(true);
+    return ok;
+  }
+  bool EverOpened() const { return opened_.load(); }
   OpenFailure LastOpenFailure() const override { return port_.LastOpenFailure(); }
   bool ApplyLineSettings(const LineSettings& line) override {
     return port_.ApplyLineSettings(line);
@@ -32,6 +40,7 @@ class PathPort final : public SerialPort {
  private:
   SerialPort& port_;
   std::string path_;
+  std::atomic<bool> opened_{false};
 };
 
 }  // namespace tessaro::cli

@@ -37,6 +37,10 @@ std::unique_ptr<Pause> TakeInterrupts() {
   sigaddset(&signals, SIGTERM);
   sigaddset(&signals, SIGHUP);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  // A reader that goes away (`| head`) makes a write fail with EPIPE
+  // instead of ending the program: the results are still written and the
+  // exit status says what happened.
+  std::signal(SIGPIPE, SIG_IGN);
   return std::make_unique<SignalPause>(signals);
 }
 

@@ -11,7 +11,8 @@ namespace tessaro::cli {
 // Takes the user's interrupt (Ctrl-C; on POSIX also SIGTERM and SIGHUP) away
 // from its default of ending the program and returns the Pause whose sleeps
 // end early, returning false, once one came.  Call once, before any thread
-// starts (threads started later inherit what it sets).  The Pause belongs to
+// starts (threads started later inherit what it sets).  On POSIX a broken
+// pipe no longer ends the program either: the write fails (EPIPE).  The Pause belongs to
 // the thread that runs the test.
 std::unique_ptr<Pause> TakeInterrupts();
 

@@ -7,11 +7,18 @@
 #include "app/Engine.h"
 #include "core/Clock.h"
 #include "tools/common/ConsoleDisplay.h"
+#include "tools/common/StandardOutput.h"
 #include "tools/common/Terminal.h"
 #include "tools/common/ToolPort.h"
 #include "tools/download/Options.h"
 #include "tools/download/Runner.h"
 #include "tools/download/Statuses.h"
+
+namespace {
+
+constexpr const char* kProgram = "tessaro-download";
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace tessaro;
@@ -22,10 +29,10 @@ int main(int argc, char** argv) {
   switch (ParseDownloadOptions(argc, argv, options, error)) {
     case DownloadParse::kHelp:
       std::fputs(DownloadUsageText(), stdout);
-      return kDownloadOk;
+      return StandardOutputArrived(kProgram) ? kDownloadOk : kDownloadUsage;
     case DownloadParse::kVersion:
       std::fputs(DownloadVersionText(), stdout);
-      return kDownloadOk;
+      return StandardOutputArrived(kProgram) ? kDownloadOk : kDownloadUsage;
     case DownloadParse::kError:
       std::fprintf(stderr, "tessaro-download: %s\nTry 'tessaro-download --help'.\n", error.c_str());
       return kDownloadUsage;
@@ -35,17 +42,18 @@ int main(int argc, char** argv) {
 
   DownloadConsole console;
   DescribeTerminal(console);
-  if (options.checkOnly) return CheckImageOnly(options, console);
+  if (options.checkOnly) {
+    const int status = CheckImageOnly(options, console);
+    return StandardOutputArrived(kProgram) || status != kDownloadOk ? status : kDownloadUsage;
+  }
 
   // Before the engine's reader thread starts, so that it inherits the mask.
   const std::unique_ptr<Pause> pause = TakeInterrupts();
   ToolPort port;
-  if (!port.Make(options.port, options.tracePath, argc, argv, "tessaro-download")) {
-    return kDownloadUsage;
-  }
+  if (!port.Make(options.port, options.tracePath, argc, argv, kProgram)) return kDownloadUsage;
   int status = kDownloadOk;
   {
-    ConsoleDisplay display(stderr, "tessaro-download");
+    ConsoleDisplay display(stderr, kProgram);
     SteadyClock clock;
     Engine engine(display, clock, port.Port());
     status = RunDownloadTool(options, engine, console, *pause);
@@ -55,5 +63,7 @@ int main(int argc, char** argv) {
                  options.tracePath.c_str());
     if (status == kDownloadOk) status = kDownloadTraceCut;
   }
+  // The trace in its place (or dropped when the port never opened).
+  if (!port.Finish() && status == kDownloadOk) status = kDownloadTraceCut;
   return status;
 }

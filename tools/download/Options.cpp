@@ -7,6 +7,7 @@
 #include "core/Version.h"
 #include "link/PortSettings.h"
 #include "tools/common/CommandLine.h"
+#include "tools/common/PathGuard.h"
 
 namespace tessaro::cli {
 
@@ -62,7 +63,8 @@ const char* DownloadUsageText() {
          "on the line.\n"
          "\n"
          "Exit status: 0 the image went through (or, with --check, it is sound),\n"
-         "2 bad options (or the trace cannot be written), 3 the image cannot be read or\n"
+         "2 bad options (a trace naming the image or the port included), or the trace\n"
+         "or the standard output cannot be written, 3 the image cannot be read or\n"
          "is refused (nothing is sent), 4 the port cannot be opened or set, 5 the base\n"
          "is not ready (no base and no loader answered, or the loader did not\n"
          "complete the handshake), 6 fault on downloading (the base refused a packet),\n"
@@ -135,6 +137,14 @@ DownloadParse ParseDownloadOptions(int argc, const char* const* argv, DownloadOp
   options.image = images.front();
   if (!havePort && !options.checkOnly) {
     error = "--port NAME is required";
+    return DownloadParse::kError;
+  }
+  // The trace must never overwrite the image or the device.
+  using Role = NamedPath::Role;
+  if (!PathsAreDistinct({{"IMAGE", options.image, Role::kInput},
+                         {"--port", options.checkOnly ? "" : options.port, Role::kPort},
+                         {"--trace", options.tracePath, Role::kOutput}},
+                        error)) {
     return DownloadParse::kError;
   }
   return DownloadParse::kRun;

@@ -11,6 +11,7 @@
 #include "core/Clock.h"
 #include "link/PortList.h"
 #include "tools/common/ConsoleDisplay.h"
+#include "tools/common/StandardOutput.h"
 #include "tools/common/Terminal.h"
 #include "tools/common/ToolPort.h"
 #include "tools/linktest/Options.h"
@@ -18,13 +19,11 @@
 
 namespace {
 
-// What went to standard output must have arrived: a full disk or /dev/full
-// makes the run fail instead of reporting success.
+// Everything written (results, trace, standard output) must have arrived: a
+// full disk or a closed pipe makes a run fail instead of reporting success.
 int CheckStandardOutput(int status) {
-  if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return status;
-  std::fprintf(stderr, "tessaro-linktest: cannot write the standard output: %s\n",
-               std::strerror(errno));
-  return status == tessaro::cli::kExitOk ? tessaro::cli::kExitOutput : status;
+  if (tessaro::cli::StandardOutputArrived("tessaro-linktest")) return status;
+  return tessaro::cli::WithOutputFailure(status);
 }
 
 }  // namespace
@@ -70,6 +69,11 @@ int main(int argc, char** argv) {
   Console console;
   DescribeTerminal(console);
 
-  Engine engine(display, clock, port.Port());
-  return CheckStandardOutput(RunLinkTest(options, engine, display, *pause, console));
+  int status = kExitOk;
+  {
+    Engine engine(display, clock, port.Port());
+    status = RunLinkTest(options, engine, display, *pause, console);
+  }
+  if (!port.Finish()) status = WithOutputFailure(status);
+  return CheckStandardOutput(status);
 }

@@ -5,11 +5,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #include "core/Version.h"
 #include "tools/common/CommandLine.h"
+#include "tools/common/PathGuard.h"
 
 namespace tessaro::cli {
 
@@ -32,36 +31,17 @@ bool ParseNumber(const char* text, long low, long high, int& out) {
   return true;
 }
 
-// The file a path names once "." and ".." and symbolic links are resolved,
-// whether it exists or not.
-std::string SameFileKey(const std::string& path) {
-  std::error_code ec;
-  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
-  if (ec) return path;
-  const std::filesystem::path key = std::filesystem::weakly_canonical(absolute, ec);
-  return ec ? absolute.lexically_normal().string() : key.lexically_normal().string();
-}
-
-// Two outputs written to one file would mix into something neither reader
-// can use.
+// One file written twice, or the port or an output overwritten by another
+// output, would leave something neither reader can use.
 bool OutputsAreDistinct(const LinkTestOptions& o, std::string& error) {
-  const struct {
-    const char* option;
-    const std::string& path;
-  } outputs[] = {{"--json", o.jsonPath},
-                 {"--csv", o.csvPath},
-                 {"--series", o.seriesPath},
-                 {"--metrics", o.metricsPath}};
-  for (std::size_t i = 0; i < std::size(outputs); ++i) {
-    for (std::size_t j = i + 1; j < std::size(outputs); ++j) {
-      if (outputs[i].path.empty() || outputs[j].path.empty()) continue;
-      if (SameFileKey(outputs[i].path) != SameFileKey(outputs[j].path)) continue;
-      error = std::string(outputs[i].option) + " and " + outputs[j].option +
-              " name the same file: " + outputs[j].path;
-      return false;
-    }
-  }
-  return true;
+  using Role = NamedPath::Role;
+  return PathsAreDistinct({{"--port", o.port, Role::kPort},
+                           {"--trace", o.tracePath, Role::kOutput},
+                           {"--json", o.jsonPath, Role::kOutput},
+                           {"--csv", o.csvPath, Role::kOutput},
+                           {"--series", o.seriesPath, Role::kOutput},
+                           {"--metrics", o.metricsPath, Role::kOutput}},
+                          error);
 }
 
 }  // namespace
@@ -95,8 +75,8 @@ const char* UsageText() {
          "  --json FILE      write the results as JSON\n"
          "  --csv FILE       write the results as CSV, one row per base and terminal\n"
          "  --series FILE    write the per-second series as CSV: for each second and\n"
-         "                   terminal, packets sent (PASSIVE: received), good, lost and\n"
-         "                   the mean reply time\n"
+         "                   terminal, packets sent (PASSIVE: received), good, lost, the\n"
+         "                   mean reply time and the packets found unanswered\n"
          "  --metrics FILE   keep the link's figures in FILE for Prometheus (text format;\n"
          "                   name it *.prom in node exporter's or windows_exporter's\n"
          "                   textfile folder), replaced whole; see docs/metrics.md\n"
@@ -120,15 +100,23 @@ const char* UsageText() {
          "99999 as on the window; LOSS%, the summary and the files use the true totals.\n"
          "MIN, MAX and DEV are the shortest and longest reply times and their standard\n"
          "deviation; RUN is the longest run of consecutive losses.\n"
+         "A packet that draws neither an echo nor a report within the time-out is\n"
+         "never NG on the view and stalls that terminal's test; the summary, LOSS% and\n"
+         "the files count it lost (\"unanswered\") and name the stalled terminals.\n"
          "Ctrl-C ends the test early; the results so far are still reported.\n"
          "Result files are written only when the test ran; a failed run leaves earlier\n"
-         "files as they were.\n"
+         "files, and a run whose port never opened an earlier trace, as they were.\n"
+         "Options take their value as --opt VALUE or --opt=VALUE.\n"
          "\n"
-         "Exit status: 0 the test ran, 2 bad options, 3 the port cannot be opened,\n"
-         "4 no base answered, 5 a result file, the trace or the standard output cannot be\n"
-         "written, 6 the link was lost: the serial device went away (adapter pulled, far\n"
-         "end closed the line) and was not back by the end; the results up to the loss\n"
-         "are reported and written, marked \"link_lost\": true with the time.\n";
+         "Exit status: 0 the test ran and every packet was settled, 2 bad options (or\n"
+         "an output naming the port or another output), 3 the port cannot be opened,\n"
+         "4 no base answered, 5 a result file, the trace or the standard output cannot\n"
+         "be written, 6 the link was lost: the serial device went away (adapter pulled,\n"
+         "far end closed the line) and was not back by the end; the results up to the\n"
+         "loss are reported and written, marked \"link_lost\": true with the time,\n"
+         "7 packets were left unanswered (a warning names the stalled terminals),\n"
+         "8 no terminal was tested, 130 interrupted (Ctrl-C, SIGTERM, SIGHUP; the\n"
+         "results so far are written, marked \"interrupted\": true).\n";
 }
 
 const char* VersionText() {

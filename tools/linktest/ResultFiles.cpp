@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <functional>
 
+#include "tools/common/OutputFile.h"
+
 namespace tessaro::cli {
 
 namespace fs = std::filesystem;
@@ -12,21 +14,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using Writer = std::function<bool(std::FILE*)>;
-
-// Only a regular file (or a new one) is replaced by renaming: renaming over
-// /dev/full or a named pipe would replace the device, not write to it.
-bool ReplacedByRename(const std::string& path) {
-  std::error_code ec;
-  const fs::file_status status = fs::status(path, ec);
-  return !fs::exists(status) || fs::is_regular_file(status);
-}
-
-// The file a symbolic link names is the one replaced, not the link.
-std::string Resolved(const std::string& path) {
-  std::error_code ec;
-  const fs::path real = fs::canonical(path, ec);
-  return ec ? path : real.string();
-}
 
 void Complain(std::FILE* err, const std::string& path, int error) {
   std::fprintf(err, "tessaro-linktest: cannot write %s: %s\n", path.c_str(),
@@ -91,10 +78,6 @@ bool WriteOne(const std::string& path, const Writer& write, std::FILE* err) {
 }
 
 }  // namespace
-
-std::string PartialPath(const std::string& path) {
-  return path + ".partial";
-}
 
 bool CheckResultFiles(const LinkTestOptions& o, std::FILE* err) {
   return CheckOne(o.jsonPath, err) && CheckOne(o.csvPath, err) && CheckOne(o.seriesPath, err);

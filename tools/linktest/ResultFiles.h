@@ -4,6 +4,7 @@
 #include <string>
 
 #include "linktest/SeriesLog.h"
+#include "tools/common/OutputFile.h"
 #include "tools/linktest/Options.h"
 #include "tools/linktest/Results.h"
 
@@ -23,8 +24,5 @@ bool CheckResultFiles(const LinkTestOptions& options, std::FILE* err);
 // that failed, when any write fails.
 bool WriteResultFiles(const LinkTestOptions& options, const Results& results,
                       const SeriesLog& series, std::FILE* err);
-
-// The temporary file written before the rename.
-std::string PartialPath(const std::string& path);
 
 }  // namespace tessaro::cli

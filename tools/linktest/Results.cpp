@@ -18,6 +18,7 @@ void AddToTotal(TerminalStatistics& total, const TerminalStatistics& s) {
   total.good += s.good;
   total.lost += s.lost;
   total.duplicates += s.duplicates;
+  total.unanswered += s.unanswered;
   total.replyTimeSum += s.replyTimeSum;
   total.replyTimeSquares += s.replyTimeSquares;
   total.longestLossRun = std::max(total.longestLossRun, s.longestLossRun);
@@ -28,7 +29,34 @@ const char* SentName(bool passive) {
   return passive ? "received" : "sent";
 }
 
+// "07, 08" for the terminals.
+std::string TerminalList(const std::vector<int>& terminals) {
+  std::string text;
+  for (int t : terminals) {
+    char number[8];
+    std::snprintf(number, sizeof number, "%s%02d", text.empty() ? "" : ", ", t);
+    text += number;
+  }
+  return text;
+}
+
 }  // namespace
+
+bool LinkDownAtEnd(const Results& results) {
+  return !results.gaps.empty() && results.gaps.back().back < 0;
+}
+
+std::vector<int> StalledTerminals(const Results& results) {
+  std::vector<int> terminals;
+  for (const TerminalRow& row : results.rows) {
+    if (row.unanswered > 0 &&
+        std::find(terminals.begin(), terminals.end(), row.terminal) == terminals.end()) {
+      terminals.push_back(row.terminal);
+    }
+  }
+  std::sort(terminals.begin(), terminals.end());
+  return terminals;
+}
 
 Results CollectResults(const StationRegistry& registry, const TestState& test, int seconds) {
   Results r;
@@ -94,7 +122,7 @@ int PrintTable(std::FILE* out, const Results& results, int maxRows) {
 
 void PrintSummary(std::FILE* out, const Results& r, const std::string& port) {
   const TerminalStatistics& t = r.total;
-  const double loss = LossPercent(r.passive, t.sent, t.good, t.lost);
+  const double loss = LossPercent(r.passive, t.sent, t.good, Missing(t));
   std::fprintf(out, "%s link test on %s: %d s, %zu terminal row(s)\n",
                r.passive ? "PASSIVE" : "ACTIVE", port.c_str(), r.seconds, r.rows.size());
   if (r.passive) {
@@ -106,7 +134,18 @@ void PrintSummary(std::FILE* out, const Results& r, const std::string& port) {
     std::fprintf(out,
                  "sent %" PRId64 ", good echoes %" PRId64 ", lost %" PRId64
                  " (%.2f %%), mean reply time %.0f ms\n",
-                 t.sent, t.good, t.lost, loss, MeanReplyTime(t));
+                 t.sent, t.good, Missing(t), loss, MeanReplyTime(t));
+    if (t.unanswered > 0 || t.duplicates > 0) {
+      std::fprintf(out,
+                   "of those lost %" PRId64
+                   " unanswered (neither echo nor report within the "
+                   "time-out); duplicate echoes %" PRId64 "\n",
+                   t.unanswered, t.duplicates);
+    }
+    const std::vector<int> stalled = StalledTerminals(r);
+    if (!stalled.empty()) {
+      std::fprintf(out, "stalled terminal(s): %s\n", TerminalList(stalled).c_str());
+    }
   }
   std::fprintf(out,
                "%s time min %d ms, max %d ms, standard deviation %.1f ms; longest run of "
@@ -121,46 +160,55 @@ bool WriteJson(std::FILE* out, const Results& r) {
   const char* sent = SentName(r.passive);
   const TerminalStatistics& t = r.total;
   std::fprintf(out,
-               "{\"mode\": \"%s\", \"seconds\": %d,\n \"totals\": {\"%s\": %" PRId64
-               ", \"good\": %" PRId64 ", \"lost\": %" PRId64 ", \"duplicates\": %" PRId64
+               "{\"mode\": \"%s\", \"seconds\": %d, \"requested_seconds\": %d, "
+               "\"interrupted\": %s,\n \"totals\": {\"%s\": %" PRId64 ", \"good\": %" PRId64
+               ", \"lost\": %" PRId64 ", \"unanswered\": %" PRId64 ", \"duplicates\": %" PRId64
                ", \"loss_percent\": %.4f, \"reply_min_ms\": %d, \"reply_max_ms\": %d, "
                "\"reply_mean_ms\": %.3f, \"reply_sd_ms\": %.3f, \"longest_loss_run\": %" PRId64
                "},\n \"terminals\": [",
-               r.passive ? "passive" : "active", r.seconds, sent, t.sent, t.good, t.lost,
-               t.duplicates, LossPercent(r.passive, t.sent, t.good, t.lost),
+               r.passive ? "passive" : "active", r.seconds, r.requestedSeconds,
+               r.interrupted ? "true" : "false", sent, t.sent, t.good, t.lost, t.unanswered,
+               t.duplicates, LossPercent(r.passive, t.sent, t.good, Missing(t)),
                static_cast<int>(t.replyTimeMin), static_cast<int>(t.replyTimeMax), MeanReplyTime(t),
                ReplyTimeDeviation(t), t.longestLossRun);
   for (std::size_t i = 0; i < r.rows.size(); ++i) {
     const TerminalRow& row = r.rows[i];
-    std::fprintf(out,
-                 "%s\n  {\"base\": %d, \"terminal\": %d, \"%s\": %d, \"%s\": %d, \"ng\": %d, "
-                 "\"tm\": %d, \"av\": %d, \"loss_percent\": %.2f, \"%s\": %" PRId64
-                 ", \"good\": %" PRId64 ", \"lost\": %" PRId64 ", \"duplicates\": %" PRId64
-                 ", \"reply_min_ms\": %d, \"reply_max_ms\": %d, \"reply_mean_ms\": %.3f, "
-                 "\"reply_sd_ms\": %.3f, \"longest_loss_run\": %" PRId64 "}",
-                 i == 0 ? "" : ",", row.base, row.terminal, first, static_cast<int>(row.sdRe),
-                 second, static_cast<int>(row.okDp), static_cast<int>(row.ng),
-                 static_cast<int>(row.tm), static_cast<int>(row.av), row.lossPercent, sent,
-                 row.sent, row.good, row.lost, row.duplicates, static_cast<int>(row.replyMin),
-                 static_cast<int>(row.replyMax), row.replyMean, row.replyDeviation,
-                 row.longestLossRun);
+    std::fprintf(
+        out,
+        "%s\n  {\"base\": %d, \"terminal\": %d, \"%s\": %d, \"%s\": %d, \"ng\": %d, "
+        "\"tm\": %d, \"av\": %d, \"loss_percent\": %.2f, \"%s\": %" PRId64 ", \"good\": %" PRId64
+        ", \"lost\": %" PRId64 ", \"unanswered\": %" PRId64 ", \"duplicates\": %" PRId64
+        ", \"reply_min_ms\": %d, \"reply_max_ms\": %d, \"reply_mean_ms\": %.3f, "
+        "\"reply_sd_ms\": %.3f, \"longest_loss_run\": %" PRId64 "}",
+        i == 0 ? "" : ",", row.base, row.terminal, first, static_cast<int>(row.sdRe), second,
+        static_cast<int>(row.okDp), static_cast<int>(row.ng), static_cast<int>(row.tm),
+        static_cast<int>(row.av), row.lossPercent, sent, row.sent, row.good, row.lost,
+        row.unanswered, row.duplicates, static_cast<int>(row.replyMin),
+        static_cast<int>(row.replyMax), row.replyMean, row.replyDeviation, row.longestLossRun);
   }
-  std::fprintf(out, "%s],\n \"link_lost\": %s", r.rows.empty() ? "" : "\n",
-               r.gaps.empty() ? "false" : "true");
-  if (!r.gaps.empty()) {
-    std::fprintf(out, ", \"link_lost_after_s\": %.3f, \"gaps\": [", r.gaps.front().lost);
-    for (std::size_t i = 0; i < r.gaps.size(); ++i) {
-      const LinkGap& g = r.gaps[i];
-      std::fprintf(out, "%s{\"lost_after_s\": %.3f, \"back_after_s\": ", i == 0 ? "" : ", ",
-                   g.lost);
-      if (g.back < 0) {
-        std::fprintf(out, "null}");
-      } else {
-        std::fprintf(out, "%.3f}", g.back);
-      }
+  // link_lost: down at the end; the losses and returns count every gap.
+  int returns = 0;
+  for (const LinkGap& g : r.gaps) returns += g.back >= 0 ? 1 : 0;
+  std::fprintf(out, "%s],\n \"link_lost\": %s, \"link_losses\": %zu, \"link_returns\": %d",
+               r.rows.empty() ? "" : "\n", LinkDownAtEnd(r) ? "true" : "false", r.gaps.size(),
+               returns);
+  if (LinkDownAtEnd(r)) std::fprintf(out, ", \"link_lost_after_s\": %.3f", r.gaps.back().lost);
+  std::fprintf(out, ", \"gaps\": [");
+  for (std::size_t i = 0; i < r.gaps.size(); ++i) {
+    const LinkGap& g = r.gaps[i];
+    std::fprintf(out, "%s{\"lost_after_s\": %.3f, \"back_after_s\": ", i == 0 ? "" : ", ", g.lost);
+    if (g.back < 0) {
+      std::fprintf(out, "null}");
+    } else {
+      std::fprintf(out, "%.3f, \"gap_s\": %.3f}", g.back, g.back - g.lost);
     }
-    std::fprintf(out, "]");
   }
+  std::fprintf(out, "], \"stalled_terminals\": [");
+  const std::vector<int> stalled = StalledTerminals(r);
+  for (std::size_t i = 0; i < stalled.size(); ++i) {
+    std::fprintf(out, "%s%d", i == 0 ? "" : ", ", stalled[i]);
+  }
+  std::fprintf(out, "]");
   std::fprintf(out, "}\n");
   return std::fflush(out) == 0 && std::ferror(out) == 0;
 }
@@ -168,17 +216,17 @@ bool WriteJson(std::FILE* out, const Results& r) {
 bool WriteCsv(std::FILE* out, const Results& r) {
   std::fprintf(out,
                "base,terminal,%s,%s,ng,tm,av,loss_percent,%s,good,lost,duplicates,reply_min_ms,"
-               "reply_max_ms,reply_mean_ms,reply_sd_ms,longest_loss_run\n",
+               "reply_max_ms,reply_mean_ms,reply_sd_ms,longest_loss_run,unanswered\n",
                r.passive ? "re" : "sd", r.passive ? "dp" : "ok", SentName(r.passive));
   for (const TerminalRow& row : r.rows) {
     std::fprintf(out,
                  "%d,%d,%d,%d,%d,%d,%d,%.2f,%" PRId64 ",%" PRId64 ",%" PRId64 ",%" PRId64
-                 ",%d,%d,%.3f,%.3f,%" PRId64 "\n",
+                 ",%d,%d,%.3f,%.3f,%" PRId64 ",%" PRId64 "\n",
                  row.base, row.terminal, static_cast<int>(row.sdRe), static_cast<int>(row.okDp),
                  static_cast<int>(row.ng), static_cast<int>(row.tm), static_cast<int>(row.av),
                  row.lossPercent, row.sent, row.good, row.lost, row.duplicates,
                  static_cast<int>(row.replyMin), static_cast<int>(row.replyMax), row.replyMean,
-                 row.replyDeviation, row.longestLossRun);
+                 row.replyDeviation, row.longestLossRun, row.unanswered);
   }
   return std::fflush(out) == 0 && std::ferror(out) == 0;
 }

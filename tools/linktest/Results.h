@@ -35,7 +35,9 @@ struct LinkGap {
 
 struct Results {
   bool passive = false;
-  int seconds = 0;
+  int seconds = 0;           // how long the test ran
+  int requestedSeconds = 0;  // --seconds
+  bool interrupted = false;  // ended early by the user (Ctrl-C, SIGTERM, SIGHUP)
   // Every loss of the link, in order (several only with --reconnect).
   std::vector<LinkGap> gaps;
   std::vector<TerminalRow> rows;
@@ -45,6 +47,12 @@ struct Results {
   TerminalStatistics total;
 };
 
+// Whether the link was down when the test ended (the last gap has no end).
+bool LinkDownAtEnd(const Results& results);
+
+// The terminals with packets left unanswered (their test stalled), in order.
+std::vector<int> StalledTerminals(const Results& results);
+
 // Builds the rows from copies of the records (taken under the engine lock).
 Results CollectResults(const StationRegistry& registry, const TestState& test, int seconds);
 
@@ -53,7 +61,8 @@ Results CollectResults(const StationRegistry& registry, const TestState& test, i
 // number of lines printed.
 int PrintTable(std::FILE* out, const Results& results, int maxRows);
 
-// The closing lines: totals, overall loss and mean reply time.
+// The closing lines: totals, overall loss (unanswered packets counted lost)
+// and mean reply time.
 void PrintSummary(std::FILE* out, const Results& results, const std::string& port);
 
 // {"mode": ..., "seconds": N, "totals": {...}, "terminals": [...]} and the

@@ -81,6 +81,12 @@ class Runner {
   bool measuring_ = false;
 };
 
+std::string TwoDigits(int number) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%02d", number);
+  return text;
+}
+
 double SecondsBetween(Steady::time_point from, Steady::time_point to) {
   return std::chrono::duration<double>(to - from).count();
 }
@@ -110,20 +116,42 @@ int Runner::Run() {
   SampleSeries();
   Results results = Collect(ranSeconds_);
   results.gaps = gaps_;
+  // With --seconds 0 a signal is how the test ends, not a cut.
+  const bool cutShort = interrupted_ && o_.seconds > 0;
+  results.interrupted = cutShort;
   // The last metrics while the registry still lists the terminals.
   const bool metricsWritten = !metrics_ || metrics_->Finish(engine_, Link());
   engine_.Close();
 
   if (c_.tty && liveLines_ > 0) std::fprintf(c_.out, "\x1b[%dA\x1b[J", liveLines_);
   PrintTable(c_.out, results, static_cast<int>(results.rows.size()));
-  if (interrupted_) std::fprintf(c_.out, "interrupted after %d s\n", ranSeconds_);
+  if (cutShort) std::fprintf(c_.out, "interrupted after %d s of %d s\n", ranSeconds_, o_.seconds);
   PrintSummary(c_.out, results, o_.port);
   if (LinkDown()) {
     std::fprintf(c_.out, "link lost after %.1f s: the counts end there\n", gaps_.back().lost);
   }
   std::fflush(c_.out);
+  const bool tested = !results.rows.empty();
+  if (!tested) {
+    std::fprintf(c_.err,
+                 "tessaro-linktest: no terminal was tested: no base listed one and none sent "
+                 "anything\n");
+  }
+  if (results.total.unanswered > 0) {
+    std::string names;
+    for (int t : StalledTerminals(results)) names += (names.empty() ? "" : ", ") + TwoDigits(t);
+    std::fprintf(c_.err,
+                 "tessaro-linktest: warning: %lld packet(s) drew neither an echo nor a report "
+                 "within the time-out; the test of terminal(s) %s stalled.  They count as lost.\n",
+                 static_cast<long long>(results.total.unanswered), names.c_str());
+  }
+  std::fflush(c_.err);
   if (!WriteResultFiles(o_, results, series_, c_.err) || !metricsWritten) return kExitOutput;
-  return LinkDown() ? kExitLinkLost : kExitOk;
+  if (LinkDown()) return kExitLinkLost;
+  if (cutShort) return kExitInterrupted;
+  if (!tested) return kExitNoTerminal;
+  if (results.total.unanswered > 0) return kExitUnanswered;
+  return kExitOk;
 }
 
 bool Runner::NoteLinkLoss(Steady::time_point start) {
@@ -270,8 +298,10 @@ void Runner::Drain() {
 }
 
 Results Runner::Collect(int seconds) {
-  return engine_.Read(
+  Results results = engine_.Read(
       [seconds](const EngineView& v) { return CollectResults(v.registry, v.test, seconds); });
+  results.requestedSeconds = o_.seconds;
+  return results;
 }
 
 void Runner::ShowLive(Steady::time_point start) {

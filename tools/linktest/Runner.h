@@ -15,7 +15,21 @@ inline constexpr int kExitNoBase = 4;
 inline constexpr int kExitOutput = 5;
 // The serial device went away during the test and was not back at its end.
 inline constexpr int kExitLinkLost = 6;
+// Packets drew neither an echo nor a report within the time-out: the test of
+// those terminals stalled (the link is not healthy).
+inline constexpr int kExitUnanswered = 7;
+// No terminal was listed and none sent anything: nothing was tested.
+inline constexpr int kExitNoTerminal = 8;
+// Ended early by Ctrl-C, SIGTERM or SIGHUP (results so far reported).
 inline constexpr int kExitInterrupted = 130;
+
+// The status of a run whose output (a result file, the trace, standard
+// output) did not arrive whole: kExitOutput unless `status` is a failure of
+// its own already.
+inline int WithOutputFailure(int status) {
+  return status == kExitOk || status == kExitUnanswered || status == kExitNoTerminal ? kExitOutput
+                                                                                     : status;
+}
 
 // Opens the port as the Open command does, waits for discovery, runs the test
 // and reports.  `engine` must have been built on `display` and on a serial

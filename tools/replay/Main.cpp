@@ -9,6 +9,7 @@
 
 #include "core/Version.h"
 #include "tools/common/CommandLine.h"
+#include "tools/common/StandardOutput.h"
 #include "tools/replay/BinaryInput.h"
 #include "tools/replay/Replay.h"
 #include "tools/replay/TraceReplay.h"
@@ -41,11 +42,22 @@ constexpr const char* kUsage =
     "  --image IMAGE      with --trace: the image of a recorded download, which is\n"
     "                     run again against the recorded replies\n"
     "  -h, --help         this text\n"
-    "  --version          the version\n";
+    "  --version          the version\n"
+    "\n"
+    "Options take their value as --opt VALUE or --opt=VALUE.\n"
+    "Exit status: 0 after the replay, 1 the input cannot be read or the standard\n"
+    "output cannot be written, 2 bad options, 3 with --trace: the answers differ.\n";
 
 int Fail(const std::string& text) {
   std::fprintf(stderr, "tessaro-replay: %s\nTry 'tessaro-replay --help'.\n", text.c_str());
   return 2;
+}
+
+// What was printed must have arrived: a full disk or /dev/full is a failure
+// to produce the output (status 1), not a replay that went well.
+int Finish(int status) {
+  if (tessaro::cli::StandardOutputArrived("tessaro-replay")) return status;
+  return status == 0 ? 1 : status;
 }
 
 }  // namespace
@@ -79,11 +91,11 @@ int main(int argc, char** argv) {
   if (wrong.kind == Kind::kFlagValue) return Fail(wrong.option + " takes no value");
   if (help) {
     std::fputs(kUsage, stdout);
-    return 0;
+    return Finish(0);
   }
   if (version) {
     std::printf("tessaro-replay %s\n", tessaro::kVersion);
-    return 0;
+    return Finish(0);
   }
   if (wrong.kind == Kind::kUnknown) return Fail("unknown option '" + wrong.option + "'");
   if ((traceGiven && trace.tracePath.empty()) || (imageGiven && trace.imagePath.empty())) {
@@ -104,7 +116,7 @@ int main(int argc, char** argv) {
     if (path != nullptr) return Fail("--trace takes no input file");
     trace.passive = options.passive;
     trace.running = options.running;
-    return tessaro::RunTraceReplay(trace, stdout, stderr);
+    return Finish(tessaro::RunTraceReplay(trace, stdout, stderr));
   }
 
   std::FILE* input = stdin;
@@ -119,5 +131,5 @@ int main(int argc, char** argv) {
   const int result = tessaro::RunReplay(input, stdout, options);
   if (input != stdin) std::fclose(input);
   if (result != 0) std::fprintf(stderr, "tessaro-replay: reading the input failed\n");
-  return result;
+  return Finish(result);
 }
