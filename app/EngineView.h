@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/TestState.h"
+#include "linktest/TestState.h"
 #include "link/PortSettings.h"
 #include "protocol/StationRegistry.h"
 
