@@ -16,9 +16,9 @@ class CellSink {
  public:
   virtual ~CellSink() = default;
   virtual void CounterChanged(const StationRegistry& registry, int terminal, Counter counter,
-                           std::int32_t value, int colourClass) = 0;
+                              std::int32_t value, int colourClass) = 0;
   virtual void BasePropertyChanged(const StationRegistry& registry, int base, BaseProperty property,
-                                char value) = 0;
+                                   char value) = 0;
 };
 
 // The display the core talks to.  It passes every call on to the front end's

@@ -18,12 +18,12 @@ void Place(CellPlacer& placer, const StationRegistry& registry, const CellText& 
 }  // namespace
 
 void CellPlacer::CounterChanged(const StationRegistry& registry, int terminal, Counter counter,
-                             std::int32_t value, int colourClass) {
+                                std::int32_t value, int colourClass) {
   Place(*this, registry, CounterText(terminal, counter, value), colourClass);
 }
 
 void CellPlacer::BasePropertyChanged(const StationRegistry& registry, int base,
-                                  BaseProperty property, char value) {
+                                     BaseProperty property, char value) {
   Place(*this, registry, BasePropertyText(base, property, value), kBlack);
 }
 

@@ -18,9 +18,9 @@ class CellPlacer : public CellSink {
 
   // Draw the change at its cell, or nothing when the cell is not on screen.
   void CounterChanged(const StationRegistry& registry, int terminal, Counter counter,
-                   std::int32_t value, int colourClass) final;
+                      std::int32_t value, int colourClass) final;
   void BasePropertyChanged(const StationRegistry& registry, int base, BaseProperty property,
-                        char value) final;
+                           char value) final;
 };
 
 }  // namespace tessaro

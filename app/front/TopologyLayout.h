@@ -101,7 +101,7 @@ struct TopologyModel {
   const StationRegistry& registry;
   const TestState& test;
   bool portOpen;
-  // A mark under the host picture (app/front/ViewNotices), nullptr for none.
+  // A mark under the host picture (app/ViewNotices.h), nullptr for none.
   const char* notice;
 };
 

@@ -38,8 +38,8 @@ class PrintingDisplay final : public Display {
  private:
   void PrintCell(const CellText& cell, int colourClass) {
     if (!cells_) return;
-    std::fprintf(out_, "cell %c%02d +%d: %s (colour %d)\n", cell.kind, cell.number,
-                 cell.lineOffset, cell.text, colourClass);
+    std::fprintf(out_, "cell %c%02d +%d: %s (colour %d)\n", cell.kind, cell.number, cell.lineOffset,
+                 cell.text, colourClass);
   }
 
   std::FILE* out_;

@@ -98,7 +98,7 @@ TEST_F(QtDisplayTest, CellsOffScreenAreNotDrawn) {
   std::scoped_lock lock(EngineTestAccess::Lock(*engine));
   const StationRegistry& registry = EngineTestAccess::Registry(*engine);
   CellSink& cells = display;
-  cells.CounterChanged(registry, 42, Counter::Sent, 1, kBlue);  // no base lists it
+  cells.CounterChanged(registry, 42, Counter::Sent, 1, kBlue);         // no base lists it
   cells.BasePropertyChanged(registry, 9, BaseProperty::Channel, '1');  // not present
   EXPECT_EQ(Canvas(), before);
 }
