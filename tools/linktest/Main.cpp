@@ -10,11 +10,11 @@
 #include "app/Engine.h"
 #include "core/Clock.h"
 #include "link/PortList.h"
-#include "linktest/cli/ConsoleDisplay.h"
-#include "linktest/cli/Options.h"
-#include "linktest/cli/Runner.h"
-#include "linktest/cli/Terminal.h"
-#include "linktest/cli/ToolPort.h"
+#include "tools/common/ConsoleDisplay.h"
+#include "tools/common/Terminal.h"
+#include "tools/common/ToolPort.h"
+#include "tools/linktest/Options.h"
+#include "tools/linktest/Runner.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     return kExitOutput;
   }
 
-  ConsoleDisplay display(stderr);
+  ConsoleDisplay display(stderr, "tessaro-linktest");
   SteadyClock clock;
   Console console;
   DescribeTerminal(console);
