@@ -1,35 +1,51 @@
 #pragma once
 
+#include <cstdint>
+
 #include "core/Display.h"
 #include "protocol/StationRegistry.h"
 
 namespace tessaro {
 
-// Where a window draws a cell text: at a pixel position of its topology view,
-// placed by the application layer so that no front end repeats the layout.
-class CellPlacer {
+// Takes the cell changes the core reports, together with the registry that
+// says where the cells are (a window places them: app/front/CellPlacer.h).
+// Called from either thread with the engine lock held, so the registry
+// holds still: hand the drawing over or do it at once under a lock of your
+// own, and never wait for the window thread.
+class CellSink {
  public:
-  virtual ~CellPlacer() = default;
-  // Draws `text` with its top left corner at (x, y).  Called from either
-  // thread with the engine lock held: hand the drawing over or do it at once
-  // under a lock of your own, and never wait for the window thread.
-  virtual void DrawCellAt(int x, int y, const char* text, int colourClass) = 0;
+  virtual ~CellSink() = default;
+  virtual void CounterChanged(const StationRegistry& registry, int terminal, Counter counter,
+                              std::int32_t value, int colourClass) = 0;
+  virtual void BasePropertyChanged(const StationRegistry& registry, int base, BaseProperty property,
+                                   char value) = 0;
 };
 
 // The display the core talks to.  It passes every call on to the front end's
-// display, except that with a placer attached a cell redraw becomes a draw at
-// the cell's position, or nothing when the cell is not on screen.  Every call
-// of the core comes with the engine lock held, so the registry holds still.
+// display, except that with a sink attached the cell changes go to the sink.
+// Every call of the core comes with the engine lock held.
 class CellRouter final : public Display {
  public:
   CellRouter(Display& display, const StationRegistry& registry)
       : display_(display), registry_(registry) {}
 
-  void SetPlacer(CellPlacer* placer) { placer_ = placer; }
+  void SetSink(CellSink* sink) { sink_ = sink; }
 
   void SetPaneText(int pane, const char* text) override { display_.SetPaneText(pane, text); }
-  void UpdateCell(char kind, int lineOffset, int number, const char* text,
-                  int colourClass) override;
+  void ShowCounter(int terminal, Counter counter, std::int32_t value, int colourClass) override {
+    if (sink_ == nullptr) {
+      display_.ShowCounter(terminal, counter, value, colourClass);
+    } else {
+      sink_->CounterChanged(registry_, terminal, counter, value, colourClass);
+    }
+  }
+  void ShowBaseProperty(int base, BaseProperty property, char value) override {
+    if (sink_ == nullptr) {
+      display_.ShowBaseProperty(base, property, value);
+    } else {
+      sink_->BasePropertyChanged(registry_, base, property, value);
+    }
+  }
   void InvalidateTopology() override { display_.InvalidateTopology(); }
   void InvalidateView() override { display_.InvalidateView(); }
   void ShowMessage(const char* text, const char* caption, MessageIcon icon) override {
@@ -45,7 +61,7 @@ class CellRouter final : public Display {
  private:
   Display& display_;
   const StationRegistry& registry_;
-  CellPlacer* placer_ = nullptr;
+  CellSink* sink_ = nullptr;
 };
 
 }  // namespace tessaro

@@ -1,5 +1,7 @@
 #include "app/Engine.h"
 
+#include "app/ViewNotices.h"
+
 namespace tessaro {
 
 Engine::Engine(Display& display, Clock& clock, SerialPort& port, PortWriter* outbound)

@@ -9,19 +9,18 @@
 
 #include "app/CellRouter.h"
 #include "app/EngineView.h"
-#include "app/front/BasePropertiesModel.h"
-#include "app/front/ComPortModel.h"
-#include "app/front/ViewNotices.h"
+#include "app/PortChoices.h"
+#include "app/PropertyChanges.h"
 #include "core/Clock.h"
 #include "core/Display.h"
 #include "core/PortWriter.h"
-#include "core/TestState.h"
 #include "download/DownloadSession.h"
 #include "link/FrameAssembler.h"
 #include "link/PortSession.h"
 #include "link/PortSettings.h"
 #include "link/SerialPort.h"
 #include "linktest/LinkTest.h"
+#include "linktest/TestState.h"
 #include "protocol/CommandBuffer.h"
 #include "protocol/MessageDispatcher.h"
 #include "protocol/StationRegistry.h"
@@ -76,10 +75,11 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
   const OpenFailure& LastOpenFailure() const { return session_.LastOpenFailure(); }
   int SixChannelMode() const { return assembler_.SixChannelMode(); }
 
-  // Sends every cell redraw to `placer` as a positioned draw instead of to
-  // the display's UpdateCell (windows draw at pixel positions; tools need
-  // none).  Set before any session opens; nullptr restores UpdateCell.
-  void PlaceCellsFor(CellPlacer* placer) { router_.SetPlacer(placer); }
+  // Sends every cell change to `cells` (a window's CellPlacer draws it at its
+  // pixel position) instead of to the display's ShowCounter and
+  // ShowBaseProperty.  Set before any session opens; nullptr restores the
+  // display.
+  void PlaceCellsFor(CellSink* cells) { router_.SetSink(cells); }
 
   // Sees every complete message right before it is dispatched (the replay
   // tool prints them).  Set before any session opens; nullptr removes it.

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/TestState.h"
 #include "link/PortSettings.h"
+#include "linktest/TestState.h"
 #include "protocol/StationRegistry.h"
 
 namespace tessaro {
@@ -16,7 +16,7 @@ struct EngineView {
   const TestCriteria& criteria;
   int sixChannelMode;
   bool portOpen;
-  // The mark the view shows (app/front/ViewNotices), nullptr for none.
+  // The mark the view shows (app/ViewNotices.h), nullptr for none.
   const char* notice;
 };
 

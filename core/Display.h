@@ -8,14 +8,19 @@
 // window thread (hand the work over, coalesce floods).  Texts are copied
 // before the call returns.
 
+#include <cstdint>
+
 namespace tessaro {
 
 // Colour classes of the topology view's texts.
 enum ColourClass : int { kBlack = 0, kRed = 1, kBlue = 2 };
 
-// Kind of a topology cell.
-inline constexpr char kBaseCell = 'B';
-inline constexpr char kTerminalCell = 'T';
+// The counters of a terminal's cell.  Sent (ACTIVE) and Received (PASSIVE)
+// take the same place in the cell, and so do Ok and Duplicate.
+enum class Counter : std::uint8_t { Sent, Received, Ok, Duplicate, NoGood, ReplyTime, Average };
+
+// The properties a base's cell shows.
+enum class BaseProperty : std::uint8_t { Channel, Group, Power };
 
 enum class MessageIcon { Warning, Information, Question };
 
@@ -35,10 +40,24 @@ class Display {
   // Status-bar pane 0, 1 or 2.  Either thread.
   virtual void SetPaneText(int pane, const char* text) = 0;
 
-  // Draws one text of a base cell (kind 'B', number = base) or terminal cell
-  // (kind 'T', number = terminal) at once.  Either thread.
-  virtual void UpdateCell(char kind, int lineOffset, int number, const char* text,
-                          int colourClass) = 0;
+  // Counter `counter` of terminal `terminal` is now `value`, to be shown in
+  // `colourClass` at once.  Either thread.  Where and as what text is the
+  // front end's business; the windows have the engine place it for them
+  // (Engine::PlaceCellsFor) and need not override this.
+  virtual void ShowCounter(int terminal, Counter counter, std::int32_t value, int colourClass) {
+    (void)terminal;
+    (void)counter;
+    (void)value;
+    (void)colourClass;
+  }
+
+  // Base `base` reported `value` (a character as it came) for `property`, to
+  // be shown at once.  Either thread.  The same holds as for ShowCounter.
+  virtual void ShowBaseProperty(int base, BaseProperty property, char value) {
+    (void)base;
+    (void)property;
+    (void)value;
+  }
 
   // Repaint of the topology part (right of the separator).  Either thread.
   virtual void InvalidateTopology() = 0;

@@ -9,7 +9,6 @@ namespace tessaro {
 class NullDisplay : public Display {
  public:
   void SetPaneText(int, const char*) override {}
-  void UpdateCell(char, int, int, const char*, int) override {}
   void InvalidateTopology() override {}
   void InvalidateView() override {}
   void ShowMessage(const char*, const char*, MessageIcon) override {}

@@ -2,8 +2,7 @@
 
 #include <cstdint>
 
-#include "linktest/LinkStatistics.h"
-#include "protocol/Digits.h"
+#include "core/StationNumbers.h"
 
 namespace tessaro {
 
@@ -58,15 +57,14 @@ struct TerminalStats {
   std::int64_t replyCount[kMaxTerminal + 1] = {};
 };
 
-// The shared state of the link test.  The flags are written only on the window
-// thread, under the engine lock.
-struct TestState {
+// The link test's flags and the view's counters, as the message dispatch
+// reads and writes them (linktest/TestState.h adds the run's statistics).
+// The flags are written only on the window thread, under the engine lock.
+struct LinkTestRecord {
   LinkMode linkMode = LinkMode::Active;
   TestRun testRun = TestRun::Stopped;
   bool Running() const { return testRun == TestRun::Running; }
   TerminalStats stats;
-  // The run's true totals and reply-time figures, beside the view's counters.
-  LinkStatistics statistics;
 };
 
 // Settings of the link test.

@@ -1,8 +1,5 @@
 #include "linktest/LinkTest.h"
 
-#include <cstdio>
-
-#include "linktest/CellLines.h"
 #include "linktest/CounterRules.h"
 
 namespace tessaro {
@@ -16,17 +13,14 @@ LinkTest::LinkTest(TestState& test, const TestCriteria& criteria, const StationR
       display_(display),
       clock_(clock) {}
 
-void LinkTest::DrawCounter(int terminal, int lineOffset, const char* label, std::int32_t value,
-                           int colourClass) {
-  char text[24];
-  std::snprintf(text, sizeof text, "%s:%05d", label, static_cast<int>(value));
-  display_.UpdateCell(kTerminalCell, lineOffset, terminal, text, colourClass);
+void LinkTest::DrawCounter(int terminal, Counter counter, std::int32_t value, int colourClass) {
+  display_.ShowCounter(terminal, counter, value, colourClass);
 }
 
 void LinkTest::SendTestPacket(int t) {
   if (!IsTerminalNumber(t)) return;
   WriteTestPacket(t);
-  DrawCounter(t, kFirstCounterLine, "SD", test_.stats.sdReCount[t], kBlue);
+  DrawCounter(t, Counter::Sent, test_.stats.sdReCount[t], kBlue);
 }
 
 void LinkTest::WriteTestPacket(int t) {
@@ -97,11 +91,11 @@ void LinkTest::ResetTestCounters(bool redraw) {
     if (!registry_.rows[b].present) continue;
     for (int t = 1; t <= kMaxTerminal; ++t) {
       if (!registry_.rows[b].terminal[t]) continue;
-      DrawCounter(t, kFirstCounterLine, active ? "SD" : "RE", 0, kBlue);
-      DrawCounter(t, kSecondCounterLine, active ? "OK" : "DP", 0, kBlue);
-      DrawCounter(t, kNgLine, "NG", 0, kBlue);
-      DrawCounter(t, kTimeLine, "TM", 0, kRed);
-      DrawCounter(t, kAverageLine, "AV", 0, kRed);
+      DrawCounter(t, active ? Counter::Sent : Counter::Received, 0, kBlue);
+      DrawCounter(t, active ? Counter::Ok : Counter::Duplicate, 0, kBlue);
+      DrawCounter(t, Counter::NoGood, 0, kBlue);
+      DrawCounter(t, Counter::ReplyTime, 0, kRed);
+      DrawCounter(t, Counter::Average, 0, kRed);
     }
   }
 }

@@ -6,7 +6,7 @@
 #include "core/Clock.h"
 #include "core/Display.h"
 #include "core/PortWriter.h"
-#include "core/TestState.h"
+#include "linktest/TestState.h"
 #include "protocol/LinkTestEntries.h"
 #include "protocol/StationRegistry.h"
 #include "protocol/TestPacketBuffer.h"
@@ -69,9 +69,8 @@ class LinkTest final : public LinkTestEntries {
   void DrawReply(int terminal);
   // SendTestPacket without drawing SD: the write, the send tick and the count.
   void WriteTestPacket(int terminal);
-  // Draws "<label>:%05d" as line `lineOffset` of the terminal's cell.
-  void DrawCounter(int terminal, int lineOffset, const char* label, std::int32_t value,
-                   int colourClass);
+  // Shows one counter of the terminal's cell.
+  void DrawCounter(int terminal, Counter counter, std::int32_t value, int colourClass);
 
   TestState& test_;
   const TestCriteria& criteria_;

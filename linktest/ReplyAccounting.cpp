@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "linktest/CellLines.h"
 #include "linktest/CounterRules.h"
 #include "linktest/LinkTest.h"
 
@@ -39,8 +38,8 @@ void LinkTest::RecordReply(int t, bool repeat) {
 }
 
 void LinkTest::DrawReply(int t) {
-  DrawCounter(t, kTimeLine, "TM", test_.stats.replyTime[t], kRed);
-  DrawCounter(t, kAverageLine, "AV", test_.stats.average[t], kRed);
+  DrawCounter(t, Counter::ReplyTime, test_.stats.replyTime[t], kRed);
+  DrawCounter(t, Counter::Average, test_.stats.average[t], kRed);
 }
 
 void LinkTest::AccountDataMessage(const char* m, std::size_t n) {
@@ -81,9 +80,9 @@ void LinkTest::AccountEcho(int b, int t, const char* m, std::size_t n) {
   // never carries the drawing; the cells are drawn in the same order as ever.
   const bool next = test_.Running() && registry_.IsTerminalPresent(b, t);
   if (next) WriteTestPacket(t);
-  DrawCounter(t, kSecondCounterLine, "OK", s.okDpCount[t], kBlue);
+  DrawCounter(t, Counter::Ok, s.okDpCount[t], kBlue);
   DrawReply(t);
-  if (next) DrawCounter(t, kFirstCounterLine, "SD", s.sdReCount[t], kBlue);
+  if (next) DrawCounter(t, Counter::Sent, s.sdReCount[t], kBlue);
 }
 
 bool LinkTest::IsEchoOfPreviousPacket(int t, const char* data, std::size_t length) {
@@ -104,7 +103,7 @@ void LinkTest::AccountPassiveData(int t, const char* m, std::size_t n) {
   }
   CountWithWrap(s.sdReCount[t]);
   ++s.replyCount[t];
-  DrawCounter(t, kFirstCounterLine, "RE", s.sdReCount[t], kBlue);
+  DrawCounter(t, Counter::Received, s.sdReCount[t], kBlue);
 
   // The echo is the message with the base number taken out.
   char* echo = packet_.Text();
@@ -115,7 +114,7 @@ void LinkTest::AccountPassiveData(int t, const char* m, std::size_t n) {
   NoteSent(test_.statistics, t, s.sendTick[t]);
 
   lastMessageLength_ = packet_.Store(m, kept);
-  DrawCounter(t, kSecondCounterLine, "DP", s.okDpCount[t], kBlue);
+  DrawCounter(t, Counter::Duplicate, s.okDpCount[t], kBlue);
   s.state[t] = ReplyState::kAwaiting;
 }
 
@@ -142,7 +141,7 @@ void LinkTest::AccountNgReport(int t) {
   }
   CountWithWrap(s.ngCount[t]);
   NoteLoss(test_.statistics, t, clock_.NowMs());
-  DrawCounter(t, kNgLine, "NG", s.ngCount[t], kRed);
+  DrawCounter(t, Counter::NoGood, s.ngCount[t], kRed);
   s.state[t] = ReplyState::kIdle;
 }
 
@@ -170,7 +169,7 @@ void LinkTest::SuperviseTick() {
       if (elapsed <= limit) continue;
       CountTimeout(s.ngCount[t]);
       NoteLoss(test_.statistics, t, now);
-      DrawCounter(t, kNgLine, "NG", s.ngCount[t], kBlack);
+      DrawCounter(t, Counter::NoGood, s.ngCount[t], kBlack);
       if (test_.linkMode == kActive && test_.Running()) SendTestPacket(t);
     }
   }

@@ -2,10 +2,9 @@
 
 #include <cstddef>
 
-namespace tessaro {
+#include "core/StationNumbers.h"
 
-inline constexpr int kMaxBase = 16;
-inline constexpr int kMaxTerminal = 99;
+namespace tessaro {
 
 inline bool IsDigit(char c) {
   return c >= '0' && c <= '9';

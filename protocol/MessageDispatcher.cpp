@@ -1,7 +1,5 @@
 #include "protocol/MessageDispatcher.h"
 
-#include <cstdio>
-
 namespace tessaro {
 
 namespace {
@@ -116,22 +114,18 @@ void MessageDispatcher::OnProperty(const char* m, std::size_t n, char code) {
   if (!IsBaseNumber(b) || n < 8) return;
   const char value = m[6];
   BaseProperties& p = c_.registry.properties[b];
-  char text[8];
   switch (code) {
     case 'C':
       p.channel = value;
-      std::snprintf(text, sizeof text, "CH:%c", value);
-      c_.display.UpdateCell(kBaseCell, 0, b, text, kBlack);
+      c_.display.ShowBaseProperty(b, BaseProperty::Channel, value);
       break;
     case 'G':
       p.group = value;
-      std::snprintf(text, sizeof text, "GP:%c", value);
-      c_.display.UpdateCell(kBaseCell, 14, b, text, kBlack);
+      c_.display.ShowBaseProperty(b, BaseProperty::Group, value);
       break;
     case 'P':
       p.power = value;
-      std::snprintf(text, sizeof text, "PW:%c", value);
-      c_.display.UpdateCell(kBaseCell, 28, b, text, kBlack);
+      c_.display.ShowBaseProperty(b, BaseProperty::Power, value);
       break;
     default:  // 'M': stored only
       p.mode = value;
@@ -166,7 +160,7 @@ void MessageDispatcher::OnTerminals(const char* m, std::size_t n) {
   }
   const int b = DecodeTwoDigits(m, n, 3);
   if (!IsBaseNumber(b)) return;
-  TestState& test = c_.test;
+  LinkTestRecord& test = c_.test;
   c_.registry.ReplaceTerminals(b, m, n, [&](int t) {
     if (test.linkMode == kActive && test.Running() && !test.stats.started[t]) {
       c_.linkTest.SendTestPacket(t);

@@ -17,7 +17,7 @@ namespace tessaro {
 struct DispatchContext {
   StationRegistry& registry;
   const PortSettings& portSettings;
-  TestState& test;
+  LinkTestRecord& test;
   TestCriteria& criteria;
   CommandBuffer& commands;
   PortWriter& port;

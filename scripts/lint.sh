@@ -2,7 +2,9 @@
 # Style and static checks, fast enough to run before every build:
 #   1. clang-format-14 over every tracked C++ file: any drift from the root
 #      .clang-format fails;
-#   2. clang-tidy-14 (checks in the root .clang-tidy) over the C++ files
+#   2. the floors: an #include that points up the floors of
+#      scripts/layers.txt fails (scripts/check-layers.py);
+#   3. clang-tidy-14 (checks in the root .clang-tidy) over the C++ files
 #      changed against a base; any finding fails.
 #
 # Which files clang-tidy reads:
@@ -39,6 +41,10 @@ if ! printf '%s\0' "${cxx[@]}" |
   echo "lint: clang-format drift; run: git ls-files '*.cpp' '*.h' | xargs clang-format-14 -i" >&2
   exit 1
 fi
+
+# --- the floors -------------------------------------------------------------
+echo "-- floors: includes point down (scripts/layers.txt)"
+python3 "$root/scripts/check-layers.py"
 
 case $tidy_mode in
   all | changed | off) ;;

@@ -9,7 +9,7 @@
 #include "link/PortSettings.h"
 #include "sim/ScenarioFile.h"
 #include "sim/TextNumbers.h"
-#include "tools/common/PathGuard.h"
+#include "link/PathGuard.h"
 
 namespace tessaro::sim {
 
@@ -353,8 +353,8 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
   std::string why;
   if (!o.help && !o.version && !o.scenario.Validate(&why)) return fail(why);
   // Neither recording may overwrite the scenario, the device or the other.
-  using Role = cli::NamedPath::Role;
-  if (!cli::PathsAreDistinct({{"--scenario", o.scenarioFile, Role::kInput},
+  using Role = NamedPath::Role;
+  if (!PathsAreDistinct({{"--scenario", o.scenarioFile, Role::kInput},
                               {"--device", o.endpoint.devicePath, Role::kPort},
                               {"--trace", o.trace, Role::kOutput},
                               {"--image-out", o.imageOut, Role::kOutput}},

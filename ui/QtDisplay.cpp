@@ -108,11 +108,6 @@ void QtDisplay::Tick() {
   if ((CellsWaiting() || PanesWaiting()) && !tickPosted_.exchange(true)) Tick();
 }
 
-// The engine places every cell (DrawCellAt); an unplaced redraw has nowhere
-// to go.
-void QtDisplay::UpdateCell(char /*kind*/, int /*lineOffset*/, int /*number*/, const char* /*text*/,
-                           int /*colourClass*/) {}
-
 void QtDisplay::DrawCellAt(int x, int y, const char* text, int colourClass) {
   const QRect area = canvas_.DrawCell(x, y, text, colourClass);
   {

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <mutex>
 
-#include "app/CellRouter.h"
+#include "app/front/CellPlacer.h"
 #include "app/front/HandOver.h"
 #include "app/front/PaneTexts.h"
 #include "core/Display.h"
@@ -49,8 +49,6 @@ class QtDisplay final : public Display, public CellPlacer {
   TopologyCanvas& Canvas() { return canvas_; }
 
   void SetPaneText(int pane, const char* text) override;
-  void UpdateCell(char kind, int lineOffset, int number, const char* text,
-                  int colourClass) override;
   void DrawCellAt(int x, int y, const char* text, int colourClass) override;
   void InvalidateTopology() override;
   void InvalidateView() override;

@@ -120,11 +120,6 @@ void Win32Display::FlushPanes() {
   }
 }
 
-// The engine places every cell (DrawCellAt); an unplaced redraw has nowhere
-// to go.
-void Win32Display::UpdateCell(char /*kind*/, int /*lineOffset*/, int /*number*/,
-                              const char* /*text*/, int /*colourClass*/) {}
-
 void Win32Display::DrawCellAt(int x, int y, const char* text, int colourClass) {
   const RECT area = canvas_.DrawCell(x, y, text, colourClass);
   {

@@ -4,11 +4,9 @@
 #include <string_view>
 #include <vector>
 
+#include "app/PropertyChanges.h"
 #include "app/front/DialogLayout.h"
-
-#include "core/PortWriter.h"
 #include "link/PortSettings.h"
-#include "protocol/CommandBuffer.h"
 #include "protocol/StationRegistry.h"
 
 namespace tessaro {
@@ -19,7 +17,6 @@ inline constexpr int kGroupChoices = 3;
 inline constexpr int kPowerChoices = 5;
 inline constexpr int kModeChoices = 3;
 inline constexpr const char* ModeTable[kModeChoices] = {"stand alone", "slave", "master"};
-inline constexpr char kSlaveMode = '2';
 inline constexpr int kSlaveModeRow = 1;
 
 // The time-out box's arrows hold 1..99; the "@TO" field has two digits.
@@ -33,15 +30,6 @@ inline constexpr char kTimeoutRangeText[] = "The time out must be a number from 
 inline constexpr char kBaudQuestionText[] =
     "Baudrate is changed, the COM port has\nto be closed and reopened.\n\nAre you sure to go on "
     "this process?";
-
-// The selections of the five property lists (-1: no selection).
-struct PropertyChoices {
-  int channel = -1;
-  int group = -1;
-  int power = -1;
-  int mode = -1;
-  int baud = -1;
-};
 
 // What the six controls show for one base, and which of the mode and baud
 // lists can be used.
@@ -66,20 +54,6 @@ bool BaudEnabledForModeRow(int modeRow);
 // field cannot carry.  Empty or not a number reads 0 (sent as "00", the
 // query form).
 bool ReadTimeoutBox(std::string_view text, int& seconds);
-
-// OK, steps before the baud question: writes one set command per changed
-// property in the order channel, group, power, time-out, mode.  A list
-// without a selection counts as changed and sends "0".  Returns the baud row
-// to ask about, or -1 when the baud stays (or the stored mode is slave).
-// Under the engine lock; `stored` is the base's record as it is now.
-int SendPropertyChanges(CommandBuffer& commands, PortWriter& port, int base,
-                        const BaseProperties& stored, const PropertyChoices& chosen, int timeout,
-                        bool sixChannelMode);
-
-// The confirmed baud change: "@SP" + rate text + "\r", and the PC and the
-// base follow the new row at the next open.  Under the engine lock.
-void SendBaudChange(CommandBuffer& commands, PortWriter& port, PortSettings& settings,
-                    BaseProperties& stored, int baudRow);
 
 }  // namespace tessaro
 

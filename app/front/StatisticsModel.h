@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "core/TestState.h"
 #include "linktest/LinkStatistics.h"
 #include "linktest/SeriesLog.h"
+#include "linktest/TestState.h"
 
 namespace tessaro {
 

@@ -1,6 +1,5 @@
 #include "app/front/TopologyLayout.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace tessaro {
@@ -21,9 +20,6 @@ constexpr LegendLine kLegend[6] = {
 };
 constexpr int kLegendDy[6] = {0, 14, 28, 42, 56, 70};
 
-constexpr const char* kActiveLabels[5] = {"SD", "OK", "NG", "TM", "AV"};
-constexpr const char* kPassiveLabels[5] = {"RE", "DP", "NG", "TM", "AV"};
-
 void DrawString(PaintSink& sink, int x, int y, const char* text, TextFace face, TextColour colour) {
   const int length = static_cast<int>(std::strlen(text));
   sink.DrawText(TextBoxAt(x, y, length), text, length, face, colour);
@@ -38,9 +34,10 @@ void DrawTwoDigits(PaintSink& sink, int x, int y, int n) {
 
 // A property character not reported yet is stored as 0; it shows as a blank
 // so that the label still takes its four characters.
-void DrawBaseLine(PaintSink& sink, int y, const char* label, char value) {
-  char text[5] = {label[0], label[1], ':', value != 0 ? value : ' ', 0};
-  sink.DrawText(TextBoxAt(kBaseTextX, y, 4), text, 4, TextFace::View, TextColour::Black);
+void DrawBaseLine(PaintSink& sink, int rowTop, BaseProperty property, char value) {
+  const CellText cell = BasePropertyText(0, property, value != 0 ? value : ' ');
+  sink.DrawText(TextBoxAt(kBaseTextX, rowTop + kBaseTextDy + cell.lineOffset, cell.length),
+                cell.text, cell.length, TextFace::View, TextColour::Black);
 }
 
 std::int32_t CounterOf(const TerminalStats& stats, int lineIndex, int t) {
@@ -63,12 +60,11 @@ void PaintTerminal(const TopologyModel& model, int t, int x, int rowTop, PaintSi
   DrawTwoDigits(sink, x + kTerminalNumberDx, rowTop + kTerminalNumberDy, t);
   const int textX = x + kTerminalTextDx;
   for (int line = 0; line < 5; ++line) {
-    char text[24];
-    const int length = FormatTerminalLine(line, model.test.linkMode,
-                                          CounterOf(model.test.stats, line, t), text, sizeof text);
+    const CellText cell = CounterText(t, CounterOfLine(line, model.test.linkMode),
+                                      CounterOf(model.test.stats, line, t));
     const TextColour colour = line < 3 ? TextColour::Blue : TextColour::Red;
-    sink.DrawText(TextBoxAt(textX, rowTop + kTerminalTextDy + kTerminalLines[line], length), text,
-                  length, TextFace::View, colour);
+    sink.DrawText(TextBoxAt(textX, rowTop + kTerminalTextDy + cell.lineOffset, cell.length),
+                  cell.text, cell.length, TextFace::View, colour);
   }
 }
 
@@ -77,9 +73,9 @@ void PaintBaseRow(const TopologyModel& model, int b, int rowTop, PaintSink& sink
   sink.DrawPicture(Picture::Base, kBasePictureX, rowTop + kBasePictureDy);
   DrawTwoDigits(sink, kBaseNumberX, rowTop + kBaseNumberDy, b);
   const BaseProperties& p = r.properties[b];
-  DrawBaseLine(sink, rowTop + kBaseTextDy + kBaseLines[0], "CH", p.channel);
-  DrawBaseLine(sink, rowTop + kBaseTextDy + kBaseLines[1], "GP", p.group);
-  DrawBaseLine(sink, rowTop + kBaseTextDy + kBaseLines[2], "PW", p.power);
+  DrawBaseLine(sink, rowTop, BaseProperty::Channel, p.channel);
+  DrawBaseLine(sink, rowTop, BaseProperty::Group, p.group);
+  DrawBaseLine(sink, rowTop, BaseProperty::Power, p.power);
   int x = kFirstTerminalX;
   const int highest = r.highestTerminal[b] < kMaxTerminal ? r.highestTerminal[b] : kMaxTerminal;
   for (int t = 1; t <= highest; ++t) {
@@ -104,11 +100,12 @@ TextColour ColourOfClass(int colourClass) {
 
 int FormatTerminalLine(int lineIndex, LinkMode linkMode, std::int32_t value, char* out,
                        std::size_t size) {
-  if (lineIndex < 0 || lineIndex > 4) lineIndex = 0;
-  const char* label = (linkMode == kPassive ? kPassiveLabels : kActiveLabels)[lineIndex];
-  const int n = std::snprintf(out, size, "%s:%05d", label, static_cast<int>(value));
-  if (n < 0) return 0;
-  return static_cast<std::size_t>(n) < size ? n : static_cast<int>(size) - 1;
+  if (size == 0) return 0;
+  const CellText cell = CounterText(0, CounterOfLine(lineIndex, linkMode), value);
+  const std::size_t n = static_cast<std::size_t>(cell.length) < size ? cell.length : size - 1;
+  std::memcpy(out, cell.text, n);
+  out[n] = 0;
+  return static_cast<int>(n);
 }
 
 void PaintTopology(const TopologyModel& model, int height, PaintSink& sink) {

@@ -7,7 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/TestState.h"
+#include "app/front/CellTexts.h"
+#include "linktest/TestState.h"
 #include "protocol/StationRegistry.h"
 
 namespace tessaro {
@@ -53,10 +54,6 @@ inline constexpr int kBaseWidth = 44;
 inline constexpr int kBaseHeight = 64;
 inline constexpr int kTerminalWidth = 32;
 inline constexpr int kTerminalHeight = 88;
-
-// Line offsets of a terminal cell and of a base cell.
-inline constexpr int kTerminalLines[5] = {0, 14, 28, 44, 58};
-inline constexpr int kBaseLines[3] = {0, 14, 28};
 
 // The mode button (index 0, control 401) and the run button (index 1, 402).
 struct ButtonGeometry {
@@ -104,7 +101,7 @@ struct TopologyModel {
   const StationRegistry& registry;
   const TestState& test;
   bool portOpen;
-  // A mark under the host picture (app/front/ViewNotices), nullptr for none.
+  // A mark under the host picture (app/ViewNotices.h), nullptr for none.
   const char* notice;
 };
 
@@ -112,7 +109,7 @@ struct TopologyModel {
 // closed only the host picture shows.
 void PaintTopology(const TopologyModel& model, int height, PaintSink& sink);
 
-// The top left corner of a cell text drawn by UpdateCell.  false when the
+// The top left corner of a cell text (app/front/CellTexts.h).  false when the
 // cell is not on screen: a base that is not present, a terminal that no
 // present base lists, or an unknown kind.
 bool CellPosition(const StationRegistry& registry, char kind, int lineOffset, int number, int* x,

@@ -44,7 +44,8 @@ namespace {
 class CountingDisplay final : public tessaro::Display {
  public:
   void SetPaneText(int, const char*) override { ++calls; }
-  void UpdateCell(char, int, int, const char*, int) override { ++calls; }
+  void ShowCounter(int, tessaro::Counter, std::int32_t, int) override { ++calls; }
+  void ShowBaseProperty(int, tessaro::BaseProperty, char) override { ++calls; }
   void InvalidateTopology() override { ++calls; }
   void InvalidateView() override { ++calls; }
   void ShowMessage(const char*, const char*, tessaro::MessageIcon) override {}

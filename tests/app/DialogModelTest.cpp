@@ -10,7 +10,7 @@
 #include "app/front/ComPortModel.h"
 #include "app/front/CriteriaModel.h"
 #include "app/front/DialogNumbers.h"
-#include "app/front/NetworkPortChoice.h"
+#include "app/NetworkPortChoice.h"
 #include "support/Recorders.h"
 
 namespace tessaro {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/front/CellPlacer.h"
 #include "app/front/TopologyLayout.h"
 
 namespace tessaro {
@@ -290,6 +291,64 @@ TEST_F(TopologyLayoutTest, CellPositionsAgreeWithTheRepaint) {
   ASSERT_NE(gp, nullptr);
   EXPECT_EQ(x, gp->x);
   EXPECT_EQ(y, gp->y);
+}
+
+// A change the engine reports is drawn with the text, at the place, that
+// the next repaint draws for the same records.
+TEST_F(TopologyLayoutTest, EveryReportedChangeIsDrawnAsTheRepaintDrawsIt) {
+  struct Placed {
+    int x, y;
+    std::string text;
+  };
+  class RecordingPlacer final : public CellPlacer {
+   public:
+    void DrawCellAt(int x, int y, const char* text, int) override { drawn.push_back({x, y, text}); }
+    std::vector<Placed> drawn;
+  };
+  AddBase(3, '5', '1', '2');
+  AddBase(9);
+  AddTerminal(3, 4);
+  AddTerminal(9, 4);
+  AddTerminal(9, 17);
+  const struct {
+    LinkMode mode;
+    Counter counter;
+    int line;
+  } cases[] = {
+      {kActive, Counter::Sent, 0},       {kActive, Counter::Ok, 1},
+      {kActive, Counter::NoGood, 2},     {kActive, Counter::ReplyTime, 3},
+      {kActive, Counter::Average, 4},    {kPassive, Counter::Received, 0},
+      {kPassive, Counter::Duplicate, 1}, {kPassive, Counter::NoGood, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.counter));
+    test.linkMode = c.mode;
+    std::int32_t* counters[5] = {test.stats.sdReCount, test.stats.okDpCount, test.stats.ngCount,
+                                 test.stats.replyTime, test.stats.average};
+    counters[c.line][17] = 12345 + c.line;
+    RecordingPlacer placer;
+    placer.CounterChanged(registry, 17, c.counter, 12345 + c.line, kBlue);
+    const RecordingSink sink = Paint();
+    ASSERT_EQ(placer.drawn.size(), 1u);
+    const Drawn* painted = sink.Text(placer.drawn[0].text);
+    ASSERT_NE(painted, nullptr) << placer.drawn[0].text;
+    EXPECT_EQ(placer.drawn[0].x, painted->x);
+    EXPECT_EQ(placer.drawn[0].y, painted->y);
+  }
+  RecordingPlacer placer;
+  placer.BasePropertyChanged(registry, 9, BaseProperty::Channel, '2');
+  placer.BasePropertyChanged(registry, 3, BaseProperty::Group, '1');
+  placer.BasePropertyChanged(registry, 3, BaseProperty::Power, '2');
+  placer.BasePropertyChanged(registry, 5, BaseProperty::Power, '2');  // not present
+  const RecordingSink sink = Paint();
+  ASSERT_EQ(placer.drawn.size(), 3u);
+  const Drawn* painted[3] = {sink.Text("CH:2"), sink.Text("GP:1"), sink.Text("PW:2")};
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_NE(painted[i], nullptr);
+    EXPECT_EQ(placer.drawn[i].text, painted[i]->text);
+    EXPECT_EQ(placer.drawn[i].x, painted[i]->x);
+    EXPECT_EQ(placer.drawn[i].y, painted[i]->y);
+  }
 }
 
 TEST_F(TopologyLayoutTest, CellsThatAreNotOnScreenHaveNoPosition) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ViewNotices.h"
 #include "e2e/E2eSupport.h"
 #include "support/PtyPair.h"
 

@@ -48,7 +48,11 @@ class SharedDisplay final : public Display {
     std::scoped_lock lock(m_);
     return pane0_;
   }
-  void UpdateCell(char, int, int, const char*, int) override {
+  void ShowCounter(int, Counter, std::int32_t, int) override {
+    std::scoped_lock lock(m_);
+    ++cells_;
+  }
+  void ShowBaseProperty(int, BaseProperty, char) override {
     std::scoped_lock lock(m_);
     ++cells_;
   }

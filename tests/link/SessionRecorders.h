@@ -30,7 +30,6 @@ class LockedDisplay : public Display {
     lastPaneWrite_ = Clock::now();
     changed_.notify_all();
   }
-  void UpdateCell(char, int, int, const char*, int) override {}
   void InvalidateTopology() override {}
   void InvalidateView() override {
     std::scoped_lock lock(m_);

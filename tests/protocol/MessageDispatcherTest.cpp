@@ -29,7 +29,7 @@ class DispatcherTest : public ::testing::Test {
 
   StationRegistry registry;
   PortSettings settings;
-  TestState test;
+  LinkTestRecord test;
   TestCriteria criteria;
   CommandBuffer commands;
   testing::RecordingPort port;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/front/CellTexts.h"
 #include "core/Clock.h"
 #include "core/Display.h"
 #include "core/PortWriter.h"
@@ -29,9 +30,12 @@ class RecordingDisplay : public Display {
     panes[pane] = text;
     paneWrites.push_back(std::to_string(pane) + ":" + text);
   }
-  void UpdateCell(char kind, int lineOffset, int number, const char* text,
-                  int colourClass) override {
-    cells.push_back({kind, lineOffset, number, text, colourClass});
+  // Recorded as the view would show them.
+  void ShowCounter(int terminal, Counter counter, std::int32_t value, int colourClass) override {
+    Record(CounterText(terminal, counter, value), colourClass);
+  }
+  void ShowBaseProperty(int base, BaseProperty property, char value) override {
+    Record(BasePropertyText(base, property, value), kBlack);
   }
   void InvalidateTopology() override { ++topologyInvalidations; }
   void InvalidateView() override { ++viewInvalidations; }
@@ -57,6 +61,11 @@ class RecordingDisplay : public Display {
   int buttonUpdates = 0;
   bool timerRunning = false;
   std::vector<bool> timerCalls;
+
+ private:
+  void Record(const CellText& cell, int colourClass) {
+    cells.push_back({cell.kind, cell.lineOffset, cell.number, cell.text, colourClass});
+  }
 };
 
 class RecordingPort : public PortWriter {

@@ -8,6 +8,7 @@
 #include <QScreen>
 
 #include "WindowFixture.h"
+#include "app/ViewNotices.h"
 #include "support/EngineTestAccess.h"
 #include "ui/AboutBox.h"
 

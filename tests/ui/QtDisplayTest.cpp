@@ -96,9 +96,10 @@ TEST_F(QtDisplayTest, WindowThreadOnlyCallsFromElsewhereAreHandedOver) {
 TEST_F(QtDisplayTest, CellsOffScreenAreNotDrawn) {
   const QImage before = Canvas();
   std::scoped_lock lock(EngineTestAccess::Lock(*engine));
-  display.UpdateCell('T', 0, 42, "SD:00001", 2);  // no base lists it
-  display.UpdateCell('B', 0, 9, "CH:1", 0);       // not present
-  display.UpdateCell('Q', 0, 1, "??", 0);
+  const StationRegistry& registry = EngineTestAccess::Registry(*engine);
+  CellSink& cells = display;
+  cells.CounterChanged(registry, 42, Counter::Sent, 1, kBlue);         // no base lists it
+  cells.BasePropertyChanged(registry, 9, BaseProperty::Channel, '1');  // not present
   EXPECT_EQ(Canvas(), before);
 }
 

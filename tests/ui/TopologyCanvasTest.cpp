@@ -29,7 +29,7 @@ int Count(const QImage& image, const QRect& box, QRgb colour) {
   return n;
 }
 
-// The box UpdateCell gives a text of `length` characters at (x, y).
+// The box a placed cell draw (DrawCellAt) gives a text of `length` characters at (x, y).
 QRect TextBox(int x, int y, int length) {
   return QRect(x, y, 8 * length, 16);
 }
@@ -64,7 +64,7 @@ class TopologyCanvasTest : public WindowFixture {
   }
   // The NG line of terminal 2 (base 1, first column).
   QRect NgBox() { return Ink(186, 20 + 28, 8); }
-  // What "text" drawn by UpdateCell at the box looks like on white.
+  // What "text" drawn by DrawCellAt at the box looks like on white.
   QImage Expected(const char* text, int colourClass, const QRect& box) {
     TopologyCanvas reference;
     reference.Resize(Canvas().size());

@@ -7,7 +7,7 @@
 #include "core/Version.h"
 #include "link/PortSettings.h"
 #include "tools/common/CommandLine.h"
-#include "tools/common/PathGuard.h"
+#include "link/PathGuard.h"
 
 namespace tessaro::cli {
 

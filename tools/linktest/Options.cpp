@@ -8,7 +8,7 @@
 
 #include "core/Version.h"
 #include "tools/common/CommandLine.h"
-#include "tools/common/PathGuard.h"
+#include "link/PathGuard.h"
 
 namespace tessaro::cli {
 

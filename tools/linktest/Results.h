@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/TestState.h"
+#include "linktest/TestState.h"
 #include "protocol/StationRegistry.h"
 
 namespace tessaro::cli {

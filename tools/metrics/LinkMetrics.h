@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/TestState.h"
+#include "linktest/TestState.h"
 #include "protocol/StationRegistry.h"
 
 namespace tessaro::metrics {

@@ -1,6 +1,7 @@
 #include "tools/replay/Replay.h"
 
 #include "app/Engine.h"
+#include "app/front/CellTexts.h"
 #include "core/Clock.h"
 #include "link/LineTrace.h"
 #include "link/NullSerialPort.h"
@@ -18,11 +19,11 @@ class PrintingDisplay final : public Display {
     const std::string shown = EscapeBytes(text, std::char_traits<char>::length(text));
     std::fprintf(out_, "pane %d: %s\n", pane, shown.c_str());
   }
-  void UpdateCell(char kind, int lineOffset, int number, const char* text,
-                  int colourClass) override {
-    if (!cells_) return;
-    std::fprintf(out_, "cell %c%02d +%d: %s (colour %d)\n", kind, number, lineOffset, text,
-                 colourClass);
+  void ShowCounter(int terminal, Counter counter, std::int32_t value, int colourClass) override {
+    PrintCell(CounterText(terminal, counter, value), colourClass);
+  }
+  void ShowBaseProperty(int base, BaseProperty property, char value) override {
+    PrintCell(BasePropertyText(base, property, value), kBlack);
   }
   void InvalidateTopology() override {}
   void InvalidateView() override {}
@@ -35,6 +36,12 @@ class PrintingDisplay final : public Display {
   void Silence() { silent_ = true; }
 
  private:
+  void PrintCell(const CellText& cell, int colourClass) {
+    if (!cells_) return;
+    std::fprintf(out_, "cell %c%02d +%d: %s (colour %d)\n", cell.kind, cell.number, cell.lineOffset,
+                 cell.text, colourClass);
+  }
+
   std::FILE* out_;
   bool cells_;
   bool silent_ = false;

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace tessaro::cli {
+namespace tessaro {
 
 // A file named on the command line and what the program does with it.
 struct NamedPath {
@@ -22,4 +22,4 @@ struct NamedPath {
 // "--trace and IMAGE name the same file: fw.abo".
 bool PathsAreDistinct(const std::vector<NamedPath>& paths, std::string& error);
 
-}  // namespace tessaro::cli
+}  // namespace tessaro

@@ -1,11 +1,11 @@
-#include "tools/common/PathGuard.h"
+#include "link/PathGuard.h"
 
 #include <filesystem>
 #include <system_error>
 
 #include "link/PortNames.h"
 
-namespace tessaro::cli {
+namespace tessaro {
 
 namespace fs = std::filesystem;
 
@@ -79,4 +79,4 @@ bool PathsAreDistinct(const std::vector<NamedPath>& paths, std::string& error) {
   return true;
 }
 
-}  // namespace tessaro::cli
+}  // namespace tessaro

@@ -1,4 +1,4 @@
-#include "app/front/NetworkPortChoice.h"
+#include "app/NetworkPortChoice.h"
 
 #include "link/NetworkPortName.h"
 
