@@ -74,6 +74,9 @@ class SerialPort {
   // Write; kind None when the port does not say.  The thread that made the
   // call.
   virtual PortError LastError() const { return {}; }
+  // A line for the record of what was done on the port, such as a trace
+  // keeps ("test start in=120"); a device keeps no record and ignores it.
+  virtual void Note(const char* /*line*/) {}
 };
 
 }  // namespace tessaro
