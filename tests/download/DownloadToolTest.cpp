@@ -183,6 +183,14 @@ TEST_F(DownloadToolTest, AHangUpInTheMiddleEndsTheRunWithAStatus) {
   const std::size_t hangup = recorded.find(" hangup\n");
   EXPECT_NE(hangup, std::string::npos) << recorded;
   EXPECT_NE(recorded.find(" close\n", hangup), std::string::npos) << recorded;
+  EXPECT_NE(recorded.find(" write-short "), std::string::npos) << recorded;
+
+  // The writes into the dropped line replay as they went.
+  testing::ToolProcess replay;
+  const std::string report = dir.Name("replay");
+  ASSERT_TRUE(replay.Start({TESSARO_REPLAY_TOOL, "--trace", trace, "--image", image}, report,
+                           errPath));
+  EXPECT_EQ(replay.Wait(60s), 0) << ReadFile(report) << recorded;
 }
 
 TEST_F(DownloadToolTest, RefusalsBeforeTheLineSendNothing) {
