@@ -245,8 +245,8 @@ TEST_F(LinkToolTest, ReconnectGoesOnWhenTheSameLineComesBack) {
       step = 2;
     }
   };
-  const ToolRun run =
-      Run({"--port", Path("line"), "--reconnect", "--seconds", "8", "--json", Path("r.json")});
+  const ToolRun run = Run({"--port", Path("line"), "--reconnect", "--seconds", "8", "--json",
+                           Path("r.json"), "--trace", Path("trace")});
   ASSERT_EQ(step, 2);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.err.find("link back after"), std::string::npos) << run.err;
@@ -258,6 +258,20 @@ TEST_F(LinkToolTest, ReconnectGoesOnWhenTheSameLineComesBack) {
   EXPECT_EQ(j["totals"]["lost"].get<long>(), 0) << j.dump();
   // Echoes came after the return: the new simulator answered the test.
   EXPECT_GT(simulator.Stats().echoesSent, 0u);
+
+  // The trace says once that the device could not be opened, and replays
+  // across the gap, the packets after the return included.
+  const std::string trace = ReadFile(Path("trace"));
+  std::size_t failed = 0;
+  for (std::size_t at = trace.find(" failed\n"); at != std::string::npos;
+       at = trace.find(" failed\n", at + 1))
+    ++failed;
+  EXPECT_EQ(failed, 1u) << trace.substr(0, 4000);
+  EXPECT_NE(trace.find(" test reconnect in="), std::string::npos);
+  testing::ToolProcess replay;
+  ASSERT_TRUE(replay.Start({TESSARO_REPLAY_TOOL, "--trace", Path("trace")}, Path("replay"),
+                           Path("err")));
+  EXPECT_EQ(replay.Wait(std::chrono::seconds(60)), 0) << ReadFile(Path("replay"));
 }
 
 TEST_F(LinkToolTest, LiveTableIsRedrawnInPlaceOnATerminal) {
