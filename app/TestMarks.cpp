@@ -45,8 +45,7 @@ namespace {
 
 // `text` from `at` on is `prefix` and a decimal number that fits an int32;
 // `at` moves past it.
-bool TakeNumber(const std::string& text, std::size_t& at, const char* prefix,
-                std::int32_t& value) {
+bool TakeNumber(const std::string& text, std::size_t& at, const char* prefix, std::int32_t& value) {
   const std::size_t length = std::strlen(prefix);
   if (text.compare(at, length, prefix) != 0) return false;
   const char* first = text.data() + at + length;

@@ -203,7 +203,8 @@ ReplayCounts ReplayDownload(TraceStream& stream, const TraceEvent& open,
     // The image never went near the line: cannot be read, or refused.
     counts.recorded = SkipDownload(stream);
     counts.skipped = true;
-    std::fprintf(out, "download from line %d: not compared (%d writes recorded): the image %s: %s\n",
+    std::fprintf(out,
+                 "download from line %d: not compared (%d writes recorded): the image %s: %s\n",
                  open.lineNumber, counts.recorded, o.imagePath.c_str(), ui.First().c_str());
     return counts;
   }

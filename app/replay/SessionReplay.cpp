@@ -57,9 +57,11 @@ std::string Where(const TraceEvent& e) {
 
 class Session {
  public:
-  Session(TraceStream& stream, const TraceReplayOptions& o, TestCriteria& criteria,
-          std::FILE* out)
-      : stream_(stream), o_(o), criteria_(criteria), out_(out),
+  Session(TraceStream& stream, const TraceReplayOptions& o, TestCriteria& criteria, std::FILE* out)
+      : stream_(stream),
+        o_(o),
+        criteria_(criteria),
+        out_(out),
         engine_(display_, clock_, noPort_, &answers_) {}
 
   ReplayCounts Run(const TraceEvent& open);
@@ -122,8 +124,8 @@ ReplayCounts Session::Run(const TraceEvent& open) {
   std::fprintf(out_,
                "session from line %d: %d inbound chunks, %d test lines; %d writes recorded, %d "
                "compared, %d differ, %d made by the tool on its own (not compared)\n",
-               open.lineNumber, chunks_, marks_, counts_.recorded, counts_.compared,
-               counts_.differ, counts_.own);
+               open.lineNumber, chunks_, marks_, counts_.recorded, counts_.compared, counts_.differ,
+               counts_.own);
   return counts_;
 }
 

@@ -14,9 +14,9 @@ struct TraceReplayOptions {
 };
 
 // Exit statuses of a trace replay.
-inline constexpr int kReplaySame = 0;            // writes were compared and none differ
-inline constexpr int kReplayUnreadable = 1;      // the trace cannot be read
-inline constexpr int kReplayDiffers = 3;         // a write differs
+inline constexpr int kReplaySame = 0;             // writes were compared and none differ
+inline constexpr int kReplayUnreadable = 1;       // the trace cannot be read
+inline constexpr int kReplayDiffers = 3;          // a write differs
 inline constexpr int kReplayNothingCompared = 4;  // nothing, or not everything, could be compared
 
 // Replays a line trace (docs/traces.md), reading it as it goes, and compares

@@ -123,8 +123,8 @@ TEST(TraceReplay, NothingComparedIsNotAsRecorded) {
   const std::vector<Case> cases = {
       {"empty", "", "", kReplayNothingCompared, "no open of the port"},
       {"header only", kHeader, "", kReplayNothingCompared, "no open of the port"},
-      {"no open", std::string(kHeader) + "1.0 open /dev/ttyS0 failed\n", "",
-       kReplayNothingCompared, "no open of the port"},
+      {"no open", std::string(kHeader) + "1.0 open /dev/ttyS0 failed\n", "", kReplayNothingCompared,
+       "no open of the port"},
       {"simulator", "1.0 open /dev/pts/3 ok\n2.0 speed 115200\n3.0 < @AT\\r\n", "",
        kReplayNothingCompared, "the simulator recorded this trace"},
       {"download, no image", kDownload, "", kReplayNothingCompared, "give its image"},
@@ -134,8 +134,8 @@ TEST(TraceReplay, NothingComparedIsNotAsRecorded) {
       {"session and a download without image", std::string(kSession) + kDownload, "",
        kReplayNothingCompared, "1 download was not compared"},
       {"session", kSession, "", kReplaySame, "10 writes compared: the tool answers as recorded"},
-      {"session, an answer missing", std::string(kSession, std::string(kSession).rfind("2.19")),
-       "", kReplayDiffers, "after < @BS01110311\\r the tool sends > @TO0300\\r; not recorded"},
+      {"session, an answer missing", std::string(kSession, std::string(kSession).rfind("2.19")), "",
+       kReplayDiffers, "after < @BS01110311\\r the tool sends > @TO0300\\r; not recorded"},
   };
   for (const Case& c : cases) {
     const TraceRun run = ReplayTrace(TempFile("trace", c.trace), c.image);
@@ -172,9 +172,11 @@ TEST(TraceReplay, TestLinesReadBackAsWritten) {
     EXPECT_EQ(back.criteria.timeoutSeconds, m.criteria.timeoutSeconds) << text;
   }
   TestMark m;
-  for (const char* text : {"start", "start in=", "start in=-1", "timeout 00 in=1",
-                           "timeout 100 in=1", "criteria length=99999999999 retransmits=1 "
-                           "timeout=1 in=1", "mode in=1", "start in=1 "}) {
+  for (const char* text :
+       {"start", "start in=", "start in=-1", "timeout 00 in=1", "timeout 100 in=1",
+        "criteria length=99999999999 retransmits=1 "
+        "timeout=1 in=1",
+        "mode in=1", "start in=1 "}) {
     EXPECT_FALSE(ParseTestMark(text, m)) << text;
   }
 }

@@ -188,8 +188,8 @@ TEST_F(DownloadToolTest, AHangUpInTheMiddleEndsTheRunWithAStatus) {
   // The writes into the dropped line replay as they went.
   testing::ToolProcess replay;
   const std::string report = dir.Name("replay");
-  ASSERT_TRUE(replay.Start({TESSARO_REPLAY_TOOL, "--trace", trace, "--image", image}, report,
-                           errPath));
+  ASSERT_TRUE(
+      replay.Start({TESSARO_REPLAY_TOOL, "--trace", trace, "--image", image}, report, errPath));
   EXPECT_EQ(replay.Wait(60s), 0) << ReadFile(report) << recorded;
 }
 

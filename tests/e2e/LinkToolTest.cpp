@@ -269,8 +269,8 @@ TEST_F(LinkToolTest, ReconnectGoesOnWhenTheSameLineComesBack) {
   EXPECT_EQ(failed, 1u) << trace.substr(0, 4000);
   EXPECT_NE(trace.find(" test reconnect in="), std::string::npos);
   testing::ToolProcess replay;
-  ASSERT_TRUE(replay.Start({TESSARO_REPLAY_TOOL, "--trace", Path("trace")}, Path("replay"),
-                           Path("err")));
+  ASSERT_TRUE(
+      replay.Start({TESSARO_REPLAY_TOOL, "--trace", Path("trace")}, Path("replay"), Path("err")));
   EXPECT_EQ(replay.Wait(std::chrono::seconds(60)), 0) << ReadFile(Path("replay"));
 }
 
@@ -305,7 +305,7 @@ TEST_F(LinkToolTest, ATraceOfTheTestReplaysEveryTestPacket) {
     scenario.passive.ratePerTerminal = c.passive ? 5 : 0;
     sim::Simulator simulator(scenario);
     ASSERT_TRUE(simulator.Start());
-    std::vector<std::string> args = {"--port", simulator.SlavePath(), "--seconds", "3",
+    std::vector<std::string> args = {"--port",  simulator.SlavePath(), "--seconds", "3",
                                      "--trace", Path("trace")};
     if (c.passive) args.push_back("--passive");
     const ToolRun run = Run(args);
@@ -328,8 +328,8 @@ TEST_F(LinkToolTest, ATraceOfTheTestReplaysEveryTestPacket) {
     ASSERT_GT(packets, 20);
     const auto replay = [&] {
       testing::ToolProcess tool;
-      EXPECT_TRUE(tool.Start({TESSARO_REPLAY_TOOL, "--trace", Path("trace")}, Path("replay"),
-                             Path("err")));
+      EXPECT_TRUE(
+          tool.Start({TESSARO_REPLAY_TOOL, "--trace", Path("trace")}, Path("replay"), Path("err")));
       return ToolRun{tool.Wait(std::chrono::seconds(60)), ReadFile(Path("replay")), ""};
     };
     ToolRun same = replay();

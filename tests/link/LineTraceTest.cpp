@@ -73,8 +73,7 @@ TEST(LineTraceTest, TheRecordStaysReadableAndShort) {
   ASSERT_NE(std::fgets(first, sizeof first, in), nullptr);
   char second[256] = {};
   ASSERT_NE(std::fgets(second, sizeof second, in), nullptr);
-  EXPECT_STREQ(second,
-               "# program: tessaro-linktest --json out\\nput.json --trace a\\\\b\n");
+  EXPECT_STREQ(second, "# program: tessaro-linktest --json out\\nput.json --trace a\\\\b\n");
   std::rewind(in);
   std::vector<TraceEvent> events;
   std::string error;
