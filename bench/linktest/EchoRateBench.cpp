@@ -14,9 +14,9 @@
 #include "bench/linktest/BenchSupport.h"
 #include "core/Clock.h"
 #include "link/NativeSerialPort.h"
-#include "linktest/cli/PathPort.h"
-#include "linktest/cli/Runner.h"
 #include "sim/Simulator.h"
+#include "tools/common/PathPort.h"
+#include "tools/linktest/Runner.h"
 
 using namespace tessaro;
 using Steady = std::chrono::steady_clock;

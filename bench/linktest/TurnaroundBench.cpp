@@ -17,7 +17,7 @@
 #include "bench/linktest/BenchSupport.h"
 #include "core/Clock.h"
 #include "link/NativeSerialPort.h"
-#include "linktest/cli/PathPort.h"
+#include "tools/common/PathPort.h"
 
 using namespace tessaro;
 using Steady = std::chrono::steady_clock;

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/TestMarks.h"
-#include "app/replay/Replay.h"
-#include "app/replay/TraceReplay.h"
+#include "tools/replay/Replay.h"
+#include "tools/replay/TraceReplay.h"
 
 namespace tessaro {
 namespace {

@@ -17,10 +17,10 @@
 #include "app/Engine.h"
 #include "core/Clock.h"
 #include "link/NativeSerialPort.h"
-#include "linktest/cli/PathPort.h"
-#include "linktest/cli/Runner.h"
 #include "sim/Simulator.h"
 #include "support/EngineTestAccess.h"
+#include "tools/common/PathPort.h"
+#include "tools/linktest/Runner.h"
 
 namespace tessaro::e2e {
 

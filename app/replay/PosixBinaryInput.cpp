@@ -1,8 +1,0 @@
-#include "app/replay/BinaryInput.h"
-
-namespace tessaro {
-
-// POSIX streams never translate bytes.
-void UseBinaryInput(std::FILE*) {}
-
-}  // namespace tessaro
