@@ -134,6 +134,10 @@ TEST(TraceReplay, NothingComparedIsNotAsRecorded) {
       {"session and a download without image", std::string(kSession) + kDownload, "",
        kReplayNothingCompared, "1 download was not compared"},
       {"session", kSession, "", kReplaySame, "10 writes compared: the tool answers as recorded"},
+      {"PASSIVE across a close and an open",
+       "1.0 open /dev/ttyS0 ok\n1.1 test mode passive in=0\n1.2 close\n"
+       "2.0 open /dev/ttyS0 ok\n2.1 < @DT0104ABCD\\r\n2.2 > @DT04ABCD\\r\n",
+       "", kReplaySame, "the tool answers as recorded"},
       {"session, an answer missing", std::string(kSession, std::string(kSession).rfind("2.19")), "",
        kReplayDiffers, "after < @BS01110311\\r the tool sends > @TO0300\\r; not recorded"},
   };

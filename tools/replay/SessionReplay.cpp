@@ -57,10 +57,10 @@ std::string Where(const TraceEvent& e) {
 
 class Session {
  public:
-  Session(TraceStream& stream, const TraceReplayOptions& o, TestCriteria& criteria, std::FILE* out)
+  Session(TraceStream& stream, const TraceReplayOptions& o, CarriedTest& carried, std::FILE* out)
       : stream_(stream),
         o_(o),
-        criteria_(criteria),
+        carried_(carried),
         out_(out),
         engine_(display_, clock_, noPort_, &answers_) {}
 
@@ -82,7 +82,7 @@ class Session {
 
   TraceStream& stream_;
   const TraceReplayOptions& o_;
-  TestCriteria& criteria_;
+  CarriedTest& carried_;
   std::FILE* out_;
   NullDisplay display_;
   TraceClock clock_;
@@ -104,9 +104,9 @@ class Session {
 ReplayCounts Session::Run(const TraceEvent& open) {
   TestMark criteria;
   criteria.kind = TestMarkKind::Criteria;
-  criteria.criteria = criteria_;
+  criteria.criteria = carried_.criteria;
   engine_.ReplayMark(criteria);
-  engine_.PresetLinkTest(o_.passive ? LinkMode::Passive : LinkMode::Active, TestRun::Stopped);
+  engine_.PresetLinkTest(carried_.mode, TestRun::Stopped);
   started_ = !o_.running;
   for (;;) {
     while (window_.empty() || inbound_ - (window_.front().e.kind == "<" ? 1 : 0) < 2) {
@@ -118,6 +118,8 @@ ReplayCounts Session::Run(const TraceEvent& open) {
     if (window_.front().e.kind == "<") --inbound_;
     window_.pop_front();
   }
+  // The mode outlives the session; a test stops with it.
+  carried_.mode = engine_.Read([](const EngineView& v) { return v.test.linkMode; });
   if (shown_ > kShownDifferences) {
     std::fprintf(out_, "... and %d more differences\n", shown_ - kShownDifferences);
   }
@@ -230,7 +232,7 @@ void Session::Act(std::size_t index) {
     return;
   }
   ++marks_;
-  if (mark.kind == TestMarkKind::Criteria) criteria_ = mark.criteria;
+  if (mark.kind == TestMarkKind::Criteria) carried_.criteria = mark.criteria;
   clock_.Set(item.e.ms);
   answers_.writes.clear();
   engine_.ReplayMark(mark);
@@ -280,9 +282,9 @@ void Session::Show(const std::string& text) {
 }  // namespace
 
 ReplayCounts ReplaySession(TraceStream& stream, const TraceEvent& open,
-                           const TraceReplayOptions& options, TestCriteria& criteria,
+                           const TraceReplayOptions& options, CarriedTest& carried,
                            std::FILE* out) {
-  Session session(stream, options, criteria, out);
+  Session session(stream, options, carried, out);
   return session.Run(open);
 }
 

@@ -2,11 +2,17 @@
 
 #include <cstdio>
 
+#include "core/TestState.h"
 #include "tools/replay/TraceReplay.h"
 #include "tools/replay/TraceStream.h"
-#include "core/TestState.h"
 
 namespace tessaro {
+
+// What the test keeps from one session to the next: its criteria and mode.
+struct CarriedTest {
+  TestCriteria criteria{};
+  LinkMode mode = LinkMode::Active;
+};
 
 // What the replay of one open of the port compared.
 struct ReplayCounts {
@@ -21,10 +27,9 @@ struct ReplayCounts {
 // chunks and test marks drive a fresh application object, whose writes are
 // compared with the recorded ones.  Reads up to the open that starts the
 // next session or download (a reopen after a hang-up belongs to this one).
-// `criteria` carries the test criteria from one session to the next.
+// `carried` takes the test's criteria and mode from one session to the next.
 ReplayCounts ReplaySession(TraceStream& stream, const TraceEvent& open,
-                           const TraceReplayOptions& options, TestCriteria& criteria,
-                           std::FILE* out);
+                           const TraceReplayOptions& options, CarriedTest& carried, std::FILE* out);
 
 // Test packets and PASSIVE echoes: the writes a replay must make again.
 inline bool IsTestPacket(const std::string& bytes) {

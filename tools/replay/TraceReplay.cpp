@@ -61,14 +61,15 @@ int RunTraceReplay(const TraceReplayOptions& o, std::FILE* out, std::FILE* err) 
     return kReplayUnreadable;
   }
   TraceStream stream(file);
-  TestCriteria criteria;
+  CarriedTest carried;
+  carried.mode = o.passive ? LinkMode::Passive : LinkMode::Active;
   Totals totals;
   TraceEvent e;
   while (!totals.simulator && stream.Take(e)) {
     TestMark mark;
     // Criteria chosen before the port was opened.
     if (e.kind == "test" && ParseTestMark(e.text, mark) && mark.kind == TestMarkKind::Criteria) {
-      criteria = mark.criteria;
+      carried.criteria = mark.criteria;
     }
     totals.simulator = e.kind == "speed";
     if (!IsOpenOk(e)) continue;
@@ -82,7 +83,7 @@ int RunTraceReplay(const TraceReplayOptions& o, std::FILE* out, std::FILE* err) 
       totals.differ += c.differ;
       totals.skipped += c.skipped ? 1 : 0;
     } else {
-      const ReplayCounts c = ReplaySession(stream, e, o, criteria, out);
+      const ReplayCounts c = ReplaySession(stream, e, o, carried, out);
       ++totals.sessions;
       totals.compared += c.compared;
       totals.differ += c.differ;
