@@ -128,13 +128,15 @@ TEST_F(DownloadToolTest, ATraceOfTheDownloadReplaysAndAChangedImageShows) {
   ToolRun same = replay(image);
   EXPECT_EQ(same.status, 0) << same.out << same.err;
   EXPECT_NE(same.out.find("download from line"), std::string::npos) << same.out;
-  EXPECT_NE(same.out.find("12 writes recorded, 12 compared, 0 differ"), std::string::npos) << same.out;
+  EXPECT_NE(same.out.find("12 writes recorded, 12 compared, 0 differ"), std::string::npos)
+      << same.out;
 
   // Other data in the fifth record: its packet differs, nothing else.
   const ToolRun changed = replay(dir.Write("changed.abo", Image(4)));
   EXPECT_EQ(changed.status, 3) << changed.out << changed.err;
   EXPECT_NE(changed.out.find("the tool sends > S3"), std::string::npos) << changed.out;
-  EXPECT_NE(changed.out.find("12 writes recorded, 12 compared, 1 differ"), std::string::npos) << changed.out;
+  EXPECT_NE(changed.out.find("12 writes recorded, 12 compared, 1 differ"), std::string::npos)
+      << changed.out;
 }
 
 TEST_F(DownloadToolTest, EachFailureHasItsStatusAndTheWindowsText) {
