@@ -1,8 +1,11 @@
 #include "link/LineTrace.h"
 
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cstring>
+
+#include "link/PortNames.h"
 
 namespace tessaro {
 
@@ -107,6 +110,14 @@ std::FILE* TracingPort::OpenTraceFile(const char* path, int argc, const char* co
                static_cast<unsigned>(date.day()), static_cast<long>(time.hours().count()),
                static_cast<long>(time.minutes().count()),
                static_cast<long long>(time.seconds().count()));
+  // A file that takes nothing (a full disk, /dev/full) is refused now,
+  // before the run it should record.
+  if (std::fflush(file) != 0) {
+    const int error = errno;
+    std::fclose(file);
+    errno = error;
+    return nullptr;
+  }
   return file;
 }
 
@@ -126,7 +137,15 @@ bool TracingPort::Open(const char* name) {
     again = !ok && openFailing_;
     openFailing_ = !ok;
   }
-  if (!again) Record("open", std::string(name) + (ok ? " ok" : " failed"));
+  if (again) return ok;
+  Record("open", std::string(name) + (ok ? " ok" : " failed"));
+  // Which device a COM name stood for depends on the environment of the run.
+  char device[320];
+  DescribePortName(name, device, sizeof device);
+  if (device[0] != '\0') {
+    std::scoped_lock guard(lock_);
+    std::fprintf(file_, "# %s\n", device);
+  }
   return ok;
 }
 
@@ -181,6 +200,12 @@ void TracingPort::Close() {
   if (wasOpen) Record("close", "");
   std::scoped_lock guard(lock_);
   std::fflush(file_);
+}
+
+bool TracingPort::WrittenInFull() {
+  std::scoped_lock guard(lock_);
+  const bool flushed = std::fflush(file_) == 0;
+  return flushed && std::ferror(file_) == 0;
 }
 
 bool TraceReader::Next(TraceEvent& e, std::string& error) {

@@ -33,7 +33,8 @@ class TracingPort final : public SerialPort {
   TracingPort& operator=(const TracingPort&) = delete;
 
   // Opens FILE for writing and writes its header, naming `program` and its
-  // arguments; nullptr with errno set when it cannot be written.
+  // arguments; nullptr with errno set when it cannot be written (the header
+  // is flushed at once, so that a full disk shows here).
   static std::FILE* OpenTraceFile(const char* path, int argc, const char* const* argv);
 
   bool Open(const char* name) override;
@@ -48,6 +49,10 @@ class TracingPort final : public SerialPort {
   void Close() override;
   bool IsOpen() const override { return port_.IsOpen(); }
   void Note(const char* line) override { Record(line, ""); }
+
+  // Flushes what is recorded; false when any of the trace could not be
+  // written (the disk filled up).  Any thread.
+  bool WrittenInFull();
 
  private:
   void Record(const char* event, const std::string& rest);

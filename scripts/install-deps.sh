@@ -14,6 +14,7 @@ packages=(
   xvfb xauth x11-utils imagemagick fonts-dejavu-core fonts-terminus
   binutils
   file lintian desktop-file-utils man-db
+  prometheus prometheus-node-exporter
 )
 if [ "${1:-}" = windows ]; then
   packages+=(

@@ -55,10 +55,19 @@ rm -f "$com1"
 far_end_pid=$!
 for _ in $(seq 100); do [ -L "$com1" ] && break; sleep 0.1; done
 [ -L "$com1" ] || { echo "the simulator did not publish $com1" >&2; exit 1; }
-"$wine" "${programs[0]}" --port COM1 --seconds 5 --json "$e2e/linktest.json" >"$e2e/linktest.out"
+"$wine" "${programs[0]}" --port COM1 --seconds 5 --json "$e2e/linktest.json" \
+  --metrics "$e2e/linktest.prom" --metrics-interval 1 >"$e2e/linktest.out"
 jq -e '.mode == "active" and (.terminals | length) > 0
        and all(.terminals[]; .sd > 0 and .ok > 0)' "$e2e/linktest.json" >/dev/null ||
   { echo "unexpected results:" >&2; cat "$e2e/linktest.json" >&2; exit 1; }
+# The metrics file, replaced over itself every second (MoveFileEx), ends
+# with the run's totals and the test no longer running.
+metrics_sent=$(awk '/^tessaro_linktest_packets_sent_total[{]/ { n += $NF } END { print n + 0 }' \
+  "$e2e/linktest.prom")
+[ "$metrics_sent" = "$(jq '.totals.sent' "$e2e/linktest.json")" ] &&
+  grep -q '^tessaro_linktest_running{.*} 0$' "$e2e/linktest.prom" &&
+  [ ! -e "$e2e/linktest.prom.partial" ] ||
+  { echo "unexpected metrics:" >&2; cat "$e2e/linktest.prom" >&2; exit 1; }
 tail -n 2 "$e2e/linktest.out"
 kill "$far_end_pid" && wait "$far_end_pid" 2>/dev/null || true
 far_end_pid=""

@@ -20,6 +20,9 @@ class ToolPort {
             const char* const* argv, const char* program);
 
   SerialPort& Port() { return *port_; }
+  // Flushes the trace; false when some of it could not be written.  true
+  // without a trace.
+  bool TraceWrittenInFull() { return trace_ == nullptr || trace_->WrittenInFull(); }
 
  private:
   std::unique_ptr<SerialPort> native_;
