@@ -18,6 +18,7 @@ Engine::Engine(Display& display, Clock& clock, SerialPort& port, PortWriter* out
   // What creating the frame window does: registry reset, counters cleared.
   registry_.Reset();
   linkTest_.ResetTestCounters(false);
+  linkTest_.WatchTimeOuts(this);
 }
 
 Engine::~Engine() {
@@ -33,7 +34,27 @@ EngineSnapshot Engine::Snapshot() const {
 
 void Engine::Feed(const char* bytes, std::size_t count) {
   std::scoped_lock lock(lock_);
+  fed_ += count;
   assembler_.Feed(bytes, count);
+}
+
+std::uint64_t Engine::FedBytes() const {
+  std::scoped_lock lock(lock_);
+  return fed_;
+}
+
+void Engine::NoteMark(TestMark mark) {
+  mark.fed = fed_;
+  char text[128];
+  FormatTestMark(mark, text, sizeof text);
+  port_.Note(text);
+}
+
+void Engine::OnTimeOut(int terminal) {
+  TestMark mark;
+  mark.kind = TestMarkKind::TimeOut;
+  mark.terminal = terminal;
+  NoteMark(mark);
 }
 
 void Engine::OnBytes(const char* bytes, std::size_t count) {

@@ -11,6 +11,8 @@
 #include "app/EngineView.h"
 #include "app/PortChoices.h"
 #include "app/PropertyChanges.h"
+#include "app/ReopenBackoff.h"
+#include "app/TestMarks.h"
 #include "core/Clock.h"
 #include "core/Display.h"
 #include "core/PortWriter.h"
@@ -39,7 +41,10 @@ namespace tessaro {
 // records or writes a command, so commands never interleave on the line.
 // Operations are for one front-end thread (the window thread); the reader
 // thread only dispatches.
-class Engine final : private FrameSink, private ByteSink, private PortWriter {
+class Engine final : private FrameSink,
+                     private ByteSink,
+                     private PortWriter,
+                     private TimeOutWatcher {
  public:
   // `outbound`, when given, takes every command in place of the port (the
   // replay tool records them).
@@ -103,7 +108,9 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
   // again if it is back, quietly, polls the base with "@BS\r" and lets a test
   // that the loss stopped go on with its counters.  true when the session is
   // live (also when it never was lost); false while the device is still
-  // gone or no session is open.  Call it now and then while IsLinkLost().
+  // gone or no session is open.  Call it now and then while IsLinkLost():
+  // after a failed attempt the next one waits (ReopenBackoff), however
+  // often it is called.
   bool Reconnect();
 
   // The port dialog's "Reconnect by itself" (off at start, never stored), and
@@ -158,6 +165,13 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
   // recorded stream found it (the replay tool, the fuzz target).
   void PresetLinkTest(LinkMode mode, TestRun run);
 
+  // Does what a recorded mark says the front end or the supervision did,
+  // without a session (the replay tool).  Kind LinkLost is the trace's
+  // "hangup": a running test stops, to go on at the next Reconnect mark.
+  void ReplayMark(const TestMark& mark);
+  // Inbound bytes fed so far (the marks' "in=").
+  std::uint64_t FedBytes() const;
+
   // --- Bases -------------------------------------------------------------
 
   // The first present base when a port is open; 0 when the commands that
@@ -206,6 +220,9 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
   // timer, the buttons disabled.  Under the lock.
   void SettleLostLink();
   void Write(const char* bytes, std::size_t count) override;
+  void OnTimeOut(int terminal) override;
+  // Notes `mark` on the port, for a trace to keep.  Under the lock.
+  void NoteMark(TestMark mark);
 
   Display& display_;
   Clock& clock_;
@@ -218,6 +235,10 @@ class Engine final : private FrameSink, private ByteSink, private PortWriter {
   // A running ACTIVE test was stopped by the loss of the link.
   bool resumeAfterLoss_ = false;
   std::atomic<bool> autoReconnect_{false};
+  // Window thread: when Reconnect tries the device again.
+  ReopenBackoff reopen_;
+  // Under the lock: inbound bytes fed since the engine was made.
+  std::uint64_t fed_ = 0;
   bool noBaseShown_ = false;
   std::uint32_t openedAtMs_ = 0;
   StationRegistry registry_;

@@ -10,6 +10,12 @@ void Engine::ToggleLinkMode() {
   if (!session_.IsOpen()) return;
   std::scoped_lock lock(lock_);
   if (session_.LinkLost()) return SettleLostLink();
+  if (!test_.Running()) {
+    TestMark mark;
+    mark.kind = TestMarkKind::Mode;
+    mark.mode = test_.linkMode == LinkMode::Active ? LinkMode::Passive : LinkMode::Active;
+    NoteMark(mark);
+  }
   linkTest_.ToggleLinkMode();
 }
 
@@ -17,12 +23,21 @@ void Engine::ToggleTestRun() {
   if (!session_.IsOpen()) return;
   std::scoped_lock lock(lock_);
   if (session_.LinkLost()) return SettleLostLink();
+  if (test_.Running() || test_.linkMode == LinkMode::Active) {
+    TestMark mark;
+    mark.kind = test_.Running() ? TestMarkKind::Stop : TestMarkKind::Start;
+    NoteMark(mark);
+  }
   linkTest_.ToggleTestRun();
 }
 
 void Engine::StopTestRun() {
   std::scoped_lock lock(lock_);
-  if (test_.Running()) linkTest_.ToggleTestRun();
+  if (!test_.Running()) return;
+  TestMark mark;
+  mark.kind = TestMarkKind::Stop;
+  NoteMark(mark);
+  linkTest_.ToggleTestRun();
 }
 
 void Engine::SuperviseTick() {
@@ -39,6 +54,10 @@ ButtonState Engine::Buttons() const {
 void Engine::SetCriteria(const TestCriteria& criteria) {
   std::scoped_lock lock(lock_);
   criteria_ = criteria;
+  TestMark mark;
+  mark.kind = TestMarkKind::Criteria;
+  mark.criteria = criteria;
+  NoteMark(mark);
 }
 
 TestCriteria Engine::Criteria() const {
@@ -51,6 +70,35 @@ void Engine::PresetLinkTest(LinkMode mode, TestRun run) {
   test_.linkMode = mode;
   // Only an ACTIVE test runs.
   test_.testRun = mode == LinkMode::Active ? run : TestRun::Stopped;
+}
+
+void Engine::ReplayMark(const TestMark& mark) {
+  std::scoped_lock lock(lock_);
+  switch (mark.kind) {
+    case TestMarkKind::Criteria:
+      criteria_ = mark.criteria;
+      break;
+    case TestMarkKind::Mode:
+      if (test_.linkMode != mark.mode) linkTest_.ToggleLinkMode();
+      break;
+    case TestMarkKind::Start:
+      if (!test_.Running()) linkTest_.ToggleTestRun();
+      break;
+    case TestMarkKind::Stop:
+      if (test_.Running()) linkTest_.ToggleTestRun();
+      break;
+    case TestMarkKind::TimeOut:
+      linkTest_.CountTimeOut(mark.terminal);
+      break;
+    case TestMarkKind::LinkLost:
+      resumeAfterLoss_ = resumeAfterLoss_ || test_.Running();
+      if (test_.Running()) linkTest_.StopRun();
+      break;
+    case TestMarkKind::Reconnect:
+      if (resumeAfterLoss_) linkTest_.ResumeRun();
+      resumeAfterLoss_ = false;
+      break;
+  }
 }
 
 int Engine::ConnectedBase() const {

@@ -19,6 +19,7 @@ bool Engine::Open() {
   awaitingBase_ = true;
   noBaseShown_ = false;
   resumeAfterLoss_ = false;
+  reopen_.Reset();
   openedAtMs_ = clock_.NowMs();
   StatusPoll(registry_, router_, *outbound_);
   outbound_->Write(kAttentionCommand, kFixedCommandLength);
@@ -45,9 +46,18 @@ void Engine::Close() {
 bool Engine::Reconnect() {
   if (!session_.IsOpen()) return false;
   if (!session_.LinkLost()) return true;
+  const std::uint32_t now = clock_.NowMs();
+  if (!reopen_.Due(now)) return false;
   // The reader is joined inside: not under the lock.
-  if (!session_.Reopen(Settings())) return false;
+  if (!session_.Reopen(Settings())) {
+    reopen_.Failed(now);
+    return false;
+  }
+  reopen_.Reset();
   std::scoped_lock lock(lock_);
+  TestMark mark;
+  mark.kind = TestMarkKind::Reconnect;
+  NoteMark(mark);
   assembler_.AbandonMessage();
   outbound_->Write(kBaseStatusCommand, kFixedCommandLength);
   if (resumeAfterLoss_) linkTest_.ResumeRun();

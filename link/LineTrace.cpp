@@ -94,7 +94,10 @@ std::FILE* TracingPort::OpenTraceFile(const char* path, int argc, const char* co
   std::FILE* file = std::fopen(path, "w");
   if (file == nullptr) return nullptr;
   std::fputs("# tessaro line trace 1\n# program:", file);
-  for (int i = 0; i < argc; ++i) std::fprintf(file, " %s", argv[i]);
+  // Escaped as the bytes are: a newline in an argument must not end the line.
+  for (int i = 0; i < argc; ++i) {
+    std::fprintf(file, " %s", EscapeLineBytes(argv[i], std::strlen(argv[i])).c_str());
+  }
   // The UTC date from the system clock alone: no C time call that is
   // thread-safe on one platform only.
   using namespace std::chrono;
@@ -129,6 +132,13 @@ bool TracingPort::Open(const char* name) {
   const bool ok = port_.Open(name);
   hungUp_.store(false);
   noted_ = false;
+  bool again = false;
+  {
+    std::scoped_lock guard(lock_);
+    again = !ok && openFailing_;
+    openFailing_ = !ok;
+  }
+  if (again) return ok;
   Record("open", std::string(name) + (ok ? " ok" : " failed"));
   // Which device a COM name stood for depends on the environment of the run.
   char device[320];
@@ -206,39 +216,43 @@ bool TracingPort::WrittenInFull() {
   return flushed && std::ferror(file_) == 0;
 }
 
-bool ReadTrace(std::FILE* file, std::vector<TraceEvent>& events, std::string& error) {
-  std::string line;
-  int number = 0;
+bool TraceReader::Next(TraceEvent& e, std::string& error) {
   int c = 0;
   while (true) {
-    line.clear();
-    while ((c = std::fgetc(file)) != EOF && c != '\n') line += static_cast<char>(c);
-    if (c == EOF && line.empty()) break;
-    ++number;
-    if (line.empty() || line[0] == '#') continue;
-    TraceEvent e;
-    e.lineNumber = number;
+    line_.clear();
+    while ((c = std::fgetc(file_)) != EOF && c != '\n') line_ += static_cast<char>(c);
+    if (c == EOF && line_.empty()) {
+      if (std::ferror(file_)) error = "the trace cannot be read";
+      return false;
+    }
+    ++number_;
+    if (line_.empty() || line_[0] == '#') continue;
+    e = TraceEvent{};
+    e.lineNumber = number_;
     char* end = nullptr;
-    e.ms = std::strtod(line.c_str(), &end);
-    std::size_t at = static_cast<std::size_t>(end - line.c_str());
-    if (at == 0 || at >= line.size() || line[at] != ' ') {
-      error = "line " + std::to_string(number) + ": no time at its start";
+    e.ms = std::strtod(line_.c_str(), &end);
+    const std::size_t at = static_cast<std::size_t>(end - line_.c_str());
+    if (at == 0 || at >= line_.size() || line_[at] != ' ') {
+      error = "line " + std::to_string(number_) + ": no time at its start";
       return false;
     }
-    const std::size_t space = line.find(' ', at + 1);
-    e.kind = line.substr(at + 1, space == std::string::npos ? std::string::npos : space - at - 1);
-    if (space != std::string::npos) e.text = line.substr(space + 1);
+    const std::size_t space = line_.find(' ', at + 1);
+    e.kind = line_.substr(at + 1, space == std::string::npos ? std::string::npos : space - at - 1);
+    if (space != std::string::npos) e.text = line_.substr(space + 1);
     if ((e.kind == "<" || e.kind == ">") && !UnescapeLineBytes(e.text, e.bytes)) {
-      error = "line " + std::to_string(number) + ": a broken escape";
+      error = "line " + std::to_string(number_) + ": a broken escape";
       return false;
     }
-    events.push_back(std::move(e));
+    return true;
   }
-  if (std::ferror(file)) {
-    error = "the trace cannot be read";
-    return false;
-  }
-  return true;
+}
+
+bool ReadTrace(std::FILE* file, std::vector<TraceEvent>& events, std::string& error) {
+  TraceReader reader(file);
+  TraceEvent e;
+  error.clear();
+  while (reader.Next(e, error)) events.push_back(std::move(e));
+  return error.empty();
 }
 
 }  // namespace tessaro

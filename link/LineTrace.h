@@ -50,6 +50,7 @@ class TracingPort final : public SerialPort {
   bool IsOpen() const override { return port_.IsOpen(); }
   PortError LastError() const override { return port_.LastError(); }
   const char* LineNote() const override { return port_.LineNote(); }
+  void Note(const char* line) override { Record(line, ""); }
 
   // Flushes what is recorded; false when any of the trace could not be
   // written (the disk filled up).  Any thread.
@@ -64,15 +65,34 @@ class TracingPort final : public SerialPort {
   std::chrono::steady_clock::time_point start_;
   std::atomic<bool> hungUp_{false};  // one "hangup" per open
   bool noted_ = false;               // one "note" per open
+  // A run of failed opens (a reconnect waiting for the device) is recorded
+  // at its first attempt only.  Under lock_.
+  bool openFailing_ = false;
 };
 
 // One line of a trace.
 struct TraceEvent {
   double ms = 0;      // since the trace started
-  std::string kind;   // "open", "close", "line", "note", "queues", "purge", "hangup", "<", ">"
+  std::string kind;   // "open", "close", "line", "note", "queues", "purge", "hangup", "<", ">", "test"...
   std::string text;   // the rest of the line, as written
   std::string bytes;  // for "<" and ">": the bytes, unescaped
   int lineNumber = 0;
+};
+
+// Reads a trace one event at a time, keeping nothing but the current line.
+class TraceReader {
+ public:
+  explicit TraceReader(std::FILE* file) : file_(file) {}
+  // The next event; false at the end, or with `error` naming the line that
+  // is not one or saying the file cannot be read.
+  bool Next(TraceEvent& event, std::string& error);
+  // Lines read so far, comments included.
+  int Lines() const { return number_; }
+
+ private:
+  std::FILE* file_;
+  std::string line_;
+  int number_ = 0;
 };
 
 // Reads a whole trace; false with `error` naming the line that is not one.

@@ -79,6 +79,9 @@ class SerialPort {
   // setting another way); empty when everything took.  Same thread as
   // ApplyLineSettings.
   virtual const char* LineNote() const { return ""; }
+  // A line for the record of what was done on the port, such as a trace
+  // keeps ("test start in=120"); a device keeps no record and ignores it.
+  virtual void Note(const char* /*line*/) {}
 };
 
 }  // namespace tessaro

@@ -13,6 +13,14 @@
 
 namespace tessaro {
 
+// Told of each time-out the supervision tick counts, before the packet that
+// follows it leaves (the engine notes them in a line trace).
+class TimeOutWatcher {
+ public:
+  virtual ~TimeOutWatcher() = default;
+  virtual void OnTimeOut(int terminal) = 0;
+};
+
 // The RF link test engine: sending test packets, accounting for replies and
 // time-outs, and the two buttons.  It is handed the records, the port, the
 // display and the clock; it does no I/O of its own.  Every call runs with the
@@ -40,6 +48,12 @@ class LinkTest final : public LinkTestEntries {
   // Every 500 ms while a test runs; window thread.  A tick that arrives after
   // the test stopped (already queued when the timer was killed) does nothing.
   void SuperviseTick();
+  // What the tick does for one terminal whose packet has timed out: NG
+  // counted and drawn, a new packet in a running ACTIVE test.  The tick
+  // calls it; a replay calls it where the recording says.
+  void CountTimeOut(int terminal);
+  // `watcher` (or nullptr) hears of each time-out the tick counts.
+  void WatchTimeOuts(TimeOutWatcher* watcher) { watcher_ = watcher; }
   // Clears every counter; with `redraw`, draws every present terminal's five
   // lines again as zeros.
   void ResetTestCounters(bool redraw);
@@ -81,6 +95,7 @@ class LinkTest final : public LinkTestEntries {
   TestPacketBuffer packet_;
   // Length of the last PASSIVE message kept in packet_ for the duplicate test.
   std::size_t lastMessageLength_ = 0;
+  TimeOutWatcher* watcher_ = nullptr;
 };
 
 }  // namespace tessaro

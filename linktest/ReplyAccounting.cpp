@@ -167,12 +167,19 @@ void LinkTest::SuperviseTick() {
       // Unclipped and not drawn: a repaint shows how long the packet has been out.
       s.replyTime[t] = elapsed;
       if (elapsed <= limit) continue;
-      CountTimeout(s.ngCount[t]);
-      NoteLoss(test_.statistics, t, now);
-      DrawCounter(t, Counter::NoGood, s.ngCount[t], kBlack);
-      if (test_.linkMode == kActive && test_.Running()) SendTestPacket(t);
+      if (watcher_ != nullptr) watcher_->OnTimeOut(t);
+      CountTimeOut(t);
     }
   }
+}
+
+void LinkTest::CountTimeOut(int t) {
+  if (!IsTerminalNumber(t)) return;
+  TerminalStats& s = test_.stats;
+  CountTimeout(s.ngCount[t]);
+  NoteLoss(test_.statistics, t, clock_.NowMs());
+  DrawCounter(t, Counter::NoGood, s.ngCount[t], kBlack);
+  if (test_.linkMode == kActive && test_.Running()) SendTestPacket(t);
 }
 
 }  // namespace tessaro

@@ -133,13 +133,15 @@ TEST_F(DownloadToolTest, ATraceOfTheDownloadReplaysAndAChangedImageShows) {
   ToolRun same = replay(image);
   EXPECT_EQ(same.status, 0) << same.out << same.err;
   EXPECT_NE(same.out.find("download from line"), std::string::npos) << same.out;
-  EXPECT_NE(same.out.find("12 writes, 0 differ"), std::string::npos) << same.out;
+  EXPECT_NE(same.out.find("12 writes recorded, 12 compared, 0 differ"), std::string::npos)
+      << same.out;
 
   // Other data in the fifth record: its packet differs, nothing else.
   const ToolRun changed = replay(dir.Write("changed.abo", Image(4)));
   EXPECT_EQ(changed.status, 3) << changed.out << changed.err;
   EXPECT_NE(changed.out.find("the tool sends > S3"), std::string::npos) << changed.out;
-  EXPECT_NE(changed.out.find("12 writes, 1 differ"), std::string::npos) << changed.out;
+  EXPECT_NE(changed.out.find("12 writes recorded, 12 compared, 1 differ"), std::string::npos)
+      << changed.out;
 }
 
 TEST_F(DownloadToolTest, EachFailureHasItsStatusAndTheWindowsText) {
@@ -205,6 +207,13 @@ TEST_F(DownloadToolTest, AHangUpEndsTheRunSayingTheDeviceWentAway) {
     const std::size_t hangup = recorded.find(" hangup\n");
     EXPECT_NE(hangup, std::string::npos) << recorded;
     EXPECT_NE(recorded.find(" close\n", hangup), std::string::npos) << recorded;
+
+    // The writes into the dropped line replay as they went.
+    testing::ToolProcess replay;
+    const std::string report = dir.Name("replay");
+    ASSERT_TRUE(
+        replay.Start({TESSARO_REPLAY_TOOL, "--trace", trace, "--image", image}, report, errPath));
+    EXPECT_EQ(replay.Wait(60s), 0) << c.name << "\n" << ReadFile(report) << recorded;
   }
 }
 

@@ -30,6 +30,31 @@ std::map<int, std::vector<int>> SequencesOnTheLine(const std::vector<std::string
   return sequences;
 }
 
+// The native port, counting the opens asked of it.
+class CountedOpens final : public SerialPort {
+ public:
+  explicit CountedOpens(SerialPort& port) : port_(port) {}
+  int opens = 0;
+  bool Open(const char* name) override {
+    ++opens;
+    return port_.Open(name);
+  }
+  bool ApplyLineSettings(const LineSettings& line) override {
+    return port_.ApplyLineSettings(line);
+  }
+  void SetQueuesAndTimeouts(const PortTimeouts& t) override { port_.SetQueuesAndTimeouts(t); }
+  WaitResult WaitReadable(int timeoutMs) override { return port_.WaitReadable(timeoutMs); }
+  void Wake() override { port_.Wake(); }
+  long Read(char* buffer, std::size_t size) override { return port_.Read(buffer, size); }
+  long Write(const char* bytes, std::size_t count) override { return port_.Write(bytes, count); }
+  void PurgeInput() override { port_.PurgeInput(); }
+  void Close() override { port_.Close(); }
+  bool IsOpen() const override { return port_.IsOpen(); }
+
+ private:
+  SerialPort& port_;
+};
+
 TEST_F(ActiveLinkTest, CountersAgreeWithWhatTheNetworkDidToEveryPacket) {
   sim::Scenario scenario = Network({{1, 2, 3, 4}, {11, 12, 13, 14}, {21, 22, 23, 24}});
   scenario.delay = {20, 80};
@@ -180,7 +205,8 @@ TEST_F(ActiveLinkTest, AReconnectGoesOnFromTheCountersOfTheLoss) {
   const sim::Endpoint where{"", std::string(dir) + "/line"};
   simulator = std::make_unique<sim::Simulator>(Network({{1, 2}}));
   ASSERT_TRUE(simulator->Start(where));
-  port = std::make_unique<cli::PathPort>(*native, where.linkPath);
+  CountedOpens counted(*native);
+  port = std::make_unique<cli::PathPort>(counted, where.linkPath);
   engine = std::make_unique<Engine>(display, clock, *port);
   engine->SetAutoReconnect(true);
   OpenAndDiscover(2);
@@ -188,8 +214,12 @@ TEST_F(ActiveLinkTest, AReconnectGoesOnFromTheCountersOfTheLoss) {
   Run(1500);
   simulator->Stop();
   ASSERT_TRUE(WaitFor([&] { return engine->IsLinkLost(); }));
-  engine->ReconnectTick();  // the device is still gone
+  // The device is still gone: however often asked, it is tried again only
+  // after a pause that grows.
+  const int opens = counted.opens;
+  for (int tick = 0; tick < 200; ++tick) engine->ReconnectTick();
   EXPECT_TRUE(engine->IsLinkLost());
+  EXPECT_EQ(counted.opens, opens + 1);
   const TerminalStats atLoss = Stats();
 
   ASSERT_TRUE(simulator->Start(where));

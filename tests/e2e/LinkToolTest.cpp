@@ -248,8 +248,8 @@ TEST_F(LinkToolTest, ReconnectGoesOnWhenTheSameLineComesBack) {
       step = 2;
     }
   };
-  const ToolRun run =
-      Run({"--port", Path("line"), "--reconnect", "--seconds", "8", "--json", Path("r.json")});
+  const ToolRun run = Run({"--port", Path("line"), "--reconnect", "--seconds", "8", "--json",
+                           Path("r.json"), "--trace", Path("trace")});
   ASSERT_EQ(step, 2);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.err.find("link back after"), std::string::npos) << run.err;
@@ -266,6 +266,20 @@ TEST_F(LinkToolTest, ReconnectGoesOnWhenTheSameLineComesBack) {
   EXPECT_EQ(j["totals"]["lost"].get<long>(), 0) << j.dump();
   // Echoes came after the return: the new simulator answered the test.
   EXPECT_GT(simulator.Stats().echoesSent, 0u);
+
+  // The trace says once that the device could not be opened, and replays
+  // across the gap, the packets after the return included.
+  const std::string trace = ReadFile(Path("trace"));
+  std::size_t failed = 0;
+  for (std::size_t at = trace.find(" failed\n"); at != std::string::npos;
+       at = trace.find(" failed\n", at + 1))
+    ++failed;
+  EXPECT_EQ(failed, 1u) << trace.substr(0, 4000);
+  EXPECT_NE(trace.find(" test reconnect in="), std::string::npos);
+  testing::ToolProcess replay;
+  ASSERT_TRUE(
+      replay.Start({TESSARO_REPLAY_TOOL, "--trace", Path("trace")}, Path("replay"), Path("err")));
+  EXPECT_EQ(replay.Wait(std::chrono::seconds(60)), 0) << ReadFile(Path("replay"));
 }
 
 // Runs that are not a clean pass end with a status a script can tell from
@@ -379,25 +393,67 @@ TEST_F(LinkToolTest, LiveTableIsRedrawnInPlaceOnATerminal) {
   EXPECT_NE(run.out.find("sent "), std::string::npos);
 }
 
-TEST_F(LinkToolTest, ATraceOfTheTestReplaysWithTheSameAnswers) {
-  sim::Simulator simulator;
-  ASSERT_TRUE(simulator.Start());
-  const ToolRun run =
-      Run({"--port", simulator.SlavePath(), "--seconds", "2", "--trace", Path("trace")});
-  ASSERT_EQ(run.status, 0) << run.err;
-  const std::string trace = ReadFile(Path("trace"));
-  EXPECT_NE(trace.find(" open " + simulator.SlavePath() + " ok\n"), std::string::npos);
-  EXPECT_NE(trace.find(" > @AT\\r\n"), std::string::npos);
-  EXPECT_NE(trace.find(" close\n"), std::string::npos);
+// A trace keeps what drives the test (START, STOP, the mode, each time-out),
+// so that the replay makes every recorded test packet and echo again; the
+// same trace with its packets rewritten to another terminal differs.
+TEST_F(LinkToolTest, ATraceOfTheTestReplaysEveryTestPacket) {
+  struct Case {
+    const char* name;
+    bool passive;
+    const char* mark;  // a test line the trace must hold
+  };
+  for (const Case& c : {Case{"ACTIVE with losses", false, " test timeout "},
+                        Case{"PASSIVE with duplicates", true, " test mode passive in="}}) {
+    SCOPED_TRACE(c.name);
+    sim::Scenario scenario = sim::Scenario::Default();
+    scenario.faults.echoLoss = c.passive ? 0.0 : 0.2;
+    scenario.faults.echoDuplicate = 0.2;
+    scenario.passive.ratePerTerminal = c.passive ? 5 : 0;
+    sim::Simulator simulator(scenario);
+    ASSERT_TRUE(simulator.Start());
+    std::vector<std::string> args = {"--port",  simulator.SlavePath(), "--seconds", "3",
+                                     "--trace", Path("trace")};
+    if (c.passive) args.push_back("--passive");
+    const ToolRun run = Run(args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string trace = ReadFile(Path("trace"));
+    EXPECT_NE(trace.find(c.mark), std::string::npos) << trace;
 
-  testing::ToolProcess replay;
-  ASSERT_TRUE(replay.Start({TESSARO_REPLAY_TOOL, "--trace", Path("trace"), "--running"},
-                           Path("replay"), Path("err")));
-  EXPECT_EQ(replay.Wait(std::chrono::seconds(60)), 0) << ReadFile(Path("replay"));
-  const std::string report = ReadFile(Path("replay"));
-  EXPECT_NE(report.find(" 0 differ"), std::string::npos) << report;
-  // Answers were compared, not skipped: the engine answers each echo.
-  EXPECT_EQ(report.find(", 0 answers"), std::string::npos) << report;
+    // Every recorded test packet (echo) is compared, and matches.
+    std::istringstream lines(trace);
+    std::string line, rewritten;
+    int packets = 0;
+    while (std::getline(lines, line)) {
+      const std::size_t at = line.find(" > @DT");
+      if (at != std::string::npos) {
+        ++packets;
+        line.replace(at + 6, 2, "99");
+      }
+      rewritten += line + "\n";
+    }
+    ASSERT_GT(packets, 20);
+    const auto replay = [&] {
+      testing::ToolProcess tool;
+      EXPECT_TRUE(
+          tool.Start({TESSARO_REPLAY_TOOL, "--trace", Path("trace")}, Path("replay"), Path("err")));
+      return ToolRun{tool.Wait(std::chrono::seconds(60)), ReadFile(Path("replay")), ""};
+    };
+    ToolRun same = replay();
+    EXPECT_EQ(same.status, 0) << same.out;
+    int compared = 0, differ = -1;
+    const std::size_t summary = same.out.find(" writes recorded, ");
+    ASSERT_NE(summary, std::string::npos) << same.out;
+    EXPECT_EQ(std::sscanf(same.out.c_str() + summary, " writes recorded, %d compared, %d differ",
+                          &compared, &differ),
+              2);
+    EXPECT_GE(compared, packets) << same.out;
+    EXPECT_EQ(differ, 0) << same.out;
+
+    { std::ofstream(Path("trace")) << rewritten; }
+    const ToolRun other = replay();
+    EXPECT_EQ(other.status, 3) << other.out;
+    EXPECT_NE(other.out.find("the tool does not send it"), std::string::npos) << other.out;
+  }
 }
 
 TEST_F(LinkToolTest, FailuresExitNonZeroWithAClearMessage) {

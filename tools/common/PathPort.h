@@ -36,6 +36,7 @@ class PathPort final : public SerialPort {
   void Close() override { port_.Close(); }
   bool IsOpen() const override { return port_.IsOpen(); }
   PortError LastError() const override { return port_.LastError(); }
+  void Note(const char* line) override { port_.Note(line); }
 
  private:
   SerialPort& port_;

@@ -34,19 +34,23 @@ constexpr const char* kUsage =
     "Options:\n"
     "  --passive          link test in PASSIVE mode (echoes \"@DT\" data)\n"
     "  --running          an ACTIVE test is running (listed terminals get packets)\n"
+    "                     (with --trace: only for traces without \"test\" lines)\n"
     "  --baud-index N     the PC's baud row, 0 (115200) .. 7 (1200); default 0\n"
     "  --cells            also print every cell redraw of the topology view\n"
-    "  --trace TRACE      replay the inbound side of a line trace (docs/traces.md)\n"
-    "                     and show where the tool's answers differ from the\n"
-    "                     recorded outbound side; exit status 3 when they do\n"
+    "  --trace TRACE      replay a line trace (docs/traces.md): its inbound bytes\n"
+    "                     and test lines drive a fresh Tessaro, whose writes are\n"
+    "                     compared with the recorded ones (every test packet)\n"
     "  --image IMAGE      with --trace: the image of a recorded download, which is\n"
     "                     run again against the recorded replies\n"
     "  -h, --help         this text\n"
     "  --version          the version\n"
     "\n"
     "Options take their value as --opt VALUE or --opt=VALUE.\n"
-    "Exit status: 0 after the replay, 1 the input cannot be read or the standard\n"
-    "output cannot be written, 2 bad options, 3 with --trace: the answers differ.\n";
+    "Exit status: 0 done (with --trace: writes compared, none differ), 1 the\n"
+    "input cannot be read or the standard output cannot be written, 2 a bad\n"
+    "option, 3 a write differs, 4 nothing (or not everything) was compared: no\n"
+    "open of the port, a trace of the simulator, a download without a usable\n"
+    "--image.\n";
 
 int Fail(const std::string& text) {
   std::fprintf(stderr, "tessaro-replay: %s\nTry 'tessaro-replay --help'.\n", text.c_str());
