@@ -125,7 +125,7 @@ void Demo::Tick() {
         Finish(1, "no base answered");
         return;
       }
-      HWND run = frame_.View().Button(ClientView::kRunButtonId);
+      HWND run = frame_.View().Button(view::kRunButtonId);
       if (!IsWindowEnabled(run)) {
         Finish(1, "the START button is not enabled");
         return;
@@ -142,7 +142,7 @@ void Demo::Tick() {
         Finish(1, "the link was lost during the test");
         return;
       }
-      SendMessageA(frame_.View().Button(ClientView::kRunButtonId), BM_CLICK, 0, 0);  // STOP
+      SendMessageA(frame_.View().Button(view::kRunButtonId), BM_CLICK, 0, 0);  // STOP
       step_ = Step::Dialogs;
       boxesExpected_ = true;
       return;
