@@ -44,13 +44,13 @@ class CellSpots {
   void Add(const CellBox& spot) {
     if (spot.Empty()) return;
     for (int i = 0; i < count_; ++i) {
-      CellBox& near = spots_[i];
-      if (near.Contains(spot)) return;
+      CellBox& listed = spots_[i];
+      if (listed.Contains(spot)) return;
       // A terminal's counters sit one above the other in one column: one
       // spot covers them all.
-      if (near.left == spot.left && near.right == spot.right &&
-          spot.top < near.bottom + spot.Height() && spot.bottom > near.top - spot.Height()) {
-        near = near.Joined(spot);
+      if (listed.left == spot.left && listed.right == spot.right &&
+          spot.top < listed.bottom + spot.Height() && spot.bottom > listed.top - spot.Height()) {
+        listed = listed.Joined(spot);
         return;
       }
     }

@@ -14,7 +14,7 @@
 #include "bench/linktest/BenchSupport.h"
 #include "core/Clock.h"
 #include "link/NativeSerialPort.h"
-#include "linktest/cli/PathPort.h"
+#include "link/PathPort.h"
 #include "linktest/cli/Runner.h"
 #include "sim/Simulator.h"
 
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
   bench::BenchDisplay display;
   SteadyClock clock;
   std::unique_ptr<SerialPort> native = MakeNativeSerialPort();
-  cli::PathPort port(*native, simulator.SlavePath());
+  PathPort port(*native, simulator.SlavePath());
   Engine engine(display, clock, port);
   if (!engine.Open()) return 1;
   for (int turn = 0; turn < 500; ++turn) {

@@ -10,8 +10,8 @@
 #include "download/cli/Options.h"
 #include "download/cli/Runner.h"
 #include "download/cli/Statuses.h"
+#include "link/PortStack.h"
 #include "linktest/cli/ConsoleDisplay.h"
-#include "linktest/cli/ToolPort.h"
 
 int main(int argc, char** argv) {
   using namespace tessaro;
@@ -37,8 +37,9 @@ int main(int argc, char** argv) {
   console.tty = isatty(STDOUT_FILENO) != 0;
   if (options.checkOnly) return CheckImageOnly(options, console);
 
-  ToolPort port;
-  if (!port.Make(options.port, options.tracePath, argc, argv, "tessaro-download")) {
+  PortStack port;
+  if (std::string error; !port.Make(options.port, options.tracePath, argc, argv, error)) {
+    std::fprintf(stderr, "tessaro-download: %s\n", error.c_str());
     return kDownloadUsage;
   }
   ConsoleDisplay display(stderr);

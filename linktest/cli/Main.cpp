@@ -10,11 +10,11 @@
 #include "app/Engine.h"
 #include "core/Clock.h"
 #include "link/PortList.h"
+#include "link/PortStack.h"
 #include "linktest/cli/ConsoleDisplay.h"
 #include "linktest/cli/Options.h"
 #include "linktest/cli/Runner.h"
 #include "linktest/cli/Terminal.h"
-#include "linktest/cli/ToolPort.h"
 
 namespace {
 
@@ -60,8 +60,9 @@ int main(int argc, char** argv) {
     return CheckStandardOutput(kExitOk);
   }
 
-  ToolPort port;
-  if (!port.Make(options.port, options.tracePath, argc, argv, "tessaro-linktest")) {
+  PortStack port;
+  if (std::string error; !port.Make(options.port, options.tracePath, argc, argv, error)) {
+    std::fprintf(stderr, "tessaro-linktest: %s\n", error.c_str());
     return kExitOutput;
   }
 

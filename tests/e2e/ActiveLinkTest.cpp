@@ -156,7 +156,7 @@ TEST_F(ActiveLinkTest, ALostLinkStopsTheTestWithoutCountingLoss) {
 TEST_F(ActiveLinkTest, NoBaseAnsweringIsShownUntilOneDoes) {
   testing::PtyPair silent;
   ASSERT_TRUE(silent.Ok());
-  port = std::make_unique<cli::PathPort>(*native, silent.SlavePath());
+  port = std::make_unique<PathPort>(*native, silent.SlavePath());
   engine = std::make_unique<Engine>(display, clock, *port);
   ASSERT_TRUE(engine->Open());
   EXPECT_EQ(engine->Snapshot().notice, nullptr);
@@ -179,7 +179,7 @@ TEST_F(ActiveLinkTest, AReconnectGoesOnFromTheCountersOfTheLoss) {
   const sim::Endpoint where{"", std::string(dir) + "/line"};
   simulator = std::make_unique<sim::Simulator>(Network({{1, 2}}));
   ASSERT_TRUE(simulator->Start(where));
-  port = std::make_unique<cli::PathPort>(*native, where.linkPath);
+  port = std::make_unique<PathPort>(*native, where.linkPath);
   engine = std::make_unique<Engine>(display, clock, *port);
   engine->SetAutoReconnect(true);
   OpenAndDiscover(2);

@@ -4,7 +4,7 @@
 
 #include "link/SerialPort.h"
 
-namespace tessaro::cli {
+namespace tessaro {
 
 // Opens a device path given on the command line whatever port name the
 // session asks for: the port settings only know "COM1".."COM6".
@@ -34,4 +34,4 @@ class PathPort final : public SerialPort {
   std::string path_;
 };
 
-}  // namespace tessaro::cli
+}  // namespace tessaro
