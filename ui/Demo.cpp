@@ -26,7 +26,12 @@ Demo::Demo(FrameWindow& frame, Engine& engine, const WindowOptions& options)
       dir_(QString::fromStdString(options.demoDir)),
       script_(*this, engine, options) {
   ticker_.setInterval(DemoScript::kTickMs);
-  connect(&ticker_, &QTimer::timeout, this, [this] { script_.Tick(clock_.elapsed()); });
+  // Qt does not run a timer's handler again while it runs: the tick is
+  // queued, so that a command's modal loop inside it still gets ticks.
+  connect(&ticker_, &QTimer::timeout, this, [this] {
+    QMetaObject::invokeMethod(
+        this, [this] { script_.Tick(clock_.elapsed()); }, Qt::QueuedConnection);
+  });
 }
 
 void Demo::Start() {
