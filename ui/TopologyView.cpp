@@ -44,10 +44,12 @@ TopologyView::TopologyView(Engine& engine, TopologyCanvas& canvas, QWidget* pare
   }
   const std::pair<QTimer*, view::Timer> timers[] = {{&supervision_, view::Timer::kSupervision},
                                                     {&reconnect_, view::Timer::kReconnect}};
-  for (const auto& [timer, which] : timers) {
-    timer->setInterval(view::PeriodMs(which));
-    timer->setTimerType(Qt::PreciseTimer);
-    connect(timer, &QTimer::timeout, this, [this, which] { view::TimerFired(engine_, which); });
+  for (const auto& entry : timers) {
+    const view::Timer which = entry.second;
+    entry.first->setInterval(view::PeriodMs(which));
+    entry.first->setTimerType(Qt::PreciseTimer);
+    connect(entry.first, &QTimer::timeout, this,
+            [this, which] { view::TimerFired(engine_, which); });
   }
   reconnect_.start();
 

@@ -45,7 +45,7 @@ bool Win32Display::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kMsgRunCall) {
     // The call posted by PostToWindow, travelling as the message's integer.
     const std::unique_ptr<std::function<void()>> call(
-        reinterpret_cast<std::function<void()>*>(lParam));  // NOLINT(performance-no-int-to-ptr)
+        reinterpret_cast<std::function<void()>*>(lParam));
     (*call)();
     return true;
   }
