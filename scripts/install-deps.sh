@@ -9,7 +9,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format-14 clang-tidy-14
-  nlohmann-json3-dev
+  nlohmann-json3-dev libcli11-dev
   qt6-base-dev
   xvfb xauth x11-utils imagemagick fonts-dejavu-core fonts-terminus
   binutils

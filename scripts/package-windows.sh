@@ -18,8 +18,8 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 fi
 cmake --build "$build" -j"$jobs" --target tessaro tessaro-linktest tessaro-replay
 
-programs=("$build/win32/tessaro.exe" "$build/linktest/tessaro-linktest.exe"
-  "$build/app/tessaro-replay.exe")
+programs=("$build/win32/tessaro.exe" "$build/tools/tessaro-linktest.exe"
+  "$build/tools/tessaro-replay.exe")
 "$root/scripts/check-windows-imports.sh" "${programs[@]}" >/dev/null
 for exe in "${programs[@]}"; do x86_64-w64-mingw32-strip -o "$exe.stripped" "$exe"; done
 

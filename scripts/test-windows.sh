@@ -35,7 +35,7 @@ cmake -S . -B "$out/host" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARO_B
 cmake --build "$out/host" -j"$jobs" --target tessaro-basesim tessaro-replay
 
 echo "-- each program needs only Windows' own DLLs"
-programs=("$out/cross/linktest/tessaro-linktest.exe" "$out/cross/app/tessaro-replay.exe"
+programs=("$out/cross/tools/tessaro-linktest.exe" "$out/cross/tools/tessaro-replay.exe"
   "$out/cross/win32/tessaro.exe")
 "$root/scripts/check-windows-imports.sh" "${programs[@]}"
 
@@ -71,7 +71,7 @@ echo "-- tessaro-replay.exe on a recorded stream"
 # Every recorded stream of the dispatcher's corpus, then CR LF pairs and a
 # 0x1A, which a text-mode input would swallow.
 { cat fuzz/corpus/dispatch/*; printf '@DT0101ab\r\n\032@DT0102cd\r'; } >"$e2e/stream.bin"
-"$out/host/app/tessaro-replay" --cells <"$e2e/stream.bin" >"$e2e/replay-linux.txt"
+"$out/host/tools/tessaro-replay" --cells <"$e2e/stream.bin" >"$e2e/replay-linux.txt"
 "$wine" "${programs[1]}" --cells <"$e2e/stream.bin" | tr -d '\r' >"$e2e/replay-windows.txt"
 cmp "$e2e/replay-linux.txt" "$e2e/replay-windows.txt" ||
   { diff "$e2e/replay-linux.txt" "$e2e/replay-windows.txt" | head -20 >&2; exit 1; }

@@ -15,8 +15,8 @@
 #include "core/Clock.h"
 #include "link/NativeSerialPort.h"
 #include "link/PathPort.h"
-#include "linktest/cli/Runner.h"
 #include "sim/Simulator.h"
+#include "tools/linktest/Runner.h"
 
 using namespace tessaro;
 using Steady = std::chrono::steady_clock;

@@ -30,7 +30,7 @@ cleanup() {
 trap cleanup EXIT INT TERM
 
 window=${WINDOW:-$build/ui/tessaro}
-linktest=${LINKTEST:-$build/linktest/tessaro-linktest}
+linktest=${LINKTEST:-$build/tools/tessaro-linktest}
 if [ -z "${WINDOW:-}" ] || [ -z "${LINKTEST:-}" ]; then
   if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARO_BUILD_BENCH=ON \

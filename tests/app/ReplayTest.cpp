@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/replay/Replay.h"
+#include "tools/replay/Replay.h"
 
 namespace tessaro {
 namespace {

@@ -11,9 +11,9 @@
 
 #include "DownloadFakes.h"
 #include "SRecordText.h"
-#include "download/cli/Statuses.h"
 #include "sim/Simulator.h"
 #include "support/ToolProcess.h"
+#include "tools/download/Statuses.h"
 
 namespace tessaro {
 namespace {

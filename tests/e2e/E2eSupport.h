@@ -18,9 +18,9 @@
 #include "core/Clock.h"
 #include "link/NativeSerialPort.h"
 #include "link/PathPort.h"
-#include "linktest/cli/Runner.h"
 #include "sim/Simulator.h"
 #include "support/EngineTestAccess.h"
+#include "tools/linktest/Runner.h"
 
 namespace tessaro::e2e {
 

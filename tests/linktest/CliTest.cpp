@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "linktest/SeriesLog.h"
-#include "linktest/cli/Options.h"
-#include "linktest/cli/ResultFiles.h"
-#include "linktest/cli/Results.h"
-#include "linktest/cli/Runner.h"
+#include "tools/linktest/Options.h"
+#include "tools/linktest/ResultFiles.h"
+#include "tools/linktest/Results.h"
+#include "tools/linktest/Runner.h"
 
 namespace tessaro::cli {
 namespace {
@@ -41,6 +41,23 @@ TEST(LinkTestOptionsTest, ReadsEveryOption) {
   EXPECT_EQ(o.intervalSeconds, 0);
 }
 
+TEST(LinkTestOptionsTest, TakesAValueAfterAnEqualsSignOrAsTheNextWord) {
+  const std::vector<std::vector<const char*>> forms = {
+      {"--port=COM2", "--seconds=30", "--json=r.json", "--passive"},
+      {"--port", "COM2", "--seconds", "30", "--json", "r.json", "--passive"},
+      {"--json", "x.json", "--port=COM2", "--seconds", "30", "--json=r.json", "--passive"},
+  };
+  for (const std::vector<const char*>& args : forms) {
+    LinkTestOptions o;
+    std::string error;
+    ASSERT_EQ(Parse(args, o, error), ParseResult::kRun) << error;
+    EXPECT_EQ(o.port, "COM2");
+    EXPECT_EQ(o.seconds, 30);
+    EXPECT_EQ(o.jsonPath, "r.json");
+    EXPECT_TRUE(o.passive);
+  }
+}
+
 TEST(LinkTestOptionsTest, RefusesWhatItCannotUseWithAReason) {
   struct Case {
     std::vector<const char*> args;
@@ -55,6 +72,8 @@ TEST(LinkTestOptionsTest, RefusesWhatItCannotUseWithAReason) {
       {{"--port", "COM1", "--seconds", "-4"}, "--seconds"},
       {{"--port", "COM1", "--seconds", "12x"}, "--seconds"},
       {{"--port", "COM1", "--seconds", "99999999999999999999"}, "--seconds"},
+      {{"--port", "COM1", "--seconds", "31536001"}, "from 1 to 31536000"},
+      {{"--port", "COM1", "--passive=x"}, "--passive takes no value"},
       {{"--port", "COM1", "--verbose"}, "unknown option: --verbose"},
       {{"--port", "COM1", "--json"}, "--json needs a value"},
       {{"--port", "COM1", "--json", "r.out", "--csv", "./r.out"},

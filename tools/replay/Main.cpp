@@ -5,11 +5,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
-#include "app/replay/BinaryInput.h"
-#include "app/replay/Replay.h"
-#include "app/replay/TraceReplay.h"
 #include "core/Version.h"
+#include "tools/common/CommandLine.h"
+#include "tools/replay/BinaryInput.h"
+#include "tools/replay/Replay.h"
+#include "tools/replay/TraceReplay.h"
 
 namespace {
 
@@ -51,40 +53,51 @@ int Fail(const std::string& text) {
 int main(int argc, char** argv) {
   tessaro::ReplayOptions options;
   tessaro::TraceReplayOptions trace;
-  const char* path = nullptr;
-  for (int i = 1; i < argc; ++i) {
-    const char* a = argv[i];
-    if (std::strcmp(a, "-h") == 0 || std::strcmp(a, "--help") == 0) {
-      std::fputs(kUsage, stdout);
-      return 0;
-    } else if (std::strcmp(a, "--version") == 0) {
-      std::printf("tessaro-replay %s\n", tessaro::kVersion);
-      return 0;
-    } else if (std::strcmp(a, "--passive") == 0) {
-      options.passive = true;
-    } else if (std::strcmp(a, "--running") == 0) {
-      options.running = true;
-    } else if (std::strcmp(a, "--trace") == 0 || std::strcmp(a, "--image") == 0) {
-      if (i + 1 >= argc || argv[i + 1][0] == '\0') return Fail("--trace and --image need a file");
-      (a[2] == 't' ? trace.tracePath : trace.imagePath) = argv[++i];
-    } else if (std::strcmp(a, "--cells") == 0) {
-      options.cells = true;
-    } else if (std::strcmp(a, "--baud-index") == 0) {
-      if (i + 1 >= argc) return Fail("--baud-index needs a number from 0 to 7");
-      char* end = nullptr;
-      const long v = std::strtol(argv[++i], &end, 10);
-      if (*argv[i] == '\0' || *end != '\0' || v < 0 || v > 7) {
-        return Fail("--baud-index needs a number from 0 to 7");
-      }
-      options.baudIndex = static_cast<int>(v);
-    } else if (a[0] == '-' && a[1] != '\0') {
-      return Fail(std::string("unknown option '") + a + "'");
-    } else if (path != nullptr) {
-      return Fail("give at most one input file");
-    } else {
-      path = a;
-    }
+  bool help = false;
+  bool version = false;
+  bool traceGiven = false;
+  bool imageGiven = false;
+  bool baudGiven = false;
+  std::string baudIndex;
+  std::vector<std::string> inputs;
+  tessaro::cli::CommandLine line;
+  line.Flag("-h,--help", help);
+  line.Flag("--version", version);
+  line.Flag("--passive", options.passive);
+  line.Flag("--running", options.running);
+  line.Flag("--cells", options.cells);
+  line.Value("--trace", trace.tracePath, &traceGiven);
+  line.Value("--image", trace.imagePath, &imageGiven);
+  line.Value("--baud-index", baudIndex, &baudGiven);
+  line.Positionals(inputs);
+  const tessaro::cli::CommandLine::Error wrong = line.Parse(argc, argv);
+  using Kind = tessaro::cli::CommandLine::Error::Kind;
+  if (wrong.kind == Kind::kNoValue) {
+    if (wrong.option == "--baud-index") return Fail("--baud-index needs a number from 0 to 7");
+    return Fail("--trace and --image need a file");
   }
+  if (wrong.kind == Kind::kFlagValue) return Fail(wrong.option + " takes no value");
+  if (help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (version) {
+    std::printf("tessaro-replay %s\n", tessaro::kVersion);
+    return 0;
+  }
+  if (wrong.kind == Kind::kUnknown) return Fail("unknown option '" + wrong.option + "'");
+  if ((traceGiven && trace.tracePath.empty()) || (imageGiven && trace.imagePath.empty())) {
+    return Fail("--trace and --image need a file");
+  }
+  if (baudGiven) {
+    char* end = nullptr;
+    const long v = std::strtol(baudIndex.c_str(), &end, 10);
+    if (baudIndex.empty() || *end != '\0' || v < 0 || v > 7)
+      return Fail("--baud-index needs a number from 0 to 7");
+    options.baudIndex = static_cast<int>(v);
+  }
+  if (inputs.size() > 1) return Fail("give at most one input file");
+  const char* path = inputs.empty() ? nullptr : inputs.front().c_str();
 
   if (!trace.imagePath.empty() && trace.tracePath.empty()) return Fail("--image needs --trace");
   if (!trace.tracePath.empty()) {

@@ -1,4 +1,4 @@
-#include "linktest/cli/Runner.h"
+#include "tools/linktest/Runner.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "linktest/cli/ResultFiles.h"
-#include "linktest/cli/Results.h"
+#include "tools/linktest/ResultFiles.h"
+#include "tools/linktest/Results.h"
 
 namespace tessaro::cli {
 
@@ -267,14 +267,6 @@ void Runner::SampleSeries() {
 }
 
 }  // namespace
-
-int ComPortIndex(const char* name) {
-  if (std::strlen(name) == 4 && std::strncmp(name, "COM", 3) == 0 && name[3] >= '1' &&
-      name[3] <= '6') {
-    return name[3] - '1';
-  }
-  return -1;
-}
 
 int RunLinkTest(const LinkTestOptions& options, Engine& engine, ConsoleDisplay& display,
                 Pause& pause, const Console& console) {

@@ -2,11 +2,11 @@
 
 #include <memory>
 
-#include "linktest/cli/Runner.h"
+#include "tools/common/Console.h"
 
 namespace tessaro::cli {
 
-// The console of tessaro-linktest, one file per platform.
+// The console of a command-line program, one file per platform.
 
 // Takes the user's interrupt (Ctrl-C; on POSIX also SIGTERM and SIGHUP) away
 // from its default of ending the program and returns the Pause whose sleeps

@@ -4,7 +4,7 @@
 #include <csignal>
 #include <ctime>
 
-#include "linktest/cli/Terminal.h"
+#include "tools/common/Terminal.h"
 
 namespace tessaro::cli {
 

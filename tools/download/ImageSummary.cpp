@@ -1,4 +1,4 @@
-#include "download/cli/ImageSummary.h"
+#include "tools/download/ImageSummary.h"
 
 #include <cinttypes>
 #include <deque>

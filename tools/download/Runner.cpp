@@ -1,4 +1,4 @@
-#include "download/cli/Runner.h"
+#include "tools/download/Runner.h"
 
 #include <cerrno>
 #include <chrono>
@@ -9,10 +9,10 @@
 #include "download/DownloadTexts.h"
 #include "download/ImageCheck.h"
 #include "download/ImageFile.h"
-#include "download/cli/ConsoleDownloadUi.h"
-#include "download/cli/ImageSummary.h"
-#include "download/cli/Statuses.h"
-#include "linktest/cli/Runner.h"
+#include "tools/download/ConsoleDownloadUi.h"
+#include "tools/download/ImageSummary.h"
+#include "tools/download/Statuses.h"
+#include "tools/linktest/Runner.h"
 
 namespace tessaro::cli {
 

@@ -1,7 +1,7 @@
 #include <fcntl.h>
 #include <io.h>
 
-#include "app/replay/BinaryInput.h"
+#include "tools/replay/BinaryInput.h"
 
 namespace tessaro {
 

@@ -1,4 +1,4 @@
-#include "app/replay/BinaryInput.h"
+#include "tools/replay/BinaryInput.h"
 
 namespace tessaro {
 

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "linktest/SeriesLog.h"
-#include "linktest/cli/Options.h"
-#include "linktest/cli/Results.h"
+#include "tools/linktest/Options.h"
+#include "tools/linktest/Results.h"
 
 namespace tessaro::cli {
 

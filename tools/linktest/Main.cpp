@@ -10,11 +10,11 @@
 #include "app/Engine.h"
 #include "core/Clock.h"
 #include "link/PortList.h"
-#include "link/PortStack.h"
-#include "linktest/cli/ConsoleDisplay.h"
-#include "linktest/cli/Options.h"
-#include "linktest/cli/Runner.h"
-#include "linktest/cli/Terminal.h"
+#include "tools/common/ConsoleDisplay.h"
+#include "tools/common/Terminal.h"
+#include "tools/common/ToolPort.h"
+#include "tools/linktest/Options.h"
+#include "tools/linktest/Runner.h"
 
 namespace {
 
@@ -60,13 +60,12 @@ int main(int argc, char** argv) {
     return CheckStandardOutput(kExitOk);
   }
 
-  PortStack port;
-  if (std::string error; !port.Make(options.port, options.tracePath, argc, argv, error)) {
-    std::fprintf(stderr, "tessaro-linktest: %s\n", error.c_str());
+  ToolPort port;
+  if (!port.Make(options.port, options.tracePath, argc, argv, "tessaro-linktest")) {
     return kExitOutput;
   }
 
-  ConsoleDisplay display(stderr);
+  ConsoleDisplay display(stderr, "tessaro-linktest");
   SteadyClock clock;
   Console console;
   DescribeTerminal(console);

@@ -1,4 +1,4 @@
-#include "app/replay/Replay.h"
+#include "tools/replay/Replay.h"
 
 #include "app/Engine.h"
 #include "core/Clock.h"

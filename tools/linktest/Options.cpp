@@ -1,4 +1,4 @@
-#include "linktest/cli/Options.h"
+#include "tools/linktest/Options.h"
 
 #include "link/PortSettings.h"
 
@@ -9,10 +9,14 @@
 #include <system_error>
 
 #include "core/Version.h"
+#include "tools/common/CommandLine.h"
 
 namespace tessaro::cli {
 
 namespace {
+
+// The longest test: a year.
+constexpr long kMaxSeconds = 31536000;
 
 // A whole decimal number in [low, high]; nothing else is accepted.
 bool ParseNumber(const char* text, long low, long high, int& out) {
@@ -78,7 +82,8 @@ const char* UsageText() {
          "                   (USB maker, product, ids, serial number) and stop\n"
          "  --reconnect      when the device goes away, wait for it to come back under the\n"
          "                   same name, reopen it and go on; the gaps are in the results\n"
-         "  --seconds N      length of the test in seconds (default 10)\n"
+         "  --seconds N      length of the test in seconds, 1 .. 31536000 (a year;\n"
+         "                   default 10)\n"
          "  --passive        PASSIVE mode: count and echo the data the terminals send on\n"
          "                   their own (RE, DP, NG, TM, AV) instead of sending test packets\n"
          "  --json FILE      write the results as JSON\n"
@@ -120,81 +125,70 @@ const char* VersionText() {
 
 ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& options,
                          std::string& error) {
+  bool help = false;
+  bool version = false;
   bool havePort = false;
-  for (int i = 1; i < argc; ++i) {
-    const char* arg = argv[i];
-    auto value = [&](const char*& out) {
-      if (i + 1 >= argc) {
-        error = std::string(arg) + " needs a value";
-        return false;
-      }
-      out = argv[++i];
-      return true;
-    };
-    const char* v = nullptr;
-    if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
-      return ParseResult::kHelp;
-    } else if (std::strcmp(arg, "--version") == 0) {
-      return ParseResult::kVersion;
-    } else if (std::strcmp(arg, "--passive") == 0) {
-      options.passive = true;
-    } else if (std::strcmp(arg, "--list-ports") == 0) {
-      options.listPorts = true;
-    } else if (std::strcmp(arg, "--reconnect") == 0) {
-      options.reconnect = true;
-    } else if (std::strcmp(arg, "--baud") == 0) {
-      if (!value(v)) return ParseResult::kError;
-      options.baudRow = BaudRowOf(v);
-      if (options.baudRow < 0) {
-        error = std::string("--baud: not one of 115200 57600 38400 19200 9600 4800 2400: ") + v;
-        return ParseResult::kError;
-      }
-    } else if (std::strcmp(arg, "--port") == 0) {
-      if (!value(v)) return ParseResult::kError;
-      if (*v == '\0') {
-        error = "--port needs a port name";
-        return ParseResult::kError;
-      }
-      options.port = v;
-      havePort = true;
-    } else if (std::strcmp(arg, "--seconds") == 0) {
-      if (!value(v)) return ParseResult::kError;
-      if (!ParseNumber(v, 1, 31536000, options.seconds)) {
-        error = std::string("--seconds: not a whole number of seconds from 1 up: ") + v;
-        return ParseResult::kError;
-      }
-    } else if (std::strcmp(arg, "--wait") == 0) {
-      if (!value(v)) return ParseResult::kError;
-      if (!ParseNumber(v, 1, 3600, options.discoverySeconds)) {
-        error = std::string("--wait: not a whole number of seconds from 1 to 3600: ") + v;
-        return ParseResult::kError;
-      }
-    } else if (std::strcmp(arg, "--interval") == 0) {
-      if (!value(v)) return ParseResult::kError;
-      if (!ParseNumber(v, 0, 86400, options.intervalSeconds)) {
-        error = std::string("--interval: not a whole number of seconds: ") + v;
-        return ParseResult::kError;
-      }
-    } else if (std::strcmp(arg, "--json") == 0) {
-      if (!value(v)) return ParseResult::kError;
-      options.jsonPath = v;
-    } else if (std::strcmp(arg, "--trace") == 0) {
-      if (!value(v)) return ParseResult::kError;
-      options.tracePath = v;
-    } else if (std::strcmp(arg, "--csv") == 0) {
-      if (!value(v)) return ParseResult::kError;
-      options.csvPath = v;
-    } else if (std::strcmp(arg, "--series") == 0) {
-      if (!value(v)) return ParseResult::kError;
-      options.seriesPath = v;
-    } else {
-      error = std::string("unknown option: ") + arg;
+  std::string baud;
+  std::string seconds;
+  std::string wait;
+  std::string interval;
+  CommandLine line;
+  line.Flag("-h,--help", help);
+  line.Flag("--version", version);
+  line.Flag("--passive", options.passive);
+  line.Flag("--list-ports", options.listPorts);
+  line.Flag("--reconnect", options.reconnect);
+  line.Value("--port", options.port, &havePort);
+  line.Value("--baud", baud);
+  line.Value("--seconds", seconds);
+  line.Value("--wait", wait);
+  line.Value("--interval", interval);
+  line.Value("--json", options.jsonPath);
+  line.Value("--trace", options.tracePath);
+  line.Value("--csv", options.csvPath);
+  line.Value("--series", options.seriesPath);
+  const CommandLine::Error wrong = line.Parse(argc, argv);
+  if (wrong.kind == CommandLine::Error::Kind::kNoValue) {
+    error = wrong.option + " needs a value";
+    return ParseResult::kError;
+  }
+  if (wrong.kind == CommandLine::Error::Kind::kFlagValue) {
+    error = wrong.option + " takes no value";
+    return ParseResult::kError;
+  }
+  if (help) return ParseResult::kHelp;
+  if (version) return ParseResult::kVersion;
+  if (wrong.kind == CommandLine::Error::Kind::kUnknown) {
+    error = "unknown option: " + wrong.option;
+    return ParseResult::kError;
+  }
+  if (!baud.empty()) {
+    options.baudRow = BaudRowOf(baud.c_str());
+    if (options.baudRow < 0) {
+      error = "--baud: not one of 115200 57600 38400 19200 9600 4800 2400: " + baud;
       return ParseResult::kError;
     }
+  }
+  if (!seconds.empty() && !ParseNumber(seconds.c_str(), 1, kMaxSeconds, options.seconds)) {
+    error = "--seconds: not a whole number of seconds from 1 to " + std::to_string(kMaxSeconds) +
+            " (a year): " + seconds;
+    return ParseResult::kError;
+  }
+  if (!wait.empty() && !ParseNumber(wait.c_str(), 1, 3600, options.discoverySeconds)) {
+    error = "--wait: not a whole number of seconds from 1 to 3600: " + wait;
+    return ParseResult::kError;
+  }
+  if (!interval.empty() && !ParseNumber(interval.c_str(), 0, 86400, options.intervalSeconds)) {
+    error = "--interval: not a whole number of seconds: " + interval;
+    return ParseResult::kError;
   }
   if (options.listPorts) return ParseResult::kRun;
   if (!havePort) {
     error = "--port NAME is required";
+    return ParseResult::kError;
+  }
+  if (options.port.empty()) {
+    error = "--port needs a port name";
     return ParseResult::kError;
   }
   if (!OutputsAreDistinct(options, error)) return ParseResult::kError;

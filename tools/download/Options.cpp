@@ -1,10 +1,12 @@
-#include "download/cli/Options.h"
+#include "tools/download/Options.h"
 
 #include <charconv>
 #include <cstring>
+#include <vector>
 
 #include "core/Version.h"
 #include "link/PortSettings.h"
+#include "tools/common/CommandLine.h"
 
 namespace tessaro::cli {
 
@@ -64,68 +66,66 @@ const char* DownloadUsageText() {
 
 DownloadParse ParseDownloadOptions(int argc, const char* const* argv, DownloadOptions& options,
                                    std::string& error) {
+  bool help = false;
+  bool version = false;
   bool havePort = false;
-  for (int i = 1; i < argc; ++i) {
-    const char* arg = argv[i];
-    const char* v = nullptr;
-    auto value = [&] {
-      if (i + 1 >= argc) {
-        error = std::string(arg) + " needs a value";
-        return false;
-      }
-      v = argv[++i];
-      return true;
-    };
-    if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
-      return DownloadParse::kHelp;
-    } else if (std::strcmp(arg, "--version") == 0) {
-      return DownloadParse::kVersion;
-    } else if (std::strcmp(arg, "--check") == 0) {
-      options.checkOnly = true;
-    } else if (std::strcmp(arg, "--port") == 0) {
-      if (!value()) return DownloadParse::kError;
-      if (*v == '\0') {
-        error = "--port needs a port name";
-        return DownloadParse::kError;
-      }
-      options.port = v;
-      havePort = true;
-    } else if (std::strcmp(arg, "--baud") == 0) {
-      if (!value()) return DownloadParse::kError;
-      options.baudRow = BaudRowOf(v);
-      if (options.baudRow < 0) {
-        error = std::string("--baud: not one of 115200 57600 38400 19200 9600 4800 2400: ") + v;
-        return DownloadParse::kError;
-      }
-    } else if (std::strcmp(arg, "--base") == 0) {
-      if (!value()) return DownloadParse::kError;
-      if (!WholeNumber(v, 1, 16, options.base)) {
-        error = std::string("--base: not a base number from 1 to 16: ") + v;
-        return DownloadParse::kError;
-      }
-    } else if (std::strcmp(arg, "--wait") == 0) {
-      if (!value()) return DownloadParse::kError;
-      if (!WholeNumber(v, 1, 3600, options.discoverySeconds)) {
-        error = std::string("--wait: not a whole number of seconds from 1 to 3600: ") + v;
-        return DownloadParse::kError;
-      }
-    } else if (std::strcmp(arg, "--trace") == 0) {
-      if (!value()) return DownloadParse::kError;
-      options.tracePath = v;
-    } else if (arg[0] == '-' && arg[1] != '\0') {
-      error = std::string("unknown option: ") + arg;
-      return DownloadParse::kError;
-    } else if (options.image.empty()) {
-      options.image = arg;
-    } else {
-      error = std::string("only one image, please: ") + arg;
+  std::string baud;
+  std::string base;
+  std::string wait;
+  std::vector<std::string> images;
+  CommandLine line;
+  line.Flag("-h,--help", help);
+  line.Flag("--version", version);
+  line.Flag("--check", options.checkOnly);
+  line.Value("--port", options.port, &havePort);
+  line.Value("--baud", baud);
+  line.Value("--base", base);
+  line.Value("--wait", wait);
+  line.Value("--trace", options.tracePath);
+  line.Positionals(images);
+  const CommandLine::Error wrong = line.Parse(argc, argv);
+  if (wrong.kind == CommandLine::Error::Kind::kNoValue) {
+    error = wrong.option + " needs a value";
+    return DownloadParse::kError;
+  }
+  if (wrong.kind == CommandLine::Error::Kind::kFlagValue) {
+    error = wrong.option + " takes no value";
+    return DownloadParse::kError;
+  }
+  if (help) return DownloadParse::kHelp;
+  if (version) return DownloadParse::kVersion;
+  if (wrong.kind == CommandLine::Error::Kind::kUnknown) {
+    error = "unknown option: " + wrong.option;
+    return DownloadParse::kError;
+  }
+  if (havePort && options.port.empty()) {
+    error = "--port needs a port name";
+    return DownloadParse::kError;
+  }
+  if (!baud.empty()) {
+    options.baudRow = BaudRowOf(baud.c_str());
+    if (options.baudRow < 0) {
+      error = "--baud: not one of 115200 57600 38400 19200 9600 4800 2400: " + baud;
       return DownloadParse::kError;
     }
   }
-  if (options.image.empty()) {
+  if (!base.empty() && !WholeNumber(base.c_str(), 1, 16, options.base)) {
+    error = "--base: not a base number from 1 to 16: " + base;
+    return DownloadParse::kError;
+  }
+  if (!wait.empty() && !WholeNumber(wait.c_str(), 1, 3600, options.discoverySeconds)) {
+    error = "--wait: not a whole number of seconds from 1 to 3600: " + wait;
+    return DownloadParse::kError;
+  }
+  if (images.size() > 1) {
+    error = "only one image, please: " + images[1];
+    return DownloadParse::kError;
+  }
+  if (images.empty() || images.front().empty()) {
     error = "IMAGE is required";
     return DownloadParse::kError;
   }
+  options.image = images.front();
   if (!havePort && !options.checkOnly) {
     error = "--port NAME is required";
     return DownloadParse::kError;

@@ -1,4 +1,4 @@
-#include "linktest/cli/ResultFiles.h"
+#include "tools/linktest/ResultFiles.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "linktest/cli/Results.h"
+#include "tools/linktest/Results.h"
 
 #include <algorithm>
 #include <cinttypes>

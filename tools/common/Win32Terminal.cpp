@@ -3,7 +3,7 @@
 #include <io.h>
 #include <cstdio>
 
-#include "linktest/cli/Terminal.h"
+#include "tools/common/Terminal.h"
 
 namespace tessaro::cli {
 

@@ -1,17 +1,16 @@
 // tessaro-download: a base's program download from a script or a remote shell.
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 
 #include "app/Engine.h"
 #include "core/Clock.h"
-#include "download/cli/Options.h"
-#include "download/cli/Runner.h"
-#include "download/cli/Statuses.h"
-#include "link/PortStack.h"
-#include "linktest/cli/ConsoleDisplay.h"
+#include "tools/common/ConsoleDisplay.h"
+#include "tools/common/Terminal.h"
+#include "tools/common/ToolPort.h"
+#include "tools/download/Options.h"
+#include "tools/download/Runner.h"
+#include "tools/download/Statuses.h"
 
 int main(int argc, char** argv) {
   using namespace tessaro;
@@ -34,15 +33,14 @@ int main(int argc, char** argv) {
   }
 
   DownloadConsole console;
-  console.tty = isatty(STDOUT_FILENO) != 0;
+  DescribeTerminal(console);
   if (options.checkOnly) return CheckImageOnly(options, console);
 
-  PortStack port;
-  if (std::string error; !port.Make(options.port, options.tracePath, argc, argv, error)) {
-    std::fprintf(stderr, "tessaro-download: %s\n", error.c_str());
+  ToolPort port;
+  if (!port.Make(options.port, options.tracePath, argc, argv, "tessaro-download")) {
     return kDownloadUsage;
   }
-  ConsoleDisplay display(stderr);
+  ConsoleDisplay display(stderr, "tessaro-download");
   SteadyClock clock;
   Engine engine(display, clock, port.Port());
   return RunDownloadTool(options, engine, console);

@@ -1,4 +1,4 @@
-#include "app/replay/TraceReplay.h"
+#include "tools/replay/TraceReplay.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "linktest/cli/ConsoleDisplay.h"
+#include "tools/common/ConsoleDisplay.h"
 
 #include <cstring>
 
@@ -6,7 +6,7 @@ namespace tessaro::cli {
 
 void ConsoleDisplay::ShowMessage(const char* text, const char* caption, MessageIcon icon) {
   const char* kind = icon == MessageIcon::Warning ? "warning" : "note";
-  std::fprintf(messages_, "tessaro-linktest: %s: %s (%s)\n", kind, text, caption);
+  std::fprintf(messages_, "%s: %s: %s (%s)\n", program_, kind, text, caption);
   std::fflush(messages_);
 }
 

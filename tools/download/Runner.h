@@ -1,22 +1,18 @@
 #pragma once
 
-#include <cstdio>
-
 #include "app/Engine.h"
-#include "download/cli/Options.h"
+#include "tools/common/Console.h"
+#include "tools/download/Options.h"
 
 namespace tessaro::cli {
 
-struct DownloadConsole {
-  std::FILE* out = stdout;
-  std::FILE* err = stderr;
-  bool tty = false;  // draw the progress bar in place
-};
+// tty: the progress bar is drawn in place.
+using DownloadConsole = Console;
 
 // Checks the image, and unless only that was asked: opens the session,
 // waits for the base, sends it "@UP", closes the session and runs the
 // download.  `engine` must be built on a serial port that opens
-// `options.port`.  Returns the exit status (download/cli/Statuses.h).
+// `options.port`.  Returns the exit status (tools/download/Statuses.h).
 int RunDownloadTool(const DownloadOptions& options, Engine& engine, const DownloadConsole& console);
 
 // --check alone: no engine, no port.

@@ -1,10 +1,10 @@
-#include "download/cli/ConsoleDownloadUi.h"
+#include "tools/download/ConsoleDownloadUi.h"
 
 #include <cmath>
 #include <cstring>
 
 #include "download/DownloadTexts.h"
-#include "download/cli/Statuses.h"
+#include "tools/download/Statuses.h"
 
 namespace tessaro::cli {
 

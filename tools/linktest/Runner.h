@@ -1,10 +1,9 @@
 #pragma once
 
-#include <cstdio>
-
 #include "app/Engine.h"
-#include "linktest/cli/ConsoleDisplay.h"
-#include "linktest/cli/Options.h"
+#include "tools/common/Console.h"
+#include "tools/common/ConsoleDisplay.h"
+#include "tools/linktest/Options.h"
 
 namespace tessaro::cli {
 
@@ -17,25 +16,6 @@ inline constexpr int kExitOutput = 5;
 // The serial device went away during the test and was not back at its end.
 inline constexpr int kExitLinkLost = 6;
 inline constexpr int kExitInterrupted = 130;
-
-// How the runner waits: sleeps up to `ms` milliseconds and returns false when
-// the run is to end at once (the user pressed Ctrl-C).
-class Pause {
- public:
-  virtual ~Pause() = default;
-  virtual bool Sleep(int ms) = 0;
-};
-
-struct Console {
-  std::FILE* out = stdout;
-  std::FILE* err = stderr;
-  bool tty = false;  // refresh the live table in place
-  int rows = 24;     // lines of the terminal window when tty
-};
-
-// "COM1".."COM6": the index into the port table; -1 for anything else (a
-// device path).
-int ComPortIndex(const char* name);
 
 // Opens the port as the Open command does, waits for discovery, runs the test
 // and reports.  `engine` must have been built on `display` and on a serial
