@@ -54,7 +54,9 @@ int DownloadSession::Run(const PortSettings& settings, DownloadState& state) {
   if (!ui_.ChooseImageFile(state.imagePath, sizeof state.imagePath)) return 0;
   state.imagePath[sizeof state.imagePath - 1] = '\0';
 
-  if (!image_.Open(state.imagePath)) {
+  if (state.imageGiven) {
+    image_.Adopt(state.image);
+  } else if (!image_.Open(state.imagePath)) {
     Warn(download_text::kCannotOpenFile);
     return -1;
   }
@@ -72,11 +74,14 @@ int DownloadSession::Run(const PortSettings& settings, DownloadState& state) {
 
   int result = RunTransferAttempt();
   while (result == 0) {
+    if (ui_.StopRequested() || line_.LineGone()) break;
     if (!ui_.AskRetry(download_text::kRetryQuestion, download_text::kCaption)) break;
     // The operator may have mended the file meanwhile: it is read afresh,
     // and a file that cannot be opened again fails the next attempt's check.
-    image_.Close();
-    (void)image_.Open(state.imagePath);
+    if (!state.imageGiven) {
+      image_.Close();
+      (void)image_.Open(state.imagePath);
+    }
     result = RunTransferAttempt();
   }
   Release();
@@ -115,15 +120,22 @@ int DownloadSession::DownloadHandshake() {
   static constexpr char kMakerWord[] = "QUORVAN\r";
   static constexpr char kDownloadRequest[] = "DOWNLOAD\r";
   for (int attempt = 0; attempt < 3; ++attempt) {
+    if (ui_.StopRequested()) {
+      Warn(download_text::kInterrupted);
+      return 0;
+    }
     line_.SendAndAwaitReply(kWake, sizeof kWake - 1);
     if (line_.Reply().Is("FN") || line_.Reply().Is("FF")) return 1;
+    if (line_.LineGone()) break;
     line_.SendAndAwaitReply(kMakerWord, sizeof kMakerWord - 1);
     if (line_.Reply().Is("FN")) return 1;
+    if (line_.LineGone()) break;
     if (!line_.Reply().Is("ACK1")) continue;
     line_.SendAndAwaitReply(kDownloadRequest, sizeof kDownloadRequest - 1);
     if (line_.Reply().Is("FN") || line_.Reply().Is("ACK2")) return 1;
+    if (line_.LineGone()) break;
   }
-  Warn(download_text::kNotReady);
+  Warn(line_.LineGone() ? download_text::kLineGone : download_text::kNotReady);
   return 0;
 }
 

@@ -10,6 +10,7 @@
 // the session stays closed.
 
 #include <cstddef>
+#include <vector>
 
 #include "core/Clock.h"
 #include "download/DownloadTiming.h"
@@ -25,6 +26,11 @@ inline constexpr std::size_t kImagePathSize = 4096;
 // offered again by the next file dialog.  Empty at start.
 struct DownloadState {
   char imagePath[kImagePathSize] = {};
+  // A front end that read and checked the image itself, before the base was
+  // told "@UP", hands its bytes over here: every attempt then sends exactly
+  // these and the file is not read again.
+  std::vector<char> image;
+  bool imageGiven = false;
 };
 
 // The line settings of every download, whatever the session's settings

@@ -23,6 +23,12 @@ inline constexpr const char* kNotReady = "Base station is not ready to download!
 inline constexpr const char* kFault = "Fault on downloading!";
 inline constexpr const char* kTimeOut = "Error : Time out !!";
 inline constexpr const char* kDownloadError = "Error on downloading!";
+// The port's device went away during the handshake or the packets (an
+// adapter pulled, a line closed): no repeat can help.
+inline constexpr const char* kLineGone = "The serial device went away.";
+// The operator stopped the download between two packets (a console's
+// interrupt); the window has no way to stop one.
+inline constexpr const char* kInterrupted = "Download interrupted.";
 // After a refused image: "@UP" has gone out already, the packets have not.
 inline constexpr const char* kNoProgramDataSent =
     "No program data was sent to the base; it may be waiting in update mode.";

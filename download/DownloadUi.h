@@ -46,6 +46,12 @@ class DownloadUi {
   // Lets the windows repaint (paint events only, no input) so that the bar
   // visibly moves while the download keeps the window thread.
   virtual void LetWindowsPaint() = 0;
+
+  // Whether the operator asked the download to stop (a console's interrupt).
+  // Asked before each handshake try and each data packet, so that the packet
+  // on the line is always answered first; the loader then keeps the packets
+  // it took.  The window cannot stop a download: false.
+  virtual bool StopRequested() { return false; }
 };
 
 }  // namespace tessaro

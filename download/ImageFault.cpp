@@ -81,6 +81,22 @@ void DescribeFault(const FaultDetail& f, char* what, std::size_t size) {
       std::snprintf(what, size, "The file ends after line %u without an end record (S7, S8 or S9).",
                     f.line);
       break;
+    case ImageFault::kDataAfterEnd:
+      std::snprintf(what, size,
+                    "Line %u: %s after the end record of line %u (two files run together?).",
+                    f.line, c, f.actual);
+      break;
+    case ImageFault::kRecordCountMismatch:
+      std::snprintf(what, size,
+                    "Line %u: the count record says %d data records, but %d come before it.",
+                    f.line, f.stated, f.actual);
+      break;
+    case ImageFault::kOverlap:
+      std::snprintf(what, size,
+                    "Line %u: the record writes address 0x%08X again, which line %u wrote "
+                    "already.",
+                    f.line, static_cast<unsigned>(f.address), f.actual);
+      break;
   }
 }
 

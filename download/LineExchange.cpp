@@ -7,8 +7,9 @@
 namespace tessaro {
 
 void LineExchange::SendAndAwaitReply(const void* bytes, std::size_t count) {
-  // A short or failed write shows up as a missing reply.
-  (void)port_.Write(static_cast<const char*>(bytes), count);
+  // A short write shows up as a missing reply; a failed one means the
+  // device is gone (a full output queue only writes short).
+  if (port_.Write(static_cast<const char*>(bytes), count) < 0) lineGone_ = true;
   AwaitReplyLine(timing_.replyWaitMs);
 }
 
@@ -19,7 +20,10 @@ void LineExchange::AwaitReplyLine(int waitMs) {
   bool lineGone = false;
   for (;;) {
     const long got = port_.Read(chunk, sizeof chunk);
-    if (got < 0) break;
+    if (got < 0) {
+      lineGone_ = true;
+      break;
+    }
     if (got > 0) {
       reply_.Append(chunk, static_cast<std::size_t>(got));
       if (chunk[got - 1] == '\r') break;
@@ -29,7 +33,7 @@ void LineExchange::AwaitReplyLine(int waitMs) {
     if (got > 0) continue;  // more may be queued already
     if (lineGone) break;    // what was queued has been read; nothing more will come
     const WaitResult wait = port_.WaitReadable(remaining + 1);
-    if (wait == WaitResult::HungUp || wait == WaitResult::Failed) lineGone = true;
+    if (wait == WaitResult::HungUp || wait == WaitResult::Failed) lineGone = lineGone_ = true;
   }
   reply_.Finish();
 }
@@ -55,6 +59,11 @@ int LineExchange::SendPacket(int length) {
       if (ack == Ack::kOther) AwaitReplyLine(timing_.replyWaitMs);
     }
     if (ack == Ack::kAccepted) return 1;
+    if (lineGone_) {
+      ui_.ShowMessage(download_text::kLineGone, download_text::kCaption, DownloadBox::kWarning,
+                      BoxOwner::kView);
+      return 0;
+    }
     if (ack == Ack::kFault) {
       ui_.ShowMessage(download_text::kFault, download_text::kCaption, DownloadBox::kWarning,
                       BoxOwner::kView);

@@ -27,14 +27,19 @@ class LineExchange {
   // bytes ends in CR, or the wait's deadline passes.  A CR followed by more
   // bytes in the same read does not end the wait.  The port is polled with
   // the remaining time, never spun on; a line that has gone away (hang-up,
-  // read failure) ends the wait at once with what came.
+  // read failure) ends the wait at once with what came, and LineGone() says
+  // so from then on.
   void AwaitReplyLine(int waitMs);
 
   // Completes the data packet of `length` bytes in the packet buffer, sends
   // it and waits for its acknowledgement: up to three sends; "FN" sends
-  // again, "FF" is a fault.  1 when the base accepted it; 0 after telling the
-  // operator why not.
+  // again, "FF" is a fault, a line that went away ends the repeats.  1 when
+  // the base accepted it; 0 after telling the operator why not.
   int SendPacket(int length);
+
+  // The device went away (a hang-up, a failed read or write): nothing more
+  // will come, and no repeat can help.
+  bool LineGone() const { return lineGone_; }
 
   // Sends the end packet and awaits one reply line, not examined.
   void SendEndPacket();
@@ -53,6 +58,7 @@ class LineExchange {
   const DownloadTiming timing_;
   ReplyLine reply_;
   PacketBuffer packet_;
+  bool lineGone_ = false;
 };
 
 }  // namespace tessaro

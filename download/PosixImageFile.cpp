@@ -1,50 +1,56 @@
-#include "download/ImageFile.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "download/ImageFile.h"
 
 namespace tessaro {
 
-bool ImageFile::Open(const char* path) {
-  Close();
-  if (path == nullptr || path[0] == '\0') return false;
+bool ImageFile::ReadWholeFile(const char* path, std::vector<char>& bytes, char* why,
+                              std::size_t whySize) {
   // Non-blocking so that a FIFO cannot hold the open; it is refused below.
   const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
+  if (fd < 0) {
+    std::snprintf(why, whySize, "%s", std::strerror(errno));
     return false;
   }
-  handle_ = fd;
-  return true;
-}
-
-void ImageFile::Close() {
-  if (IsOpen()) ::close(static_cast<int>(handle_));
-  handle_ = kClosed;
-}
-
-long long ImageFile::Size() const {
   struct stat info {};
-  if (!IsOpen() || ::fstat(static_cast<int>(handle_), &info) != 0) return -1;
-  return static_cast<long long>(info.st_size);
-}
-
-long ImageFile::Read(char* buffer, std::size_t size) {
-  if (!IsOpen()) return -1;
-  for (;;) {
-    const ssize_t got = ::read(static_cast<int>(handle_), buffer, size);
-    if (got >= 0) return static_cast<long>(got);
-    if (errno != EINTR) return -1;
+  bool ok = false;
+  if (::fstat(fd, &info) != 0) {
+    std::snprintf(why, whySize, "%s", std::strerror(errno));
+  } else if (!S_ISREG(info.st_mode)) {
+    std::snprintf(why, whySize, "not a regular file");
+  } else if (info.st_size > kLargest) {
+    std::snprintf(why, whySize, "larger than %lld MiB, no program image", kLargest >> 20);
+  } else {
+    // Read to the end, not to the size taken above: a file that grows or
+    // shrinks meanwhile is taken as it was when the reading ended.
+    bytes.clear();
+    char block[65536];
+    ok = true;
+    for (;;) {
+      const ssize_t got = ::read(fd, block, sizeof block);
+      if (got == 0) break;
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        std::snprintf(why, whySize, "%s", std::strerror(errno));
+        ok = false;
+        break;
+      }
+      if (static_cast<long long>(bytes.size()) + got > kLargest) {
+        std::snprintf(why, whySize, "larger than %lld MiB, no program image", kLargest >> 20);
+        ok = false;
+        break;
+      }
+      bytes.insert(bytes.end(), block, block + got);
+    }
   }
-}
-
-bool ImageFile::Rewind() {
-  return IsOpen() && ::lseek(static_cast<int>(handle_), 0, SEEK_SET) == 0;
+  ::close(fd);
+  return ok;
 }
 
 }  // namespace tessaro

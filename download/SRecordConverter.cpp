@@ -111,6 +111,11 @@ void SRecordConverter::OnEndRecord() {
 }
 
 bool SRecordConverter::SendOpenPacket() {
+  // The packet before this one has been answered: a good place to stop.
+  if (ui_.StopRequested()) {
+    Report(download_text::kInterrupted);
+    return false;
+  }
   return line_.SendPacket(length_) == 1;
 }
 

@@ -35,6 +35,9 @@ ParseStatus SRecordParser::Finish(RecordSink& sink) {
   switch (state_) {
     case State::kDone:
       return ParseStatus::kEnd;
+    case State::kAfterEnd:
+      state_ = State::kDone;
+      return ParseStatus::kEnd;
     case State::kFailed:
       return ParseStatus::kFault;
     case State::kLineStart:
@@ -52,7 +55,10 @@ ParseStatus SRecordParser::Finish(RecordSink& sink) {
     case State::kReturn:
       break;
   }
-  return EndLine(sink);
+  const ParseStatus status = EndLine(sink);
+  if (state_ != State::kAfterEnd) return status;
+  state_ = State::kDone;
+  return ParseStatus::kEnd;
 }
 
 bool SRecordParser::TypeOf(char digit, Kind& kind, int& addressSize) {
@@ -62,8 +68,8 @@ bool SRecordParser::TypeOf(char digit, Kind& kind, int& addressSize) {
   };
   // S0 header, S1..S3 data, S4 unused, S5/S6 record counts, S7..S9 end.
   static constexpr Type kTypes[10] = {
-      {Kind::kSkip, 2}, {Kind::kData, 2}, {Kind::kData, 3}, {Kind::kData, 4}, {Kind::kSkip, 0},
-      {Kind::kSkip, 2}, {Kind::kSkip, 3}, {Kind::kEnd, 4},  {Kind::kEnd, 3},  {Kind::kEnd, 2}};
+      {Kind::kSkip, 2},  {Kind::kData, 2},  {Kind::kData, 3}, {Kind::kData, 4}, {Kind::kSkip, 0},
+      {Kind::kCount, 2}, {Kind::kCount, 3}, {Kind::kEnd, 4},  {Kind::kEnd, 3},  {Kind::kEnd, 2}};
   if (digit < '0' || digit > '9' || kTypes[digit - '0'].addressSize == 0) return false;
   kind = kTypes[digit - '0'].kind;
   addressSize = kTypes[digit - '0'].addressSize;
@@ -71,6 +77,7 @@ bool SRecordParser::TypeOf(char digit, Kind& kind, int& addressSize) {
 }
 
 std::uint32_t SRecordParser::LinesRead() const {
+  if (endLine_ != 0) return endLine_;
   return state_ == State::kLineStart ? line_ - 1 : line_;
 }
 
@@ -91,6 +98,8 @@ ParseStatus SRecordParser::Step(char c, RecordSink& sink) {
       return InTrailingBlanks(c, sink);
     case State::kReturn:
       return AfterReturn(c, sink);
+    case State::kAfterEnd:
+      return AfterEndRecord(c);
     case State::kDone:
       return ParseStatus::kEnd;
     case State::kFailed:
@@ -135,6 +144,7 @@ ParseStatus SRecordParser::AtTypeDigit(char c, RecordSink& sink) {
   dataCount_ = 0;
   state_ = State::kHigh;
   if (kind_ == Kind::kEnd && endAt_ == EndAt::kTypeDigit) {
+    endLine_ = line_;
     state_ = State::kDone;
     sink.OnEndRecord();
     return ParseStatus::kEnd;
@@ -190,6 +200,18 @@ ParseStatus SRecordParser::AfterReturn(char c, RecordSink& sink) {
   return Refuse(ImageFault::kStrayReturn, '\r');
 }
 
+ParseStatus SRecordParser::AfterEndRecord(char c) {
+  if (c == '\n') {
+    ++line_;
+    column_ = 0;
+    return ParseStatus::kMore;
+  }
+  // DOS-era tools end a text file with Ctrl-Z.
+  if (c == '\r' || c == '\x1A' || IsBlank(c)) return ParseStatus::kMore;
+  return Refuse(ImageFault::kDataAfterEnd, static_cast<unsigned char>(c), 0,
+                static_cast<int>(endLine_));
+}
+
 ParseStatus SRecordParser::TakeByte(std::uint8_t value, RecordSink& sink) {
   const int index = bytes_++;
   sum_ += value;
@@ -225,15 +247,22 @@ ParseStatus SRecordParser::EndLine(RecordSink& sink) {
     const int needed = static_cast<int>(~(sum_ - last_) & 0xFFu);
     return Refuse(ImageFault::kBadChecksum, 0, last_, needed);
   }
+  if (kind_ == Kind::kCount && address_ != dataRecords_) {
+    return Refuse(ImageFault::kRecordCountMismatch, 0, static_cast<int>(address_),
+                  static_cast<int>(dataRecords_));
+  }
   ++line_;
   column_ = 0;
   state_ = State::kLineStart;
   if (kind_ == Kind::kData) {
+    ++dataRecords_;
     if (!sink.OnDataRecordEnd()) return Stop();
   } else if (kind_ == Kind::kEnd) {
-    state_ = State::kDone;
+    endLine_ = line_ - 1;
     sink.OnEndRecord();
-    return ParseStatus::kEnd;
+    // The end record's own line end may be missing; Finish() ends it.
+    state_ = State::kAfterEnd;
+    return ParseStatus::kMore;
   }
   return ParseStatus::kMore;
 }

@@ -31,16 +31,19 @@ enum class ParseStatus {
 
 // Reads Motorola S-record text fed in chunks of any size.  Lines end in CR LF
 // or LF; hexadecimal digits may be upper or lower case; blank lines and
-// spaces or tabs before a line end are allowed.  S0 headers and S5/S6 count
-// records are checked and skipped; S1, S2 and S3 carry data with 16, 24 and
-// 32-bit addresses; S7, S8 and S9 end the image, and nothing after the end
-// record is looked at.  Every record's count and checksum are verified before
-// its line end is reported.
+// spaces or tabs before a line end are allowed.  S0 headers are checked and
+// skipped; an S5/S6 count record must hold the number of data records before
+// it; S1, S2 and S3 carry data with 16, 24 and 32-bit addresses; S7, S8 and S9
+// end the image.  Every record's count and checksum are verified before its
+// line end is reported.
 class SRecordParser {
  public:
   enum class EndAt {
-    kTypeDigit,  // report the end record as soon as its type digit is read
-    kLineEnd,    // check the end record's line first (the whole-file check)
+    kTypeDigit,  // report the end record as soon as its type digit is read;
+                 // nothing after it is looked at
+    kLineEnd,    // check the end record's line first, and refuse anything but
+                 // blank lines after it (the whole-file check: two files run
+                 // together must not pass as the first)
   };
 
   void Reset(EndAt endAt);
@@ -50,7 +53,8 @@ class SRecordParser {
   ParseStatus Finish(RecordSink& sink);
 
   const FaultDetail& Fault() const { return fault_; }
-  // Lines read so far; an unfinished line counts.
+  // Lines read so far; an unfinished line counts.  After the end record:
+  // the lines up to and including it.
   std::uint32_t LinesRead() const;
 
  private:
@@ -62,10 +66,11 @@ class SRecordParser {
     kLow,
     kTrailing,
     kReturn,
+    kAfterEnd,  // blank lines only, up to the end of the file
     kDone,
     kFailed
   };
-  enum class Kind { kData, kEnd, kSkip };
+  enum class Kind { kData, kEnd, kCount, kSkip };
 
   static bool TypeOf(char digit, Kind& kind, int& addressSize);
   // One character, handled by the step of the state the parser is in.
@@ -77,6 +82,7 @@ class SRecordParser {
   ParseStatus AtLowDigit(char c, RecordSink& sink);
   ParseStatus InTrailingBlanks(char c, RecordSink& sink);
   ParseStatus AfterReturn(char c, RecordSink& sink);  // "\r" ending a record
+  ParseStatus AfterEndRecord(char c);
   ParseStatus TakeByte(std::uint8_t value, RecordSink& sink);
   ParseStatus EndLine(RecordSink& sink);
   ParseStatus Refuse(ImageFault fault, unsigned char character = 0, int stated = 0, int actual = 0);
@@ -85,6 +91,8 @@ class SRecordParser {
   EndAt endAt_ = EndAt::kTypeDigit;
   State state_ = State::kLineStart;
   std::uint32_t line_ = 0;
+  std::uint32_t endLine_ = 0;      // the end record's line; 0: not reached
+  std::uint32_t dataRecords_ = 0;  // S1, S2 and S3 records so far, for S5/S6
   std::uint32_t column_ = 0;
   Kind kind_ = Kind::kData;
   int addressSize_ = 0;

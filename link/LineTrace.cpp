@@ -1,8 +1,11 @@
 #include "link/LineTrace.h"
 
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cstring>
+
+#include "link/PortNames.h"
 
 namespace tessaro {
 
@@ -104,6 +107,14 @@ std::FILE* TracingPort::OpenTraceFile(const char* path, int argc, const char* co
                static_cast<unsigned>(date.day()), static_cast<long>(time.hours().count()),
                static_cast<long>(time.minutes().count()),
                static_cast<long long>(time.seconds().count()));
+  // A file that takes nothing (a full disk, /dev/full) is refused now,
+  // before the run it should record.
+  if (std::fflush(file) != 0) {
+    const int error = errno;
+    std::fclose(file);
+    errno = error;
+    return nullptr;
+  }
   return file;
 }
 
@@ -117,13 +128,28 @@ void TracingPort::Record(const char* event, const std::string& rest) {
 bool TracingPort::Open(const char* name) {
   const bool ok = port_.Open(name);
   hungUp_.store(false);
+  noted_ = false;
   Record("open", std::string(name) + (ok ? " ok" : " failed"));
+  // Which device a COM name stood for depends on the environment of the run.
+  char device[320];
+  DescribePortName(name, device, sizeof device);
+  if (device[0] != '\0') {
+    std::scoped_lock guard(lock_);
+    std::fprintf(file_, "# %s\n", device);
+  }
   return ok;
 }
 
 bool TracingPort::ApplyLineSettings(const LineSettings& line) {
   const bool ok = port_.ApplyLineSettings(line);
   Record("line", LineText(line) + (ok ? " ok" : " refused"));
+  // What a network port could not set, once: a raw TCP port says it at
+  // every setting.
+  const char* note = port_.LineNote();
+  if (note[0] != '\0' && !noted_) {
+    noted_ = true;
+    Record("note", note);
+  }
   return ok;
 }
 
@@ -172,6 +198,12 @@ void TracingPort::Close() {
   if (wasOpen) Record("close", "");
   std::scoped_lock guard(lock_);
   std::fflush(file_);
+}
+
+bool TracingPort::WrittenInFull() {
+  std::scoped_lock guard(lock_);
+  const bool flushed = std::fflush(file_) == 0;
+  return flushed && std::ferror(file_) == 0;
 }
 
 bool ReadTrace(std::FILE* file, std::vector<TraceEvent>& events, std::string& error) {

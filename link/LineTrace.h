@@ -33,7 +33,8 @@ class TracingPort final : public SerialPort {
   TracingPort& operator=(const TracingPort&) = delete;
 
   // Opens FILE for writing and writes its header, naming `program` and its
-  // arguments; nullptr with errno set when it cannot be written.
+  // arguments; nullptr with errno set when it cannot be written (the header
+  // is flushed at once, so that a full disk shows here).
   static std::FILE* OpenTraceFile(const char* path, int argc, const char* const* argv);
 
   bool Open(const char* name) override;
@@ -47,6 +48,12 @@ class TracingPort final : public SerialPort {
   void PurgeInput() override;
   void Close() override;
   bool IsOpen() const override { return port_.IsOpen(); }
+  PortError LastError() const override { return port_.LastError(); }
+  const char* LineNote() const override { return port_.LineNote(); }
+
+  // Flushes what is recorded; false when any of the trace could not be
+  // written (the disk filled up).  Any thread.
+  bool WrittenInFull();
 
  private:
   void Record(const char* event, const std::string& rest);
@@ -56,12 +63,13 @@ class TracingPort final : public SerialPort {
   std::mutex lock_;
   std::chrono::steady_clock::time_point start_;
   std::atomic<bool> hungUp_{false};  // one "hangup" per open
+  bool noted_ = false;               // one "note" per open
 };
 
 // One line of a trace.
 struct TraceEvent {
   double ms = 0;      // since the trace started
-  std::string kind;   // "open", "close", "line", "queues", "purge", "hangup", "<", ">"
+  std::string kind;   // "open", "close", "line", "note", "queues", "purge", "hangup", "<", ">"
   std::string text;   // the rest of the line, as written
   std::string bytes;  // for "<" and ">": the bytes, unescaped
   int lineNumber = 0;

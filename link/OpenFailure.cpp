@@ -23,6 +23,7 @@ std::size_t FormatOpenFailure(const OpenFailure& failure, char* out, std::size_t
   };
   add("Device: ", failure.path);
   add("Reason: ", failure.reason);
+  add("Port: ", failure.port);
   add("", failure.hint);
   return used;
 }

@@ -1,5 +1,6 @@
 #include "link/PortSession.h"
 
+#include <cstdio>
 #include <system_error>
 
 #include "link/ThreadPriority.h"
@@ -52,7 +53,12 @@ int PortSession::OpenPort(const PortSettings& settings) {
 
   ApplyPortSettings(settings, line_);
   if (!port_.ApplyLineSettings(line_)) {
-    display_.ShowMessage("Error on setting communication state", kCaption, MessageIcon::Warning);
+    // The reason (a device server that set another rate, say) on request.
+    char details[sizeof PortError{}.text + 16];
+    std::snprintf(details, sizeof details, "Reason: %s", port_.LastError().text);
+    display_.ShowMessageWithDetails("Error on setting communication state", kCaption,
+                                    MessageIcon::Warning,
+                                    port_.LastError().text[0] != '\0' ? details : "");
     ReleasePort();
     return 0;
   }

@@ -27,6 +27,9 @@ class PortStack {
             const char* const* argv, std::string& error);
 
   SerialPort& Port() { return *port_; }
+  // Flushes the trace; false when some of it could not be written.  true
+  // without a trace.
+  bool TraceWrittenInFull() { return trace_ == nullptr || trace_->WrittenInFull(); }
 
  private:
   std::unique_ptr<SerialPort> native_;

@@ -24,15 +24,22 @@ bool IsMember(gid_t group) {
   return false;
 }
 
+// A group is worth joining only when it may read and write the device, and
+// root's group never is: joining it hands out far more than a serial port.
 void PermissionHint(const char* path, OpenFailure& failure) {
   struct stat st {};
   if (stat(path, &st) != 0) return;
+  const bool groupMayUse = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
   const group* owner = getgrgid(st.st_gid);
-  if (owner != nullptr && !IsMember(st.st_gid)) {
+  if (groupMayUse && st.st_gid != 0 && owner != nullptr && !IsMember(st.st_gid)) {
     std::snprintf(failure.hint, sizeof failure.hint,
                   "You are not in the group '%s' that may use the device: sudo usermod -aG %s "
                   "\"$USER\", then log out and in again.",
                   owner->gr_name, owner->gr_name);
+  } else if (!groupMayUse || st.st_gid == 0) {
+    CopyField(failure.hint, sizeof failure.hint,
+              "The device is open to its owner only. Give it to the dialout group with a udev "
+              "rule (docs/serial-ports.md, \"Permissions\").");
   } else {
     CopyField(failure.hint, sizeof failure.hint,
               "The device's permissions do not let you read and write it.");

@@ -197,7 +197,7 @@ bool SetSevenBitsOnEight(int fd, termios t, speed_t speed) {
 
 }  // namespace
 
-std::unique_ptr<SerialPort> MakeNativeSerialPort() {
+std::unique_ptr<SerialPort> MakeLocalSerialPort() {
   return std::make_unique<PosixSerialPort>();
 }
 
@@ -230,12 +230,28 @@ bool PosixSerialPort::Fail(PortErrorKind kind, int code, const char* path) {
 
 bool PosixSerialPort::Open(const char* name) {
   failure_ = OpenFailure{};
+  const bool opened = OpenPath(name);
+  // A COM name says which device it stood for, and which setting was missing.
+  if (!opened && name != nullptr) DescribePortName(name, failure_.port, sizeof failure_.port);
+  return opened;
+}
+
+bool PosixSerialPort::OpenPath(const char* name) {
   // Held already (by this object), or no way to wake a reader: refuse.
   if (fd_ >= 0) return Fail(PortErrorKind::Busy, EBUSY, name);
   if (wakeRead_ < 0) return Fail(PortErrorKind::Other, EMFILE, name);
   char path[PATH_MAX];
-  if (!ResolvePortName(name, path, sizeof path))
-    return Fail(PortErrorKind::NotFound, ENAMETOOLONG, name);
+  if (!ResolvePortName(name, path, sizeof path)) {
+    char com[8];
+    DescribePortName(name, com, sizeof com);
+    // A COM name that stands for no device was never a path.
+    Fail(PortErrorKind::NotFound, com[0] != '\0' ? ENOENT : ENAMETOOLONG, name);
+    if (com[0] != '\0') {
+      CopyField(failure_.reason, sizeof failure_.reason, "no device behind this name");
+      failure_.hint[0] = '\0';
+    }
+    return false;
+  }
 
   const int fd = open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {

@@ -40,6 +40,7 @@ class PosixSerialPort final : public SerialPort {
   bool HasModemLines() const { return hasModemLines_; }
 
  private:
+  bool OpenPath(const char* name);
   bool SetTermios(const LineSettings& line);
   void SetModemLines(const LineSettings& line);
   void RequestLowLatency();

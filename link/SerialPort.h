@@ -74,6 +74,11 @@ class SerialPort {
   // Write; kind None when the port does not say.  The thread that made the
   // call.
   virtual PortError LastError() const { return {}; }
+  // What the last ApplyLineSettings could not do although it did not fail
+  // (a network port whose server cannot set the line, or set a lesser
+  // setting another way); empty when everything took.  Same thread as
+  // ApplyLineSettings.
+  virtual const char* LineNote() const { return ""; }
 };
 
 }  // namespace tessaro

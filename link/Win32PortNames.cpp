@@ -34,6 +34,13 @@ bool ResolvePortName(const char* name, char* path, std::size_t size) {
   return written > 0 && static_cast<std::size_t>(written) < size;
 }
 
+void DescribePortName(const char* name, char* out, std::size_t size) {
+  if (size == 0) return;
+  out[0] = '\0';
+  if (name == nullptr || !IsComName(name)) return;
+  std::snprintf(out, size, "%s is the device \\\\.\\%s.", name, name);
+}
+
 std::vector<std::string> ListSerialPorts() {
   std::vector<std::string> ports;
   HKEY key = nullptr;

@@ -53,7 +53,7 @@ void ResetOverlapped(OVERLAPPED& overlapped) {
 
 }  // namespace
 
-std::unique_ptr<SerialPort> MakeNativeSerialPort() {
+std::unique_ptr<SerialPort> MakeLocalSerialPort() {
   return std::make_unique<Win32SerialPort>();
 }
 

@@ -51,6 +51,8 @@ void NoteReply(LinkStatistics& statistics, int t, std::uint32_t nowTick, std::in
   s.replyTimeSquares += static_cast<std::uint64_t>(ms) * ms;
   if (s.good == 1 || replyTime < s.replyTimeMin) s.replyTimeMin = replyTime;
   if (replyTime > s.replyTimeMax) s.replyTimeMax = replyTime;
+  s.replyTimeLast = replyTime;
+  ++s.replyTimeBuckets[ReplyTimeBucket(replyTime)];
   s.lossRun = 0;
   SecondSample& sample = SampleNow(statistics, s, nowTick);
   AddSaturated(sample.good, 1);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 
 #include "protocol/Digits.h"
 
@@ -19,6 +20,20 @@ namespace tessaro {
 // often than that.
 inline constexpr std::uint32_t kSeriesSeconds = 120;
 
+// The reply-time histogram's upper bounds in ms (a reply of exactly a bound
+// counts in that bucket), chosen around radio round trips of tens to
+// hundreds of ms and time-outs of seconds; one more bucket holds the rest.
+inline constexpr std::int32_t kReplyTimeBoundsMs[] = {5,   10,  25,   50,   75,   100,
+                                                      250, 500, 1000, 2500, 5000, 10000};
+inline constexpr int kReplyTimeBounds = static_cast<int>(std::size(kReplyTimeBoundsMs));
+
+// The bucket of a reply time: 0 .. kReplyTimeBounds (the last is above every bound).
+constexpr int ReplyTimeBucket(std::int32_t ms) {
+  int b = 0;
+  while (b < kReplyTimeBounds && ms > kReplyTimeBoundsMs[b]) ++b;
+  return b;
+}
+
 // One second of one terminal's test.  Second 0 starts when the counters were
 // cleared (START, or a mode change).  A loss counts in the second in which it
 // was found: for a time-out that is up to a tick after the time-out passed.
@@ -35,12 +50,16 @@ struct TerminalStatistics {
   std::int64_t good = 0;        // ACTIVE: good echoes; PASSIVE: measured "@OK" reports
   std::int64_t lost = 0;        // ACTIVE: time-outs; PASSIVE: "@NG" reports
   std::int64_t duplicates = 0;  // PASSIVE only
+  std::int64_t unanswered = 0;  // drew neither report nor echo within the time-out
   // Over the `good` measurements, in ms as the view shows them (clipped at
   // 99999): the sum and the sum of squares give the mean and the deviation.
   std::int64_t replyTimeSum = 0;
   std::uint64_t replyTimeSquares = 0;
   std::int32_t replyTimeMin = 0;  // 0 until the first measurement
   std::int32_t replyTimeMax = 0;
+  std::int32_t replyTimeLast = 0;  // the latest measurement
+  // How many of the `good` measurements fell in each bucket (not cumulative).
+  std::int64_t replyTimeBuckets[kReplyTimeBounds + 1] = {};
   // Losses since the last good reply, and the longest such run.
   std::int64_t lossRun = 0;
   std::int64_t longestLossRun = 0;

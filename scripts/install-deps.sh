@@ -13,7 +13,9 @@ packages=(
   qt6-base-dev
   xvfb xauth x11-utils imagemagick fonts-dejavu-core fonts-terminus
   binutils
+  ser2net
   file lintian desktop-file-utils man-db
+  prometheus prometheus-node-exporter
 )
 if [ "${1:-}" = windows ]; then
   packages+=(

@@ -16,13 +16,17 @@ constexpr std::uint64_t kLargestBinarySpan = 64ull * 1024 * 1024;
 bool WriteFile(const std::string& path, const char* bytes, std::size_t count, std::string* error) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) {
-    if (error) *error = "cannot create " + path + ": " + std::strerror(errno);
+    if (error) *error = path + ": cannot be created: " + std::strerror(errno);
     return false;
   }
   const bool written = count == 0 || std::fwrite(bytes, 1, count, file) == count;
+  const int writeError = errno;
   const bool closed = std::fclose(file) == 0;
   if (!written || !closed) {
-    if (error) *error = "cannot write " + path;
+    // A full disk shows at the write or only when the buffer is flushed.
+    if (error) {
+      *error = path + ": not written in full: " + std::strerror(written ? errno : writeError);
+    }
     return false;
   }
   return true;

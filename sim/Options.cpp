@@ -77,8 +77,8 @@ const char kUsage[] =
     "  --version              the version\n"
     "\n"
     "Exit status: 0 after a normal end (SIGINT, SIGTERM or \"quit\"), 1 when the\n"
-    "line cannot be opened or the trace not written in full, 2 for a bad option,\n"
-    "scenario file or trace file.\n";
+    "line cannot be opened, or the trace or a received image (--image-out) was not\n"
+    "written in full, 2 for a bad option, scenario file or trace file.\n";
 
 struct Flag {
   const char* name;

@@ -32,16 +32,40 @@ void Print(const std::string& text) {
   }
 }
 
-void SaveImage(const Simulator& sim, const std::string& path, bool quiet) {
+// false after saying why the image was not written in full.
+bool SaveImage(const Simulator& sim, const std::string& path, bool quiet) {
   std::string error;
   const bool binary = path.size() > 4 && path.compare(path.size() - 4, 4, ".bin") == 0;
   const bool ok = binary ? sim.WriteImageBinary(path, &error) : sim.WriteImageSRecord(path, &error);
   if (!ok) {
-    std::fprintf(stderr, "tessaro-basesim: %s\n", error.c_str());
+    std::fprintf(stderr, "tessaro-basesim: --image-out %s\n", error.c_str());
   } else if (!quiet) {
     std::fprintf(stderr, "tessaro-basesim: image written to %s\n", path.c_str());
   }
+  return ok;
 }
+
+// Writes out each completed download, the last one also when a stop came
+// right after it, and remembers whether one was lost.
+class ImageSaver {
+ public:
+  ImageSaver(const Simulator& sim, const Options& options) : sim_(sim), options_(options) {}
+
+  void SaveNew() {
+    if (options_.imageOut.empty()) return;
+    const int completed = sim_.Loader().completed;
+    if (completed == seen_) return;
+    seen_ = completed;
+    if (!SaveImage(sim_, options_.imageOut, options_.quiet)) lost_ = true;
+  }
+  bool Lost() const { return lost_; }
+
+ private:
+  const Simulator& sim_;
+  const Options& options_;
+  int seen_ = 0;
+  bool lost_ = false;
+};
 
 }  // namespace
 
@@ -103,7 +127,7 @@ int main(int argc, char** argv) {
   Console console(sim);
   bool readConsole = options.console;
   std::string pending;
-  int imagesSeen = 0;
+  ImageSaver images(sim, options);
   while (!console.Quit()) {
     pollfd fds[2] = {{signalFd, POLLIN, 0}, {readConsole ? STDIN_FILENO : -1, POLLIN, 0}};
     const int ready = poll(fds, 2, 500);
@@ -123,15 +147,10 @@ int main(int argc, char** argv) {
         if (pending.size() > 4096) pending.clear();  // no command is this long
       }
     }
-    if (!options.imageOut.empty()) {
-      const int completed = sim.Loader().completed;
-      if (completed != imagesSeen) {
-        imagesSeen = completed;
-        SaveImage(sim, options.imageOut, options.quiet);
-      }
-    }
+    images.SaveNew();
   }
   sim.Stop();
+  images.SaveNew();
   if (signalFd >= 0) close(signalFd);
   if (trace) {
     const bool failed = std::ferror(trace) != 0;
@@ -141,5 +160,5 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  return 0;
+  return images.Lost() ? 1 : 0;
 }

@@ -1,5 +1,7 @@
 #include "app/front/ComPortModel.h"
 
+#include "app/front/NetworkPortChoice.h"
+
 namespace tessaro {
 
 namespace {
@@ -23,6 +25,7 @@ ComChoices ChoicesFromSettings(const PortSettings& settings, const std::vector<P
       if (devices[i].path == settings.devicePath) c.port = kPortCount + static_cast<int>(i);
     }
   }
+  c.networkPort = NetworkPortOf(settings);
   c.baud = Row(settings.baudIndex, kBaudChoices);
   c.dataBits = Row(settings.dataBitsIndex, kDataBitsCount);
   c.parity = Row(settings.parityIndex, kParityCount);
@@ -33,14 +36,16 @@ ComChoices ChoicesFromSettings(const PortSettings& settings, const std::vector<P
 void ConfirmComChoices(PortSettings& settings, const ComChoices& choices,
                        const std::vector<PortInfo>& devices) {
   settings.settingsConfirmed = 1;
-  if (choices.port >= 0 && choices.port < kPortCount) {
+  if (SelectNetworkPort(settings, choices.networkPort)) {
+    // The port row is left as it was: the typed port is the choice.
+  } else if (choices.port >= 0 && choices.port < kPortCount) {
     SelectDevice(settings, "", "");
   } else if (choices.port >= kPortCount &&
              static_cast<std::size_t>(choices.port - kPortCount) < devices.size()) {
     const PortInfo& device = devices[static_cast<std::size_t>(choices.port - kPortCount)];
     SelectDevice(settings, device.path.c_str(), device.name.c_str());
   }
-  Take(settings.portIndex, choices.port, kPortCount);
+  if (NetworkPortOf(settings).empty()) Take(settings.portIndex, choices.port, kPortCount);
   Take(settings.baudIndex, choices.baud, kBaudChoices);
   Take(settings.dataBitsIndex, choices.dataBits, kDataBitsCount);
   Take(settings.parityIndex, choices.parity, kParityCount);

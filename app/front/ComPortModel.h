@@ -20,6 +20,9 @@ struct ComChoices {
   int flow = -1;
   // Reopen the device by itself when it comes back after a lost link.
   bool reconnect = false;
+  // A typed network port (app/front/NetworkPortChoice.h); when it is
+  // usable it is chosen instead of the port row.
+  std::string networkPort;
 };
 
 // The rows the lists open with.  A stored index outside what its list offers
@@ -32,7 +35,7 @@ ComChoices ChoicesFromSettings(const PortSettings& settings,
 // OK: the settings count as confirmed and take the chosen rows.  A list left
 // without a selection keeps the value in force rather than storing -1.  A
 // port row after COM6 chooses that entry of `devices`; COM1..COM6 drop a
-// device chosen before.
+// device chosen before.  A usable typed network port goes before the port row.
 void ConfirmComChoices(PortSettings& settings, const ComChoices& choices,
                        const std::vector<PortInfo>& devices = {});
 

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "download/DownloadSession.h"
 #include "download/ImageCheck.h"
 #include "link/NativeSerialPort.h"
+#include "remote/Ser2net.h"
 #include "support/PtyPair.h"
 
 namespace {
@@ -59,13 +61,30 @@ double ThreadCpuSeconds() {
          static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-void Throughput(const std::string& path, int imageBytes) {
+// `via`: "" straight to the pty, else "rfc2217" or "tcp" through ser2net on
+// it, with its `options` ("chardelay: false" turns off its wait for more
+// characters before it sends what came from the line).
+void Throughput(const std::string& path, int imageBytes, const std::string& via,
+                const std::string& options = "") {
   PtyPair pty;
   if (!pty.Ok()) {
     std::printf("no pseudo-terminal: %s\n", std::strerror(errno));
     return;
   }
-  ::setenv("TESSARO_COM1", pty.SlavePath().c_str(), 1);
+  tessaro::testing::Ser2net server;
+  if (via.empty()) {
+    ::setenv("TESSARO_COM1", pty.SlavePath().c_str(), 1);
+  } else {
+    std::string error;
+    const std::string dir = path.substr(0, path.rfind('/'));
+    if (!tessaro::testing::Ser2net::Installed() ||
+        !server.Start(dir, pty.SlavePath(), 115200, &error, options)) {
+      std::printf("download through ser2net (%s): not measured, %s\n", via.c_str(),
+                  error.empty() ? "ser2net is not installed" : error.c_str());
+      return;
+    }
+    ::setenv("TESSARO_COM1", (via == "tcp" ? server.RawUrl() : server.Rfc2217Url()).c_str(), 1);
+  }
   WriteImage(path, imageBytes);
   PacedLoader loader(pty.Master());
   std::thread far([&] { loader.Run(); });
@@ -87,8 +106,9 @@ void Throughput(const std::string& path, int imageBytes) {
   const double seconds = std::chrono::duration<double>(ui.end - ui.start).count();
   const double rate = loader.ImageBytes() / seconds;
   const double ceiling = tessaro::bench::kCeilingBytesPerSecond;
-  std::printf("download of %d image bytes over a paced 115200-baud pty: %s\n", imageBytes,
-              completed ? "completed" : "failed");
+  std::printf("download of %d image bytes over a paced 115200-baud pty%s%s%s%s: %s\n", imageBytes,
+              via.empty() ? "" : ", through ser2net over ", via.c_str(),
+              options.empty() ? "" : ", ", options.c_str(), completed ? "completed" : "failed");
   std::printf("  packet phase         %.2f s, %.0f image bytes/s\n", seconds, rate);
   std::printf("  ceiling              %.0f image bytes/s (96 data bytes per 105-byte packet + 3)\n",
               ceiling);
@@ -120,7 +140,9 @@ int main(int argc, char** argv) {
   char dir[] = "/tmp/tessaro-dlbench-XXXXXX";
   if (mkdtemp(dir) == nullptr) return 1;
   const std::string path = std::string(dir) + "/bench.abo";
-  Throughput(path, imageBytes);
+  Throughput(path, imageBytes, "");
+  for (const char* via : {"rfc2217", "tcp"}) Throughput(path, imageBytes, via);
+  Throughput(path, imageBytes, "rfc2217", "chardelay: false");
   CheckSpeed(path);
   unlink(path.c_str());
   rmdir(dir);

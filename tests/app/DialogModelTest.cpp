@@ -10,6 +10,7 @@
 #include "app/front/ComPortModel.h"
 #include "app/front/CriteriaModel.h"
 #include "app/front/DialogNumbers.h"
+#include "app/front/NetworkPortChoice.h"
 #include "support/Recorders.h"
 
 namespace tessaro {
@@ -126,6 +127,44 @@ TEST(ComChoices, ADeviceAfterTheComPorts) {
   ConfirmComChoices(settings, choices, devices);
   EXPECT_STREQ(PortNameOf(settings), "COM4");
   EXPECT_EQ(ChoicesFromSettings(settings, devices).port, 3);
+}
+
+// A typed network port: chosen over the port row, shown as given (cut to the
+// status bar's room), offered again; a text that names none changes nothing
+// and says how to write one; a raw TCP port says it sets no line settings.
+TEST(ComChoices, ATypedNetworkPort) {
+  struct Case {
+    const char* text;
+    bool chosen;
+    const char* note;  // a part of the row's note, "" for none
+  };
+  const Case cases[] = {
+      {"rfc2217://serial-box:2000", true, ""},
+      {"tcp://[::1]:4001", true, "cannot be set on a raw TCP port"},
+      {"rfc2217://a-rather-long-host-name.example:2000", true, ""},
+      {"serial-box:2000", false, "rfc2217://HOST:PORT"},
+      {"tcp://serial-box", false, "rfc2217://HOST:PORT"},
+      {"rfc2217://serial-box:70000", false, "rfc2217://HOST:PORT"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    PortSettings settings;
+    ComChoices choices = ChoicesFromSettings(settings);
+    choices.port = 2;
+    choices.networkPort = c.text;
+    ConfirmComChoices(settings, choices);
+    EXPECT_STREQ(PortNameOf(settings), c.chosen ? c.text : "COM3");
+    EXPECT_EQ(ChoicesFromSettings(settings).networkPort, c.chosen ? c.text : "");
+    char status[64];
+    FormatPortStatus(settings, status, sizeof status);
+    EXPECT_EQ(std::string(status).rfind(std::string(c.text).substr(0, 20), 0) == 0, c.chosen)
+        << status;
+    if (c.note[0] == '\0') {
+      EXPECT_STREQ(NetworkPortNote(c.text), "");
+    } else {
+      EXPECT_NE(std::string(NetworkPortNote(c.text)).find(c.note), std::string::npos);
+    }
+  }
 }
 
 TEST(BaseList, PresentBasesAndTheirTexts) {

@@ -164,8 +164,10 @@ class ScriptedUi : public DownloadUi {
   }
   void HideProgress() override { events.push_back("hide progress"); }
   void LetWindowsPaint() override { ++paints; }
+  bool StopRequested() override { return stop; }
 
   std::string imagePath;
+  bool stop = false;
   std::deque<bool> retryAnswers;
   std::function<void()> onChoose;
   std::function<void()> onRetry;

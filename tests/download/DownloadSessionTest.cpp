@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -306,6 +307,57 @@ TEST_F(DownloadSessionTest, AnImageGoneBeforeTheRetryFailsThatAttempt) {
   EXPECT_EQ(ui.messages[1],
             "Program Download: Error on downloading!\nThe image file can not be read.\n"
             "No program data was sent to the base; it may be waiting in update mode.");
+}
+
+// A device that goes away and an operator who stops end the download at
+// once, after the line on the way has been answered, and no retry is offered.
+TEST_F(DownloadSessionTest, AGoneLineOrAStopEndsTheDownloadAtOnce) {
+  std::string twoPackets;
+  for (int i = 0; i < 8; ++i) twoPackets += Record('3', 0x100 + 16 * i, Sequence(16));
+  ui.imagePath = dir.Write("two.abo", twoPackets + Record('7', 0, {}));
+  const std::vector<std::string> handshake = {"\r", "QUORVAN\r", "DOWNLOAD\r"};
+  const struct {
+    const char* what;
+    std::function<void(const std::string&)> onWrite;
+    std::vector<std::string> lines;
+    const char* message;
+  } cases[] = {
+      {"hang-up in the handshake",
+       [&](const std::string& w) {
+         if (w == "QUORVAN\r") port.hungUp = true;
+       },
+       {"\r", "QUORVAN\r"},
+       "Program Download: The serial device went away."},
+      {"hang-up after a packet",
+       [&](const std::string& w) {
+         if (w[0] == 'S') port.hungUp = true;
+       },
+       {"\r", "QUORVAN\r", "DOWNLOAD\r", "packet 3"},
+       "Program Download: The serial device went away."},
+      {"stop while a packet is out",
+       [&](const std::string& w) {
+         if (w[0] == 'S') ui.stop = true;
+       },
+       {"\r", "QUORVAN\r", "DOWNLOAD\r", "packet 3"},
+       "Program Download: Download interrupted."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    port.writes.clear();
+    port.hungUp = ui.stop = false;
+    ui.messages.clear();
+    ui.events.clear();
+    ui.retryAnswers = {true};
+    port.responder = [&](const std::string& w) {
+      loader.Answer(port, w);
+      c.onWrite(w);
+    };
+    EXPECT_EQ(Run(), DownloadResult::kStopped);
+    EXPECT_EQ(Lines(), c.lines);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{c.message});
+    EXPECT_EQ(ui.retryAnswers.size(), 1u);  // not asked
+    EXPECT_FALSE(port.IsOpen());
+  }
 }
 
 }  // namespace

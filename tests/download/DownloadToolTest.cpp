@@ -2,9 +2,12 @@
 // pseudo-terminal.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -13,6 +16,7 @@
 #include "SRecordText.h"
 #include "sim/Simulator.h"
 #include "support/ToolProcess.h"
+#include "tools/download/ConsoleDownloadUi.h"
 #include "tools/download/Statuses.h"
 
 namespace tessaro {
@@ -94,6 +98,7 @@ TEST_F(DownloadToolTest, TheImageArrivesByteForByteInThePacketsTheCheckForetold)
   EXPECT_NE(check.out.find("0x00030000 .. 0x0003024F  592 bytes"), std::string::npos) << check.out;
   EXPECT_NE(check.out.find("0x00040000 .. 0x00040004  5 bytes"), std::string::npos) << check.out;
   EXPECT_NE(check.out.find("packets:      9 (8 data packets"), std::string::npos) << check.out;
+  EXPECT_NE(check.out.find("lines:        40 (38 data records)"), std::string::npos) << check.out;
   EXPECT_EQ(sim.Stats().opens, 0u);
 
   const ToolRun run = Run({"--port", sim.SlavePath(), image});
@@ -168,21 +173,102 @@ TEST_F(DownloadToolTest, EachFailureHasItsStatusAndTheWindowsText) {
   }
 }
 
-TEST_F(DownloadToolTest, AHangUpInTheMiddleEndsTheRunWithAStatus) {
-  LoaderConfig config;
-  config.silentAtPacket = 3;
-  sim.SetLoader(config);
-  testing::ToolProcess tool;
-  const std::string trace = dir.Name("hang.trace");
-  ASSERT_TRUE(Start(tool, {"--port", sim.SlavePath(), "--trace", trace, image}));
-  ASSERT_TRUE(sim.WaitUntil([&] { return sim.Loader().packetsReceived >= 3; }, 30s));
-  sim.Stop();
-  const ToolRun run = Finish(tool);
-  EXPECT_EQ(run.status, cli::kDownloadTimeOut) << run.err;
-  const std::string recorded = ReadFile(trace);
-  const std::size_t hangup = recorded.find(" hangup\n");
-  EXPECT_NE(hangup, std::string::npos) << recorded;
-  EXPECT_NE(recorded.find(" close\n", hangup), std::string::npos) << recorded;
+// The device going away is said as such, in the handshake and in the packets.
+TEST_F(DownloadToolTest, AHangUpEndsTheRunSayingTheDeviceWentAway) {
+  struct Case {
+    const char* name;
+    LoaderConfig config;
+    std::function<bool(const sim::LoaderStatus&)> stopWhen;
+  };
+  std::vector<Case> cases(2);
+  cases[0] = {"in the handshake", {}, [](const sim::LoaderStatus& l) { return !l.lines.empty(); }};
+  cases[0].config.silent = true;
+  cases[1] = {
+      "in the packets", {}, [](const sim::LoaderStatus& l) { return l.packetsReceived >= 3; }};
+  cases[1].config.silentAtPacket = 3;
+  for (const Case& c : cases) {
+    sim::Simulator line;
+    std::string error;
+    ASSERT_TRUE(line.Start(&error)) << error;
+    line.SetLoader(c.config);
+    testing::ToolProcess tool;
+    const std::string trace = dir.Name("hang.trace");
+    ASSERT_TRUE(Start(tool, {"--port", line.SlavePath(), "--trace", trace, image}));
+    ASSERT_TRUE(line.WaitUntil([&] { return c.stopWhen(line.Loader()); }, 30s)) << c.name;
+    line.Stop();
+    const ToolRun run = Finish(tool);
+    EXPECT_EQ(run.status, cli::kDownloadTimeOut) << c.name << "\n" << run.err;
+    EXPECT_NE(run.err.find("The serial device went away."), std::string::npos) << c.name << "\n"
+                                                                               << run.err;
+    EXPECT_EQ(run.err.find("not retried"), std::string::npos) << c.name << "\n" << run.err;
+    const std::string recorded = ReadFile(trace);
+    const std::size_t hangup = recorded.find(" hangup\n");
+    EXPECT_NE(hangup, std::string::npos) << recorded;
+    EXPECT_NE(recorded.find(" close\n", hangup), std::string::npos) << recorded;
+  }
+}
+
+// Once "@UP" is out the base is left in a state the user is told of: a
+// hang-up of the terminal or a closed pipe does not stop the download, an
+// interrupt stops it after the packet on the line, and the image may change
+// on the disk.  A run right after a failure or an interrupt finds the
+// loader waiting and loads the whole image.
+TEST_F(DownloadToolTest, AfterTheUpdateRequestTheBaseIsLeftInAKnownState) {
+  struct Case {
+    const char* name;
+    std::function<void(pid_t)> during;  // after the second packet
+    int faultAtPacket;
+    int status;
+    const char* text;
+  };
+  const std::vector<Case> cases = {
+      {"SIGINT", [](pid_t p) { kill(p, SIGINT); }, 0, cli::kDownloadInterrupted,
+       "waits in update mode"},
+      {"SIGTERM", [](pid_t p) { kill(p, SIGTERM); }, 0, cli::kDownloadInterrupted,
+       "Download interrupted."},
+      {"SIGHUP", [](pid_t p) { kill(p, SIGHUP); }, 0, cli::kDownloadOk, "Downloaded completely."},
+      {"SIGPIPE", [](pid_t p) { kill(p, SIGPIPE); }, 0, cli::kDownloadOk, "Downloaded completely."},
+      {"image cut short on the disk",
+       [this](pid_t) { dir.Write("image.abo", Record('3', 0, Sequence(4))); }, 0, cli::kDownloadOk,
+       "Downloaded completely."},
+      {"FF to a packet", [](pid_t) {}, 3, cli::kDownloadFault, "run the same command again"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    image = dir.Write("image.abo", Image());
+    LoaderConfig slow;
+    slow.splitReplies = true;  // about 100 ms a packet: time to act in the middle
+    slow.splitGapMs = 100;
+    slow.faultAtPacket = c.faultAtPacket;
+    sim.SetLoader(slow);
+    const std::vector<std::string> args = {"--port", sim.SlavePath(), "--wait", "1", image};
+    const int sessions = sim.Loader().sessions;
+    testing::ToolProcess tool;
+    ASSERT_TRUE(Start(tool, args));
+    ASSERT_TRUE(sim.WaitUntil(
+        [&] {
+          const auto loader = sim.Loader();
+          return loader.sessions > sessions && loader.packetsReceived >= 2;
+        },
+        30s));
+    c.during(tool.Pid());
+    const ToolRun run = Finish(tool);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_NE((run.out + run.err).find(c.text), std::string::npos) << run.out << run.err;
+    if (c.status == cli::kDownloadInterrupted) {
+      EXPECT_LE(sim.Loader().packetsReceived, 3);
+      EXPECT_TRUE(sim.Loader().active);
+    }
+    if (c.status != cli::kDownloadOk) {
+      const ToolRun again = Run(args);
+      EXPECT_EQ(again.status, cli::kDownloadOk) << again.err;
+      EXPECT_NE(again.err.find("trying the handshake of a loader"), std::string::npos) << again.err;
+    }
+    ASSERT_TRUE(sim.WaitUntil([&] { return !sim.Loader().active; }, 10s));
+    const auto kept = sim.LoaderImage();
+    ASSERT_EQ(kept.count(0x30000), 1u);
+    EXPECT_EQ(kept.at(0x30000), FirstRange());
+  }
 }
 
 TEST_F(DownloadToolTest, RefusalsBeforeTheLineSendNothing) {
@@ -192,6 +278,9 @@ TEST_F(DownloadToolTest, RefusalsBeforeTheLineSendNothing) {
     const char* text;
   };
   const std::string bad = dir.Write("bad.abo", Record('3', 0x100, Sequence(4)) + "S3zz\n");
+  const std::string twoFiles = dir.Write("two.abo", Image() + Image());
+  const std::string fifo = dir.Name("fifo.abo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   const std::vector<Case> cases = {
       {{"--port", sim.SlavePath(), bad}, cli::kDownloadBadImage, "Line 2, column 3"},
       {{"--check", bad}, cli::kDownloadBadImage, "Line 2, column 3"},
@@ -203,15 +292,41 @@ TEST_F(DownloadToolTest, RefusalsBeforeTheLineSendNothing) {
        cli::kDownloadNotReady,
        "Base is not connected !"},
       {{"--port", sim.SlavePath(), "--baud", "1234", image}, cli::kDownloadUsage, "--baud"},
+      {{"--port", sim.SlavePath(), twoFiles}, cli::kDownloadBadImage, "after the end record"},
+      {{"--check", twoFiles}, cli::kDownloadBadImage, "(two files run together?)"},
+      {{"--port", sim.SlavePath(), dir.Path()}, cli::kDownloadBadImage, "not a regular file"},
+      {{"--port", sim.SlavePath(), fifo}, cli::kDownloadBadImage, "not a regular file"},
+      {{"--check", "/dev/null"}, cli::kDownloadBadImage, "not a regular file"},
+      {{"--port", sim.SlavePath(), "--trace", "/dev/full", image},
+       cli::kDownloadUsage,
+       "No space left on device"},
+      {{"--port", "COM7", image}, cli::kDownloadPort, "COM7 stands for no device"},
       {{"--port", sim.SlavePath()}, cli::kDownloadUsage, "IMAGE"},
   };
   for (const Case& c : cases) {
     const ToolRun run = Run(c.args);
     EXPECT_EQ(run.status, c.status) << c.args.back() << "\n" << run.err;
     EXPECT_NE(run.err.find(c.text), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("tessaro-linktest"), std::string::npos) << run.err;
   }
   for (const std::string& m : sim.Received()) EXPECT_NE(m.rfind("@UP", 0), 0u) << m;
   EXPECT_TRUE(sim.Loader().lines.empty());
+}
+
+// The bar redrawn in place never reaches the terminal's last column, which
+// would wrap it onto a new line at every redraw.
+TEST(ProgressLine, FitsTheTerminalAndKeepsThePercent) {
+  const std::string full = cli::ProgressLine(45, 2150, 4801, "12.3 kB/s", "0:02", 200);
+  EXPECT_EQ(full,
+            "Downloading... [#############.................]  45%  2150/4801 bytes  12.3 kB/s  "
+            "0:02 left");
+  for (int columns : {100, 80, 72, 60, 40, 30, 20, 12}) {
+    const std::string line = cli::ProgressLine(45, 2150, 4801, "12.3 kB/s", "0:02", columns);
+    EXPECT_LT(line.size(), static_cast<std::size_t>(columns)) << columns << ": " << line;
+    if (columns >= 20) {
+      EXPECT_NE(line.find("45%"), std::string::npos) << columns << ": " << line;
+    }
+  }
 }
 
 }  // namespace

@@ -32,6 +32,7 @@ class ImageCheckTest : public ::testing::Test {
 
   testing::TempDir dir;
   const std::string good = Record('3', 0x100, Sequence(16));
+  const std::string next = Record('3', 0x110, Sequence(16));  // runs on from `good`
   const std::string end = Record('7', 0, {});
 };
 
@@ -45,8 +46,7 @@ TEST_F(ImageCheckTest, AcceptsWhatRealToolsWrite) {
                            Record('6', 2, {}, lf) + Record('8', 0, {}, lf);
   EXPECT_EQ(Check(text).fault, ImageFault::kNone);
   EXPECT_EQ(Check(good + "\r\n\n" + end).fault, ImageFault::kNone);
-  EXPECT_EQ(Check(good + Record('9', 0, {}) + "any \x01 rubbish after the end").fault,
-            ImageFault::kNone);
+  EXPECT_EQ(Check(good + Record('9', 0, {}) + "\r\n  \r\n\x1A").fault, ImageFault::kNone);
   // The last line need not end.
   EXPECT_EQ(Check(good + "S70500000000FA").fault, ImageFault::kNone);
 }
@@ -77,6 +77,7 @@ TEST_F(ImageCheckTest, RefusesBlanksAndControlBytesInsideARecord) {
 TEST_F(ImageCheckTest, RefusesOddLineLengths) {
   std::string odd = good;
   odd.erase(odd.size() - 3, 1);  // one digit of the checksum gone
+  odd.replace(9, 3, "110");
   const FaultDetail f = Check(good + odd + end);
   EXPECT_EQ(f.fault, ImageFault::kOddDigits);
   EXPECT_EQ(f.line, 2u);
@@ -108,7 +109,7 @@ TEST_F(ImageCheckTest, RefusesACountTooSmallForTheAddress) {
 TEST_F(ImageCheckTest, RefusesAWrongChecksumAndSaysWhatItShouldBe) {
   RecordOptions bad;
   bad.checksumDelta = 1;
-  const std::string text = good + good + Record('3', 0x300, Sequence(4), bad) + end;
+  const std::string text = good + next + Record('3', 0x300, Sequence(4), bad) + end;
   const FaultDetail f = Check(text);
   EXPECT_EQ(f.fault, ImageFault::kBadChecksum);
   EXPECT_EQ(f.line, 3u);
@@ -118,10 +119,10 @@ TEST_F(ImageCheckTest, RefusesAWrongChecksumAndSaysWhatItShouldBe) {
 }
 
 TEST_F(ImageCheckTest, RefusesAFileWithoutEndRecord) {
-  FaultDetail f = Check(good + good + good);
+  FaultDetail f = Check(good + next + Record('3', 0x120, Sequence(16)));
   EXPECT_EQ(f.fault, ImageFault::kNoEndRecord);
   EXPECT_EQ(f.line, 3u);
-  EXPECT_EQ(Message(good + good),
+  EXPECT_EQ(Message(good + next),
             "Error on downloading!\nThe file ends after line 2 without an end record (S7, S8 or "
             "S9).\nNo program data was sent to the base; it may be waiting in update mode.");
   EXPECT_EQ(Check("").fault, ImageFault::kEmpty);
@@ -152,8 +153,9 @@ TEST_F(ImageCheckTest, RefusesDataThatRunPastTheTopOfTheAddressRange) {
 
 TEST_F(ImageCheckTest, ReportsLinesPastABlockBoundary) {
   std::string text;
-  for (int i = 0; i < 40; ++i) text += good;  // 46 characters each, over seven blocks
-  std::string bad = good;
+  // 46 characters each, over seven blocks
+  for (int i = 0; i < 40; ++i) text += Record('3', 0x100 + 16 * i, Sequence(16));
+  std::string bad = Record('3', 0x1000, Sequence(16));
   bad[20] = 'x';
   const FaultDetail f = Check(text + bad + end);
   EXPECT_EQ(f.fault, ImageFault::kNotHex);
@@ -161,10 +163,61 @@ TEST_F(ImageCheckTest, ReportsLinesPastABlockBoundary) {
   EXPECT_EQ(f.column, 21u);
 }
 
+// Files that parse record by record but do not make one program.
+TEST_F(ImageCheckTest, RefusesWhatDoesNotMakeOneProgram) {
+  const std::string second = Record('0', 0, {'b'}) + Record('3', 0x800, Sequence(4)) + end;
+  const std::string count2 = Record('5', 2, {});
+  const struct {
+    const char* what;
+    std::string text;
+    ImageFault fault;
+    std::uint32_t line;
+    const char* says;
+  } cases[] = {
+      {"two files run together", good + end + second, ImageFault::kDataAfterEnd, 3,
+       "Line 3: 'S' after the end record of line 2 (two files run together?)."},
+      {"a record written twice", good + next + good + end, ImageFault::kOverlap, 3,
+       "Line 3: the record writes address 0x00000100 again, which line 1 wrote already."},
+      {"records that overlap", good + next + Record('3', 0x118, Sequence(16)) + end,
+       ImageFault::kOverlap, 3,
+       "Line 3: the record writes address 0x00000118 again, which line 1 wrote already."},
+      {"a record reaching into a later one", next + Record('3', 0x108, Sequence(16)) + end,
+       ImageFault::kOverlap, 2,
+       "Line 2: the record writes address 0x00000110 again, which line 1 wrote already."},
+      {"a wrong S5 count", good + count2 + end, ImageFault::kRecordCountMismatch, 2,
+       "Line 2: the count record says 2 data records, but 1 come before it."},
+  };
+  for (const auto& c : cases) {
+    const FaultDetail f = Check(c.text);
+    EXPECT_EQ(f.fault, c.fault) << c.what;
+    EXPECT_EQ(f.line, c.line) << c.what;
+    EXPECT_NE(Message(c.text).find(c.says), std::string::npos) << c.what << ": " << Message(c.text);
+  }
+  // Runs that only touch are one program, and a right count passes.
+  EXPECT_EQ(Check(good + next + count2 + end).fault, ImageFault::kNone);
+}
+
+TEST(SRecordParserTest, CountsTheLinesUpToTheEndRecord) {
+  const std::string text =
+      Record('3', 0, Sequence(4)) + Record('3', 4, Sequence(4)) + Record('7', 0, {}) + "\r\n";
+  class Ignore final : public RecordSink {
+    bool OnDataAddress(std::uint32_t, int) override { return true; }
+    bool OnDataByte(std::uint8_t) override { return true; }
+    bool OnDataRecordEnd() override { return true; }
+    void OnEndRecord() override {}
+  } sink;
+  SRecordParser parser;
+  parser.Reset(SRecordParser::EndAt::kLineEnd);
+  (void)parser.Feed(text.data(), text.size(), sink);
+  EXPECT_EQ(parser.Finish(sink), ParseStatus::kEnd);
+  EXPECT_EQ(parser.LinesRead(), 3u);
+}
+
 TEST(ImageFileTest, OpensOnlyRegularFiles) {
   testing::TempDir dir;
   ImageFile image;
   EXPECT_FALSE(image.Open(dir.Path().c_str()));
+  EXPECT_STREQ(image.Why(), "not a regular file");
   EXPECT_FALSE(image.Open((dir.Path() + "/missing.abo").c_str()));
   EXPECT_FALSE(image.Open(""));
   const std::string path = dir.Write("a.abo", "S9030000FC\r\n");
@@ -197,12 +250,14 @@ TEST(SRecordParserTest, ChunkSizeDoesNotMatter) {
   SRecordParser a, b;
   a.Reset(SRecordParser::EndAt::kLineEnd);
   b.Reset(SRecordParser::EndAt::kLineEnd);
-  EXPECT_EQ(a.Feed(file.data(), file.size(), whole), ParseStatus::kEnd);
+  EXPECT_EQ(a.Feed(file.data(), file.size(), whole), ParseStatus::kMore);
+  EXPECT_EQ(a.Finish(whole), ParseStatus::kEnd);
   ParseStatus status = ParseStatus::kMore;
   for (std::size_t i = 0; i < file.size() && status == ParseStatus::kMore; ++i) {
     status = b.Feed(&file[i], 1, single);
   }
-  EXPECT_EQ(status, ParseStatus::kEnd);
+  EXPECT_EQ(status, ParseStatus::kMore);
+  EXPECT_EQ(b.Finish(single), ParseStatus::kEnd);
   EXPECT_EQ(single.text, whole.text);
   EXPECT_EQ(whole.text, "@256/5 0 1 2 3 4;@32/3 0 1 2;end");
 }

@@ -23,6 +23,12 @@ TEST(ResolvePortName, ComNamesAreDevicesInTheDeviceNamespace) {
   EXPECT_EQ(Resolve(""), "<refused>");
   char small[6];
   EXPECT_FALSE(ResolvePortName("COM10", small, sizeof small));
+  // What a COM name stands for, said as on POSIX; nothing for other names.
+  char says[64];
+  DescribePortName("com7", says, sizeof says);
+  EXPECT_STREQ(says, "com7 is the device \\\\.\\com7.");
+  DescribePortName("\\\\.\\CNCA0", says, sizeof says);
+  EXPECT_STREQ(says, "");
 }
 
 TEST(ListSerialPorts, ComesSortedWithoutRepeats) {

@@ -167,6 +167,21 @@ TEST(Program, LinkOptionPublishesASymlink) {
   EXPECT_NE(access(link.c_str(), F_OK), 0);
 }
 
+// An image the disk would not take must not end the run as a success.
+TEST(Program, AnImageThatCannotBeWrittenFailsTheRun) {
+  Program sim({"--quiet", "--no-console", "--delay", "0", "--image-out", "/dev/full"});
+  const std::string path = sim.ReadLine();
+  ASSERT_FALSE(path.empty());
+  PcPort pc(path);
+  pc.Send("@BS\r");
+  ASSERT_EQ(pc.ReadMessage(), "@BS011102120523\r");
+  pc.Send("@UP01\r");
+  pc.Send(std::string("S7\x05\x00\x00\x00\x00\xFA\r", 9));
+  EXPECT_EQ(pc.ReadLine(), "FA\r");  // the end packet completes an (empty) image
+  sim.Signal(SIGTERM);
+  EXPECT_EQ(sim.Wait(), 1);
+}
+
 // The trace is the simulator's view: "<" what the PC sent, ">" the answer,
 // escaped as in the PC's own traces, and on disk once the PC has hung up.
 TEST(Program, TraceRecordsTheLineAsTheSimulatorSeesIt) {

@@ -18,6 +18,7 @@ struct Console {
   std::FILE* err = stderr;
   bool tty = false;  // redraw in place (live table, progress bar)
   int rows = 24;     // lines of the terminal window when tty
+  int columns = 80;  // its width; a line drawn in place must stay shorter
 };
 
 // "COM1".."COM6": the index into the port table; -1 for anything else (a

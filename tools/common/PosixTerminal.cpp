@@ -40,12 +40,25 @@ std::unique_ptr<Pause> TakeInterrupts() {
   return std::make_unique<SignalPause>(signals);
 }
 
+void OutliveTheTerminal() {
+  // A blocked signal stays pending for the runner's waits even when ignored;
+  // unblocked here, where it is ignored, a hang-up is dropped as it comes.
+  std::signal(SIGHUP, SIG_IGN);
+  std::signal(SIGPIPE, SIG_IGN);
+  sigset_t hangUp;
+  sigemptyset(&hangUp);
+  sigaddset(&hangUp, SIGHUP);
+  pthread_sigmask(SIG_UNBLOCK, &hangUp, nullptr);
+}
+
 void DescribeTerminal(Console& console) {
   const int fd = fileno(console.out);
   console.tty = fd >= 0 && isatty(fd) != 0;
   if (!console.tty) return;
   winsize size{};
-  console.rows = ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_row > 0 ? size.ws_row : 24;
+  const bool known = ioctl(fd, TIOCGWINSZ, &size) == 0;
+  console.rows = known && size.ws_row > 0 ? size.ws_row : 24;
+  console.columns = known && size.ws_col > 0 ? size.ws_col : 80;
 }
 
 }  // namespace tessaro::cli

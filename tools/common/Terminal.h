@@ -15,7 +15,12 @@ namespace tessaro::cli {
 // the thread that runs the test.
 std::unique_ptr<Pause> TakeInterrupts();
 
-// Whether `console.out` is a terminal, and its rows when it is; prepares it
+// From the point where stopping would leave the far end in the middle of
+// something: a closed terminal (SIGHUP) or a closed pipe on standard output
+// (SIGPIPE) no longer end the program; its writes there just fail.
+void OutliveTheTerminal();
+
+// Whether `console.out` is a terminal, and its rows and columns when it is; prepares it
 // for the live table's cursor movements.  Main thread, before the run.
 void DescribeTerminal(Console& console);
 

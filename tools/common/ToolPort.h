@@ -18,6 +18,9 @@ class ToolPort {
             const char* const* argv, const char* program);
 
   SerialPort& Port() { return stack_.Port(); }
+  // Flushes the trace; false when some of it could not be written.  true
+  // without a trace.
+  bool TraceWrittenInFull() { return stack_.TraceWrittenInFull(); }
 
  private:
   PortStack stack_;

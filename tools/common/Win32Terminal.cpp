@@ -42,6 +42,9 @@ std::unique_ptr<Pause> TakeInterrupts() {
   return std::make_unique<EventPause>();
 }
 
+// A console's close ends the program anyway, and there is no SIGPIPE.
+void OutliveTheTerminal() {}
+
 void DescribeTerminal(Console& console) {
   const int fd = _fileno(console.out);
   const HANDLE out = fd >= 0 ? reinterpret_cast<HANDLE>(_get_osfhandle(fd)) : INVALID_HANDLE_VALUE;
@@ -58,6 +61,8 @@ void DescribeTerminal(Console& console) {
   }
   const int rows = info.srWindow.Bottom - info.srWindow.Top + 1;
   console.rows = rows > 0 ? rows : 24;
+  const int columns = info.srWindow.Right - info.srWindow.Left + 1;
+  console.columns = columns > 0 ? columns : 80;
 }
 
 }  // namespace tessaro::cli

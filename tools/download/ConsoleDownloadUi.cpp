@@ -1,6 +1,8 @@
 #include "tools/download/ConsoleDownloadUi.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "download/DownloadTexts.h"
@@ -21,7 +23,8 @@ int StatusOf(const char* text) {
   if (starts(kCannotOpenFile)) return kDownloadBadImage;
   if (starts(kCannotOpenPort) || starts(kSettingsRefused)) return kDownloadPort;
   if (starts(kNotReady)) return kDownloadNotReady;
-  if (starts(kTimeOut)) return kDownloadTimeOut;
+  if (starts(kTimeOut) || starts(kLineGone)) return kDownloadTimeOut;
+  if (starts(kInterrupted)) return kDownloadInterrupted;
   // A refused image names its line and fault after the first line.
   if (starts(kDownloadError) && std::strchr(text, '\n') != nullptr) return kDownloadBadImage;
   return kDownloadFault;
@@ -46,9 +49,48 @@ std::string FormatDuration(double seconds) {
   return text;
 }
 
-ConsoleDownloadUi::ConsoleDownloadUi(std::string imagePath, long long imageBytes, bool tty,
-                                     std::FILE* out, std::FILE* err)
-    : imagePath_(std::move(imagePath)), imageBytes_(imageBytes), tty_(tty), out_(out), err_(err) {}
+std::string ProgressLine(int percent, long long bytes, long long total, const std::string& rate,
+                         const std::string& left, int columns) {
+  const int room = columns - 1;
+  char numbers[96];
+  std::snprintf(numbers, sizeof numbers, "  %lld/%lld bytes", bytes, total);
+  const std::string tails[] = {numbers + ("  " + rate + "  " + left + " left"),
+                               numbers + ("  " + rate), numbers, ""};
+  char head[48];
+  std::snprintf(head, sizeof head, "%s ", download_text::kProgressText);
+  char share[8];
+  std::snprintf(share, sizeof share, "%3d%%", percent);
+  // "<head>[<bar>] <share><tail>": the widest bar that leaves room for the
+  // most of the tail, and no bar below ten columns.
+  for (const std::string& tail : tails) {
+    const int fixed = static_cast<int>(std::strlen(head) + 3 + std::strlen(share) + tail.size());
+    const int width = std::min(kBarWidth, room - fixed);
+    if (width < 10) continue;
+    const int filled = percent * width / 100;
+    return head +
+           ("[" + std::string(static_cast<std::size_t>(filled), '#') +
+            std::string(static_cast<std::size_t>(width - filled), '.') + "] " + share + tail);
+  }
+  std::string bare = head + std::string(share);
+  if (room > 0 && bare.size() > static_cast<std::size_t>(room)) bare.resize(room);
+  return bare;
+}
+
+ConsoleDownloadUi::ConsoleDownloadUi(std::string imagePath, long long imageBytes,
+                                     const Console& console, Pause& pause)
+    : imagePath_(std::move(imagePath)),
+      imageBytes_(imageBytes),
+      tty_(console.tty),
+      columns_(console.columns),
+      out_(console.out),
+      err_(console.err),
+      pause_(pause) {}
+
+bool ConsoleDownloadUi::StopRequested() {
+  // The interrupt is taken once; the download asks again on its way out.
+  if (!stopped_ && !pause_.Sleep(0)) stopped_ = true;
+  return stopped_;
+}
 
 bool ConsoleDownloadUi::ChooseImageFile(char* path, std::size_t size) {
   if (imagePath_.size() + 1 > size) return false;
@@ -80,17 +122,21 @@ void ConsoleDownloadUi::ShowMessage(const char* text, const char* caption, Downl
 }
 
 bool ConsoleDownloadUi::AskRetry(const char*, const char*) {
-  std::fprintf(err_, "tessaro-download: not retried; run it again to retry\n");
+  std::fprintf(err_,
+               "tessaro-download: not retried; run the same command again to retry (a base "
+               "left in update mode is found by its loader's handshake)\n");
   return false;
 }
 
 void ConsoleDownloadUi::ShowProgress() {
   start_ = std::chrono::steady_clock::now();
   shown_ = -1;
+  percent_ = 0;
   Draw(0);
 }
 
 void ConsoleDownloadUi::SetProgress(int percent) {
+  percent_ = percent;
   if (percent != shown_) Draw(percent);
 }
 
@@ -113,13 +159,9 @@ void ConsoleDownloadUi::Draw(int percent) {
   const std::string left =
       rate > 0 ? FormatDuration(static_cast<double>(imageBytes_ - bytes) / rate) : "-:--";
   if (tty_) {
-    char bar[kBarWidth + 1];
-    const int filled = percent * kBarWidth / 100;
-    for (int i = 0; i < kBarWidth; ++i) bar[i] = i < filled ? '#' : '.';
-    bar[kBarWidth] = '\0';
-    std::fprintf(out_, "\r%s [%s] %3d%%  %lld/%lld bytes  %s  %s left\x1b[K",
-                 download_text::kProgressText, bar, percent, bytes, imageBytes_,
-                 FormatRate(rate).c_str(), left.c_str());
+    std::fprintf(
+        out_, "\r%s\x1b[K",
+        ProgressLine(percent, bytes, imageBytes_, FormatRate(rate), left, columns_).c_str());
   } else {
     std::fprintf(out_, "%s %3d%%  %lld/%lld bytes  %s  %s left\n", download_text::kProgressText,
                  percent, bytes, imageBytes_, FormatRate(rate).c_str(), left.c_str());

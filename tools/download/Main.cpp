@@ -1,6 +1,7 @@
 // tessaro-download: a base's program download from a script or a remote shell.
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "app/Engine.h"
@@ -36,12 +37,23 @@ int main(int argc, char** argv) {
   DescribeTerminal(console);
   if (options.checkOnly) return CheckImageOnly(options, console);
 
+  // Before the engine's reader thread starts, so that it inherits the mask.
+  const std::unique_ptr<Pause> pause = TakeInterrupts();
   ToolPort port;
   if (!port.Make(options.port, options.tracePath, argc, argv, "tessaro-download")) {
     return kDownloadUsage;
   }
-  ConsoleDisplay display(stderr, "tessaro-download");
-  SteadyClock clock;
-  Engine engine(display, clock, port.Port());
-  return RunDownloadTool(options, engine, console);
+  int status = kDownloadOk;
+  {
+    ConsoleDisplay display(stderr, "tessaro-download");
+    SteadyClock clock;
+    Engine engine(display, clock, port.Port());
+    status = RunDownloadTool(options, engine, console, *pause);
+  }
+  if (!port.TraceWrittenInFull()) {
+    std::fprintf(stderr, "tessaro-download: --trace %s: not written in full\n",
+                 options.tracePath.c_str());
+    if (status == kDownloadOk) status = kDownloadTraceCut;
+  }
+  return status;
 }

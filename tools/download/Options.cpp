@@ -41,7 +41,8 @@ const char* DownloadUsageText() {
          "otherwise).  Nothing is reopened afterwards.\n"
          "\n"
          "  --port NAME   COM1 .. COM6 (the device in $TESSARO_COMn, else /dev/ttyS0 ..\n"
-         "                /dev/ttyS5) or a device path such as /dev/ttyUSB0\n"
+         "                /dev/ttyS5), a device path such as /dev/ttyUSB0, or a port on\n"
+         "                a serial device server: rfc2217://HOST:PORT, tcp://HOST:PORT\n"
          "  --baud N      the session's speed for finding the base and sending \"@UP\":\n"
          "                115200 (default), 57600, 38400, 19200, 9600, 4800 or 2400\n"
          "  --base N      the base to update, 1 .. 16 (default: the first present base)\n"
@@ -54,14 +55,20 @@ const char* DownloadUsageText() {
          "  --version     show the version\n"
          "\n"
          "A failed attempt is not retried: the question the window asks is answered no,\n"
-         "so that a script never hangs.  Run the program again to retry.\n"
+         "so that a script never hangs.  Run the program again to retry: when no base\n"
+         "answers (one left in update mode by a failed or interrupted download), it\n"
+         "goes to the loader's handshake itself.  Once \"@UP\" is out, SIGHUP and\n"
+         "SIGPIPE do not end the download; SIGINT and SIGTERM stop it after the packet\n"
+         "on the line.\n"
          "\n"
          "Exit status: 0 the image went through (or, with --check, it is sound),\n"
          "2 bad options (or the trace cannot be written), 3 the image cannot be read or\n"
          "is refused (nothing is sent), 4 the port cannot be opened or set, 5 the base\n"
-         "is not ready (no base answered, or its loader did not), 6 fault on downloading\n"
-         "(the base refused a packet), 7 time-out (a packet was not acknowledged, or\n"
-         "the line went away).\n";
+         "is not ready (no base and no loader answered, or the loader did not\n"
+         "complete the handshake), 6 fault on downloading (the base refused a packet),\n"
+         "7 time-out (a packet was not acknowledged) or the serial device went away,\n"
+         "8 interrupted (SIGINT, SIGTERM), 9 the image went through but the trace\n"
+         "could not be written in full.\n";
 }
 
 DownloadParse ParseDownloadOptions(int argc, const char* const* argv, DownloadOptions& options,

@@ -13,7 +13,10 @@ using DownloadConsole = Console;
 // waits for the base, sends it "@UP", closes the session and runs the
 // download.  `engine` must be built on a serial port that opens
 // `options.port`.  Returns the exit status (tools/download/Statuses.h).
-int RunDownloadTool(const DownloadOptions& options, Engine& engine, const DownloadConsole& console);
+// Interrupts come through `pause` (TakeInterrupts): before "@UP" they end
+// the run at once; after it they stop the download between packets.
+int RunDownloadTool(const DownloadOptions& options, Engine& engine, const DownloadConsole& console,
+                    Pause& pause);
 
 // --check alone: no engine, no port.
 int CheckImageOnly(const DownloadOptions& options, const DownloadConsole& console);

@@ -48,7 +48,10 @@ bool OutputsAreDistinct(const LinkTestOptions& o, std::string& error) {
   const struct {
     const char* option;
     const std::string& path;
-  } outputs[] = {{"--json", o.jsonPath}, {"--csv", o.csvPath}, {"--series", o.seriesPath}};
+  } outputs[] = {{"--json", o.jsonPath},
+                 {"--csv", o.csvPath},
+                 {"--series", o.seriesPath},
+                 {"--metrics", o.metricsPath}};
   for (std::size_t i = 0; i < std::size(outputs); ++i) {
     for (std::size_t j = i + 1; j < std::size(outputs); ++j) {
       if (outputs[i].path.empty() || outputs[j].path.empty()) continue;
@@ -67,7 +70,8 @@ const char* UsageText() {
   return "Usage: tessaro-linktest --port NAME [--baud N] [--seconds N] [--passive] [--json "
          "FILE]\n"
          "                        [--csv FILE] [--series FILE] [--wait N] [--interval N]\n"
-         "                        [--trace FILE] [--reconnect]\n"
+         "                        [--trace FILE] [--reconnect] [--metrics FILE]\n"
+         "                        [--metrics-interval N] [--site NAME]\n"
          "       tessaro-linktest --list-ports\n"
          "\n"
          "Runs the RF link test through the base station on a serial port and reports,\n"
@@ -75,7 +79,8 @@ const char* UsageText() {
          "\n"
          "  --port NAME      COM1 .. COM6 (the device in $TESSARO_COMn, else /dev/ttyS0 ..\n"
          "                   /dev/ttyS5) or a device path such as /dev/ttyUSB0 or\n"
-         "                   /dev/serial/by-id/usb-... (see --list-ports)\n"
+         "                   /dev/serial/by-id/usb-... (see --list-ports), or a port on\n"
+         "                   a serial device server: rfc2217://HOST:PORT, tcp://HOST:PORT\n"
          "  --baud N         the line's speed: 115200 (default) 57600 38400 19200 9600\n"
          "                   4800 2400\n"
          "  --list-ports     list the machine's serial devices with what identifies them\n"
@@ -83,7 +88,8 @@ const char* UsageText() {
          "  --reconnect      when the device goes away, wait for it to come back under the\n"
          "                   same name, reopen it and go on; the gaps are in the results\n"
          "  --seconds N      length of the test in seconds, 1 .. 31536000 (a year;\n"
-         "                   default 10)\n"
+         "                   default 10); 0 runs it until SIGINT or SIGTERM (Ctrl-C)\n"
+         "                   ends it, then reports as usual\n"
          "  --passive        PASSIVE mode: count and echo the data the terminals send on\n"
          "                   their own (RE, DP, NG, TM, AV) instead of sending test packets\n"
          "  --json FILE      write the results as JSON\n"
@@ -91,6 +97,12 @@ const char* UsageText() {
          "  --series FILE    write the per-second series as CSV: for each second and\n"
          "                   terminal, packets sent (PASSIVE: received), good, lost and\n"
          "                   the mean reply time\n"
+         "  --metrics FILE   keep the link's figures in FILE for Prometheus (text format;\n"
+         "                   name it *.prom in node exporter's or windows_exporter's\n"
+         "                   textfile folder), replaced whole; see docs/metrics.md\n"
+         "  --metrics-interval N  rewrite the metrics every N seconds, 1 .. 3600\n"
+         "                   (default 15)\n"
+         "  --site NAME      the metrics' site label (default: the host name)\n"
          "  --wait N         seconds to wait for the bases and their terminals (default 5)\n"
          "  --interval N     when standard output is not a terminal, print the table every\n"
          "                   N seconds (default 1; 0 prints only the final results)\n"
@@ -132,6 +144,7 @@ ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& opt
   std::string seconds;
   std::string wait;
   std::string interval;
+  std::string metricsInterval;
   CommandLine line;
   line.Flag("-h,--help", help);
   line.Flag("--version", version);
@@ -147,6 +160,9 @@ ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& opt
   line.Value("--trace", options.tracePath);
   line.Value("--csv", options.csvPath);
   line.Value("--series", options.seriesPath);
+  line.Value("--metrics", options.metricsPath);
+  line.Value("--metrics-interval", metricsInterval);
+  line.Value("--site", options.site);
   const CommandLine::Error wrong = line.Parse(argc, argv);
   if (wrong.kind == CommandLine::Error::Kind::kNoValue) {
     error = wrong.option + " needs a value";
@@ -169,9 +185,9 @@ ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& opt
       return ParseResult::kError;
     }
   }
-  if (!seconds.empty() && !ParseNumber(seconds.c_str(), 1, kMaxSeconds, options.seconds)) {
-    error = "--seconds: not a whole number of seconds from 1 to " + std::to_string(kMaxSeconds) +
-            " (a year): " + seconds;
+  if (!seconds.empty() && !ParseNumber(seconds.c_str(), 0, kMaxSeconds, options.seconds)) {
+    error = "--seconds: not a whole number of seconds from 0 (until stopped) to " +
+            std::to_string(kMaxSeconds) + " (a year): " + seconds;
     return ParseResult::kError;
   }
   if (!wait.empty() && !ParseNumber(wait.c_str(), 1, 3600, options.discoverySeconds)) {
@@ -191,7 +207,16 @@ ParseResult ParseOptions(int argc, const char* const* argv, LinkTestOptions& opt
     error = "--port needs a port name";
     return ParseResult::kError;
   }
+  if (!metricsInterval.empty() &&
+      !ParseNumber(metricsInterval.c_str(), 1, 3600, options.metricsInterval)) {
+    error = "--metrics-interval: not a whole number of seconds from 1 to 3600: " + metricsInterval;
+    return ParseResult::kError;
+  }
   if (!OutputsAreDistinct(options, error)) return ParseResult::kError;
+  if (options.seconds == 0 && !options.seriesPath.empty()) {
+    error = "--series keeps every second of the run in memory: give --seconds N with it";
+    return ParseResult::kError;
+  }
   return ParseResult::kRun;
 }
 

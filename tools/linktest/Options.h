@@ -7,7 +7,7 @@ namespace tessaro::cli {
 // What `tessaro-linktest` was asked to do.
 struct LinkTestOptions {
   std::string port;          // "COM1".."COM6" or a device path
-  int seconds = 10;          // length of the test
+  int seconds = 10;          // length of the test; 0: until SIGINT or SIGTERM
   bool passive = false;      // PASSIVE mode instead of ACTIVE
   std::string jsonPath;      // empty: no JSON file
   std::string csvPath;       // empty: no CSV file
@@ -18,6 +18,9 @@ struct LinkTestOptions {
   int baudRow = 0;           // row of the baud table (115200)
   bool listPorts = false;    // list the machine's serial devices and stop
   bool reconnect = false;    // reopen the device when it comes back after a loss
+  std::string metricsPath;   // empty: no metrics file
+  int metricsInterval = 15;  // seconds between rewrites of the metrics file
+  std::string site;          // the metrics' site label; empty: the host name
 };
 
 enum class ParseResult { kRun, kHelp, kVersion, kError };

@@ -7,8 +7,10 @@
 #include <memory>
 #include <string>
 
+#include "core/Version.h"
 #include "tools/linktest/ResultFiles.h"
 #include "tools/linktest/Results.h"
+#include "tools/metrics/MetricsExport.h"
 
 namespace tessaro::cli {
 
@@ -35,7 +37,14 @@ class Runner {
  public:
   Runner(const LinkTestOptions& options, Engine& engine, ConsoleDisplay& display, Pause& pause,
          const Console& console)
-      : o_(options), engine_(engine), display_(display), pause_(pause), c_(console) {}
+      : o_(options), engine_(engine), display_(display), pause_(pause), c_(console) {
+    if (!o_.metricsPath.empty()) {
+      const metrics::SeriesLabels labels{o_.site.empty() ? metrics::HostName() : o_.site, o_.port,
+                                         TESSARO_VERSION};
+      metrics_ = std::make_unique<metrics::MetricsExport>(o_.metricsPath, labels,
+                                                          o_.metricsInterval, c_.err);
+    }
+  }
 
   int Run();
 
@@ -53,6 +62,10 @@ class Runner {
   // --reconnect: reopens the device if it is back; true when the link is up.
   bool TryReconnect(Steady::time_point start);
   bool LinkDown() const { return !gaps_.empty() && gaps_.back().back < 0; }
+  // The metrics file, when asked for: rewritten once its interval has
+  // passed, or at once with `now`.
+  void UpdateMetrics(bool now = false);
+  metrics::LinkState Link() const;
 
   const LinkTestOptions& o_;
   Engine& engine_;
@@ -64,6 +77,8 @@ class Runner {
   int ranSeconds_ = 0;
   bool interrupted_ = false;
   std::vector<LinkGap> gaps_;
+  std::unique_ptr<metrics::MetricsExport> metrics_;
+  bool measuring_ = false;
 };
 
 double SecondsBetween(Steady::time_point from, Steady::time_point to) {
@@ -72,6 +87,7 @@ double SecondsBetween(Steady::time_point from, Steady::time_point to) {
 
 int Runner::Run() {
   if (!CheckResultFiles(o_, c_.err)) return kExitOutput;
+  if (metrics_ && !metrics_->Check()) return kExitOutput;
   if (!engine_.Open()) {
     const OpenFailure& why = engine_.LastOpenFailure();
     std::fprintf(c_.err, "tessaro-linktest: cannot open the port %s%s%s\n", o_.port.c_str(),
@@ -79,6 +95,7 @@ int Runner::Run() {
     return kExitPort;
   }
   if (!Discover()) {
+    if (metrics_) metrics_->Finish(engine_, Link());  // the link's end, as far as it got
     engine_.Close();
     if (LinkDown()) return kExitLinkLost;
     if (interrupted_) {
@@ -93,6 +110,8 @@ int Runner::Run() {
   SampleSeries();
   Results results = Collect(ranSeconds_);
   results.gaps = gaps_;
+  // The last metrics while the registry still lists the terminals.
+  const bool metricsWritten = !metrics_ || metrics_->Finish(engine_, Link());
   engine_.Close();
 
   if (c_.tty && liveLines_ > 0) std::fprintf(c_.out, "\x1b[%dA\x1b[J", liveLines_);
@@ -103,7 +122,7 @@ int Runner::Run() {
     std::fprintf(c_.out, "link lost after %.1f s: the counts end there\n", gaps_.back().lost);
   }
   std::fflush(c_.out);
-  if (!WriteResultFiles(o_, results, series_, c_.err)) return kExitOutput;
+  if (!WriteResultFiles(o_, results, series_, c_.err) || !metricsWritten) return kExitOutput;
   return LinkDown() ? kExitLinkLost : kExitOk;
 }
 
@@ -138,8 +157,10 @@ bool Runner::Discover() {
   auto lastChange = Steady::now();
   auto baseSeen = Steady::time_point::max();
   bool asked = false;
+  UpdateMetrics(true);
   for (;;) {
     if (NoteLinkLoss(started)) return false;
+    UpdateMetrics();
     int terminals = 0;
     const int base = engine_.Read([&terminals](const EngineView& v) {
       const StationRegistry& r = v.registry;
@@ -188,7 +209,11 @@ void Runner::Measure() {
     engine_.ToggleTestRun();
   }
   const auto start = Steady::now();
-  const auto end = start + std::chrono::seconds(o_.seconds);
+  // --seconds 0: until a signal ends it.
+  const auto end =
+      o_.seconds > 0 ? start + std::chrono::seconds(o_.seconds) : Steady::time_point::max();
+  measuring_ = true;
+  UpdateMetrics(true);
   auto nextTick = start + Ms(kTickMs);
   const int drawMs = c_.tty ? kTickMs : o_.intervalSeconds * 1000;
   auto nextDraw = drawMs > 0 ? start + Ms(drawMs) : Steady::time_point::max();
@@ -203,6 +228,7 @@ void Runner::Measure() {
       if (!o_.reconnect) break;
       TryReconnect(start);  // tried again at the next wake while the device is gone
     }
+    UpdateMetrics();
     const auto now = Steady::now();
     if (now >= nextTick) {
       if (display_.TimerRunning()) engine_.SuperviseTick();
@@ -222,8 +248,11 @@ void Runner::Measure() {
   if (!interrupted_ && !LinkDown()) ranSeconds_ = o_.seconds;
   if (!o_.passive) {
     engine_.StopTestRun();
-    if (!interrupted_ && !LinkDown()) Drain();
+    // Without a length the signal is the run's normal end: the echoes on
+    // their way are still counted.
+    if ((!interrupted_ || o_.seconds == 0) && !LinkDown()) Drain();
   }
+  measuring_ = false;
 }
 
 void Runner::Drain() {
@@ -251,14 +280,32 @@ void Runner::ShowLive(Steady::time_point start) {
   const Results results = Collect(elapsed);
   if (c_.tty) {
     if (liveLines_ > 0) std::fprintf(c_.out, "\x1b[%dA\x1b[J", liveLines_);
-    std::fprintf(c_.out, "%s link test on %s: %d s of %d s (Ctrl-C ends it early)\n",
-                 o_.passive ? "PASSIVE" : "ACTIVE", o_.port.c_str(), elapsed, o_.seconds);
+    if (o_.seconds > 0) {
+      std::fprintf(c_.out, "%s link test on %s: %d s of %d s (Ctrl-C ends it early)\n",
+                   o_.passive ? "PASSIVE" : "ACTIVE", o_.port.c_str(), elapsed, o_.seconds);
+    } else {
+      std::fprintf(c_.out, "%s link test on %s: %d s (Ctrl-C ends it)\n",
+                   o_.passive ? "PASSIVE" : "ACTIVE", o_.port.c_str(), elapsed);
+    }
     liveLines_ = 1 + PrintTable(c_.out, results, std::max(1, c_.rows - 4));
   } else {
     std::fprintf(c_.out, "[%d s]\n", elapsed);
     PrintTable(c_.out, results, static_cast<int>(results.rows.size()));
   }
   std::fflush(c_.out);
+}
+
+void Runner::UpdateMetrics(bool now) {
+  if (metrics_) metrics_->Update(engine_, Link(), now);
+}
+
+metrics::LinkState Runner::Link() const {
+  metrics::LinkState link;
+  link.up = !LinkDown() && !engine_.IsLinkLost();
+  link.running = measuring_;
+  link.lost = static_cast<std::int64_t>(gaps_.size());
+  for (const LinkGap& gap : gaps_) link.reconnects += gap.back >= 0 ? 1 : 0;
+  return link;
 }
 
 void Runner::SampleSeries() {

@@ -1,0 +1,34 @@
+// Counts every operator new of the program (a file of its own, so that the
+// compiler never sees a replaced new and delete inlined side by side).
+
+#include "bench/metrics/AllocationCount.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+std::atomic<long> allocations{0};
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+  allocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+
+namespace tessaro::bench {
+
+long AllocationCount() {
+  return allocations.load(std::memory_order_relaxed);
+}
+
+}  // namespace tessaro::bench
