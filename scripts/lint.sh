@@ -24,7 +24,10 @@
 #
 # The compile database comes from configuring (not building) build-lint with
 # the window and the benchmarks on, so ui/ and bench/ are checked too; no
-# file that Qt's moc or rcc generates is needed by the checked sources.
+# file that Qt's moc or rcc generates is needed by the checked sources.  The
+# Windows sources (win32/, tests/win32/ and the Win32 side of each platform
+# seam) come from a second database, a mingw-w64 configure in build-lint-win,
+# read with clang's MinGW target and the cross compiler's C++ headers.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -93,10 +96,47 @@ PY
 declare -A known=()
 for f in "${in_db[@]}"; do known[$f]=1; done
 
+# The Windows database: the files the Linux one does not have.
+win_build=build-lint-win
+mingw=x86_64-w64-mingw32-g++-posix
+in_win_db=()
+win_args=()
+declare -A known_win=()
+if command -v "$mingw" >/dev/null; then
+  cmake -S . -B "$win_build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/MinGW64Toolchain.cmake" \
+    -DCMAKE_EXPORT_COMPILE_COMMANDS=ON -DTESSARO_BUILD_UI=OFF -DTESSARO_BUILD_BENCH=OFF >/dev/null
+  while IFS= read -r f; do
+    [[ -n ${known[$f]:-} ]] && continue
+    known_win[$f]=1
+    in_win_db+=("$f")
+  done < <(python3 - "$win_build/compile_commands.json" "$root" <<'PY'
+import json, os, sys
+root = sys.argv[2] + "/"
+for entry in json.load(open(sys.argv[1])):
+    path = os.path.normpath(os.path.join(entry["directory"], entry["file"]))
+    if path.startswith(root) and not path[len(root):].startswith("build"):
+        print(path[len(root):])
+PY
+  )
+  # The cross compiler's C++ and Windows headers; clang brings its own
+  # intrinsics.
+  win_args=(--extra-arg-before=--target=x86_64-w64-mingw32)
+  while read -r dir; do
+    case $dir in
+      */c++* | */x86_64-w64-mingw32/include) win_args+=("--extra-arg=-isystem$(realpath "$dir")") ;;
+    esac
+  done < <(echo | "$mingw" -xc++ -E -v - 2>&1 |
+    sed -n '/#include <...> search starts here/,/End of search list/p' | grep '^ /')
+else
+  echo "-- clang-tidy-14: no $mingw, the Windows sources are not read" >&2
+fi
+
 sources=()
+win_sources=()
 if [[ $tidy_mode == all ]]; then
   echo "-- clang-tidy-14: every source file" >&2
   sources=("${in_db[@]}")
+  win_sources=("${in_win_db[@]}")
 else
   declare -A picked=()
   changed=$(changed_files)
@@ -104,35 +144,43 @@ else
     [[ -n $f ]] || continue
     src=""
     if [[ $f == *.cpp ]]; then
-      [[ -n ${known[$f]:-} ]] && src=$f
-    elif [[ -n ${known[${f%.h}.cpp]:-} ]]; then
+      [[ -n ${known[$f]:-} || -n ${known_win[$f]:-} ]] && src=$f
+    elif [[ -n ${known[${f%.h}.cpp]:-} || -n ${known_win[${f%.h}.cpp]:-} ]]; then
       src=${f%.h}.cpp
     else
       # Included by its path from the root, or (tests' helpers) from its folder.
       while IFS= read -r user; do
-        if [[ -n ${known[$user]:-} ]]; then src=$user; break; fi
+        if [[ -n ${known[$user]:-} || -n ${known_win[$user]:-} ]]; then src=$user; break; fi
       done < <(git grep -l -F -e "\"$f\"" -e "/${f##*/}\"" -e "\"${f##*/}\"" -- '*.cpp' || true)
     fi
     if [[ -n $src && -z ${picked[$src]:-} ]]; then
       picked[$src]=1
-      sources+=("$src")
+      if [[ -n ${known[$src]:-} ]]; then sources+=("$src"); else win_sources+=("$src"); fi
     fi
   done <<<"$changed"
 fi
 
-if [[ ${#sources[@]} -eq 0 ]]; then
+if [[ $((${#sources[@]} + ${#win_sources[@]})) -eq 0 ]]; then
   echo "-- clang-tidy-14: no changed source file"
   exit 0
 fi
-echo "-- clang-tidy-14: ${#sources[@]} file(s), $jobs at a time"
+echo "-- clang-tidy-14: ${#sources[@]} + ${#win_sources[@]} (Windows) file(s), $jobs at a time"
 # One file per call; its findings are printed whole when it is done, without
 # clang's "N warnings generated." (those are in headers outside the filter).
 tidy_one='
-  out=$(clang-tidy-14 -p "$0" --quiet --warnings-as-errors="*" "$1" 2>&1)
+  out=$(clang-tidy-14 -p "$0" --quiet --warnings-as-errors="*" "$@" 2>&1)
   rc=$?
   [[ -z $out ]] || grep -v "^[0-9]* warnings\? generated\.$" <<<"$out" || true
   exit $(( rc != 0 ))'
-if ! printf '%s\0' "${sources[@]}" | xargs -0 -n 1 -P "$jobs" bash -c "$tidy_one" "$build"; then
+failed=0
+if [[ ${#sources[@]} -gt 0 ]]; then
+  printf '%s\0' "${sources[@]}" | xargs -0 -n 1 -P "$jobs" bash -c "$tidy_one" "$build" || failed=1
+fi
+if [[ ${#win_sources[@]} -gt 0 ]]; then
+  printf '%s\0' "${win_sources[@]}" |
+    xargs -0 -n 1 -P "$jobs" bash -c "$tidy_one" "$win_build" "${win_args[@]}" || failed=1
+fi
+if [[ $failed -ne 0 ]]; then
   echo "lint: clang-tidy findings above (checks: .clang-tidy)" >&2
   exit 1
 fi

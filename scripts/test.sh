@@ -21,10 +21,16 @@ jobs=${TESSARO_JOBS:-$(nproc)}
 fuzz_seconds=${TESSARO_FUZZ_SECONDS:-60}
 stages=${TESSARO_TEST_STAGES:-"lint full asan tsan fuzz package windows"}
 
-"$root/scripts/install-deps.sh"
-deps_took=$SECONDS
-
 want() { [[ " $stages " == *" $1 "* ]]; }
+
+# The lint stage reads the Windows sources through the mingw-w64 compiler, so
+# it needs the Windows packages as much as the windows stage does.
+if want lint || want windows; then
+  "$root/scripts/install-deps.sh" windows
+else
+  "$root/scripts/install-deps.sh"
+fi
+deps_took=$SECONDS
 
 # Each stage's time, printed as it ends and again at the end.
 times=" deps $((deps_took / 60))m$((deps_took % 60))s"

@@ -1,9 +1,11 @@
 #include "ui/Demo.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
@@ -11,129 +13,113 @@
 #include <cstdio>
 
 #include "app/Engine.h"
-#include "app/front/BaseList.h"
 #include "resources/RfMenu.h"
 #include "ui/FrameWindow.h"
 #include "ui/TopologyView.h"
+#include "ui/dialogs/DialogControls.h"
 
 namespace tessaro {
 
-namespace {
-
-constexpr int kTickMs = 100;
-constexpr int kModalShownMs = 700;  // a dialog stays up this long for its picture
-
-}  // namespace
-
-Demo::Demo(FrameWindow& frame, Engine& engine, const QString& dir, int testSeconds)
-    : frame_(frame), engine_(engine), dir_(dir), testMs_(testSeconds * 1000) {
-  ticker_.setInterval(kTickMs);
-  connect(&ticker_, &QTimer::timeout, this, [this] { Tick(); });
+Demo::Demo(FrameWindow& frame, Engine& engine, const WindowOptions& options)
+    : frame_(frame),
+      engine_(engine),
+      dir_(QString::fromStdString(options.demoDir)),
+      script_(*this, engine, options) {
+  ticker_.setInterval(DemoScript::kTickMs);
+  // Qt does not run a timer's handler again while it runs: the tick is
+  // queued, so that a command's modal loop inside it still gets ticks.
+  connect(&ticker_, &QTimer::timeout, this, [this] {
+    QMetaObject::invokeMethod(
+        this, [this] { script_.Tick(clock_.elapsed()); }, Qt::QueuedConnection);
+  });
 }
 
 void Demo::Start() {
   QDir().mkpath(dir_);
+  clock_.start();
+  script_.Start(0);
   ticker_.start();
-  QTimer::singleShot(500, this, [this] { Open(); });
 }
 
-void Demo::Open() {
-  // Runs the Open command; a dialog it shows is answered by the ticker, which
-  // keeps running in the dialog's own loop.
-  frame_.OnCommand(kCmdOpen);
-  if (failed_) return;
-  if (!engine_.IsPortOpen()) {
-    Finish(1, "the port did not open (is TESSARO_COM1 set to the simulator?)");
-    return;
-  }
-  step_ = Step::Discovering;
-  stepClock_.start();
-  discovery_.Start(0);
+void Demo::RunCommand(int id) {
+  frame_.OnCommand(id);
 }
 
-void Demo::AnswerModal() {
+bool Demo::RunButtonEnabled() {
+  return frame_.View()->RunButton()->isEnabled();
+}
+
+void Demo::ClickRun() {
+  frame_.View()->RunButton()->click();
+}
+
+DemoDriver::Modal Demo::FindModal() {
   auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-  if (dialog == nullptr) {
-    modalClock_.invalidate();
-    return;
+  modal_ = dialog;
+  if (dialog == nullptr) return {};
+  return {dialog, dialog->windowTitle().toStdString(),
+          qobject_cast<QMessageBox*>(dialog) != nullptr};
+}
+
+bool Demo::SetControl(int id, const std::string& text) {
+  if (modal_ == nullptr) return false;
+  const QString name = ControlName(id);
+  const QString value = QString::fromStdString(text);
+  if (auto* list = modal_->findChild<QComboBox*>(name)) {
+    const int row = list->findText(value, Qt::MatchExactly);
+    if (row < 0) return false;
+    list->setCurrentIndex(row);
+    return true;
   }
-  if (!modalClock_.isValid()) modalClock_.start();
-  if (modalClock_.elapsed() < kModalShownMs) return;
-  modalClock_.invalidate();
+  if (auto* box = modal_->findChild<QLineEdit*>(name)) {
+    box->setText(value);
+    return true;
+  }
+  return false;
+}
+
+void Demo::Press(Answer answer) {
+  auto* dialog = qobject_cast<QDialog*>(modal_.data());
+  if (dialog == nullptr) return;
   if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
-    Save(QStringLiteral("error.png"));
     std::fprintf(stderr, "demo: message box \"%s\": %s\n", qPrintable(box->windowTitle()),
                  qPrintable(box->text()));
-    failed_ = true;
-    box->accept();
-    Finish(1, "the window reported an error");
-    return;
-  }
-  Save(QStringLiteral("comm-properties.png"));
-  dialog->accept();
-}
-
-int Demo::NetworkSize() {
-  return DiscoveredSize(engine_);
-}
-
-void Demo::Tick() {
-  AnswerModal();
-  switch (step_) {
-    case Step::Opening:
-    case Step::Done:
-      return;
-    case Step::Discovering: {
-      const int size = NetworkSize();
-      if (!discovery_.Over(size, stepClock_.elapsed())) return;
-      if (size == 0) {
-        Save(QStringLiteral("discovery.png"));
-        Finish(1, "no base answered");
-        return;
-      }
-      Save(QStringLiteral("discovery.png"));
-      QPushButton* run = frame_.View()->RunButton();
-      if (!run->isEnabled()) {
-        Finish(1, "the START button is not enabled");
-        return;
-      }
-      run->click();
-      step_ = Step::Testing;
-      stepClock_.start();
+    if (answer == Answer::kNo && box->button(QMessageBox::No) != nullptr) {
+      box->button(QMessageBox::No)->click();
       return;
     }
-    case Step::Testing:
-      if (stepClock_.elapsed() < testMs_) return;
-      Save(QStringLiteral("active-test.png"));
-      frame_.View()->RunButton()->click();  // STOP
-      frame_.OnCommand(kCmdClose);
-      Finish(0, nullptr);
-      return;
+  }
+  if (answer == Answer::kCancel) {
+    dialog->reject();
+  } else {
+    dialog->accept();
   }
 }
 
-void Demo::Save(const QString& name) {
+// The Qt window asks for the image with its file dialog only.
+bool Demo::ChooseDownload(const std::string& /*image*/) {
+  return false;
+}
+
+bool Demo::Save(const char* name, bool /*withView*/) {
   QPixmap shot;
   // On X the whole screen, so that a modal dialog is in the picture too.
   if (QGuiApplication::platformName() == QLatin1String("xcb")) {
     if (QScreen* screen = QGuiApplication::primaryScreen()) shot = screen->grabWindow(0);
   }
   if (shot.isNull()) shot = frame_.grab();
-  const QString path = QDir(dir_).absoluteFilePath(name);
-  if (shot.save(path)) {
-    std::printf("screenshot: %s\n", qPrintable(path));
-  } else {
+  const QString path = QDir(dir_).absoluteFilePath(QString::fromLatin1(name) + ".png");
+  if (!shot.save(path)) {
     std::fprintf(stderr, "demo: cannot write %s\n", qPrintable(path));
-    failed_ = true;
+    return false;
   }
-  std::fflush(stdout);
+  std::printf("screenshot: %s\n", qPrintable(path));
+  return true;
 }
 
-void Demo::Finish(int code, const char* why) {
-  step_ = Step::Done;
+void Demo::Quit(int code) {
   ticker_.stop();
-  if (why != nullptr) std::fprintf(stderr, "demo: %s\n", why);
-  if (failed_ && code == 0) code = 1;
+  if (engine_.IsPortOpen()) frame_.OnCommand(kCmdClose);
   QCoreApplication::exit(code);
 }
 

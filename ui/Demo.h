@@ -2,44 +2,43 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
+#include <QWidget>
 
-#include "app/front/DiscoveryWatch.h"
+#include "app/front/DemoScript.h"
 
 namespace tessaro {
 
 class Engine;
 class FrameWindow;
 
-// The headless demo: Open (answering the port dialog if it comes), wait until
-// the network is discovered, run an ACTIVE test for a few seconds, saving a
-// screenshot at each stage, then Close and quit.  It drives the window as an
-// operator would, through its commands and buttons.
-class Demo final : public QObject {
+// The demo script's hands on Qt: the window's commands, buttons and dialog
+// controls, driven by a timer that keeps running inside every modal loop.
+class Demo final : public QObject, private DemoDriver {
  public:
-  Demo(FrameWindow& frame, Engine& engine, const QString& dir, int testSeconds);
+  Demo(FrameWindow& frame, Engine& engine, const WindowOptions& options);
   void Start();
 
  private:
-  enum class Step { Opening, Discovering, Testing, Done };
-  void Tick();
-  void Open();
-  void AnswerModal();
-  void Save(const QString& name);
-  void Finish(int code, const char* why);
-  int NetworkSize();
+  void RunCommand(int id) override;
+  bool RunButtonEnabled() override;
+  void ClickRun() override;
+  bool Save(const char* name, bool withView) override;
+  Modal FindModal() override;
+  bool SetControl(int id, const std::string& text) override;
+  void Press(Answer answer) override;
+  bool ChooseDownload(const std::string& image) override;
+  void Quit(int code) override;
 
   FrameWindow& frame_;
   Engine& engine_;
   QString dir_;
-  int testMs_;
-  Step step_ = Step::Opening;
+  DemoScript script_;
   QTimer ticker_;
-  QElapsedTimer stepClock_;
-  QElapsedTimer modalClock_;
-  DiscoveryWatch discovery_;
-  bool failed_ = false;
+  QElapsedTimer clock_;
+  QPointer<QWidget> modal_;  // the last one FindModal found
 };
 
 }  // namespace tessaro

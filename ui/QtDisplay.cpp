@@ -2,12 +2,11 @@
 
 #include <QMessageBox>
 #include <QMetaObject>
+#include <QRegion>
 #include <QString>
 #include <QThread>
 #include <QTimer>
-#include <cstring>
 
-#include "app/Engine.h"
 #include "ui/StatusBar.h"
 #include "ui/TopologyView.h"
 #include "ui/dialogs/DialogControls.h"
@@ -33,10 +32,6 @@ QtDisplay::QtDisplay() = default;
 
 QtDisplay::~QtDisplay() = default;
 
-void QtDisplay::AttachEngine(Engine& engine) {
-  engine.PlaceCellsFor(this);
-}
-
 void QtDisplay::AttachWindow(QWidget* owner, StatusBar* statusBar, TopologyView* view) {
   owner_ = owner;
   statusBar_ = statusBar;
@@ -47,151 +42,55 @@ bool QtDisplay::OnWindowThread() const {
   return QThread::currentThread() == relay_.thread();
 }
 
-template <typename F>
-void QtDisplay::Post(F&& call) {
-  queue_.Posted();
-  QMetaObject::invokeMethod(
-      &relay_,
-      [this, call = std::forward<F>(call)]() mutable {
-        queue_.Ran();
-        call();
-      },
-      Qt::QueuedConnection);
+bool QtDisplay::PostToWindow(std::function<void()> call) {
+  return QMetaObject::invokeMethod(&relay_, std::move(call), Qt::QueuedConnection);
 }
 
-void QtDisplay::SetPaneText(int pane, const char* text) {
-  if (!panes_.Store(pane, text)) return;
-  if (OnWindowThread()) {
-    ShowPanes();
-  } else {
-    WakeTick();
-  }
-}
-
-bool QtDisplay::ShowPanes() {
-  char texts[PaneTexts::kPanes][PaneTexts::kSize];
-  bool dirty[PaneTexts::kPanes];
-  if (!panes_.Take(texts, dirty)) return false;
-  if (statusBar_ == nullptr) return true;
-  for (int i = 0; i < PaneTexts::kPanes; ++i) {
-    if (dirty[i]) statusBar_->SetPaneText(i, QString::fromLatin1(texts[i]));
-  }
-  return true;
-}
-
-bool QtDisplay::PanesWaiting() {
-  return panes_.Waiting();
-}
-
-void QtDisplay::WakeTick() {
-  if (!tickPosted_.exchange(true)) Post([this] { Tick(); });
-}
-
-// While the reader thread keeps handing texts or cells over, the tick comes
-// back by itself and the reader posts nothing: a wake-up of the window thread
-// per message would cost the reader a post and a processor.
-void QtDisplay::Tick() {
-  const bool cells = ShowCells();
-  const bool panes = PanesWaiting();
-  // Half a tick early is on time: the tick's own timer runs a little late.
-  if (panes && (!panesShown_.isValid() || panesShown_.elapsed() >= kPaneMs - kCellMs / 2)) {
-    ShowPanes();
-    panesShown_.start();
-  }
-  if (cells || panes) {
-    QTimer::singleShot(kCellMs, &relay_, [this] { Tick(); });
-    return;
-  }
-  tickPosted_.store(false);
-  // What came while the flag was still set posted nothing: it is shown here,
-  // unless something since has posted a tick of its own.
-  if ((CellsWaiting() || PanesWaiting()) && !tickPosted_.exchange(true)) Tick();
-}
-
-void QtDisplay::DrawCellAt(int x, int y, const char* text, int colourClass) {
+CellBox QtDisplay::DrawCell(int x, int y, const char* text, int colourClass) {
   const QRect area = canvas_.DrawCell(x, y, text, colourClass);
-  {
-    std::scoped_lock lock(cellMutex_);
-    cellSpots_.Add(area);
-  }
-  if (OnWindowThread()) {
-    ShowCells();
-  } else {
-    WakeTick();
-  }
+  if (area.isEmpty()) return {};
+  return {area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
 }
 
-bool QtDisplay::ShowCells() {
+void QtDisplay::TickAfter(int ms) {
+  QTimer::singleShot(ms, &relay_, [this] { Tick(); });
+}
+
+void QtDisplay::ShowPaneText(int pane, const char* text) {
+  if (statusBar_ != nullptr) statusBar_->SetPaneText(pane, QString::fromLatin1(text));
+}
+
+void QtDisplay::ShowCells(const CellBox* spots, int count) {
+  if (view_ == nullptr) return;
   QRegion area;
-  {
-    std::scoped_lock lock(cellMutex_);
-    area = cellSpots_.Take();
+  for (int i = 0; i < count; ++i) {
+    const CellBox& s = spots[i];
+    area += QRect(s.left, s.top, s.right - s.left, s.bottom - s.top);
   }
-  if (area.isEmpty()) return false;
-  if (view_ != nullptr) view_->RequestUpdate(area);
-  return true;
+  view_->RequestUpdate(area);
 }
 
-bool QtDisplay::CellsWaiting() {
-  std::scoped_lock lock(cellMutex_);
-  return !cellSpots_.Empty();
+void QtDisplay::RenderView(bool whole) {
+  if (view_ != nullptr) view_->RenderCanvas(whole);
 }
 
-// Rendering reads the model under the engine lock, which the caller of these
-// two may hold: the render always runs later, from the window thread's queue.
-void QtDisplay::InvalidateTopology() {
-  if (render_.AskTopology()) Post([this] { FlushRender(); });
-}
-
-void QtDisplay::InvalidateView() {
-  if (render_.AskWhole()) Post([this] { FlushRender(); });
-}
-
-void QtDisplay::FlushRender() {
-  const RenderRequest::Part part = render_.Take();
-  if (view_ == nullptr || part == RenderRequest::Part::kNone) return;
-  view_->RenderCanvas(part == RenderRequest::Part::kWhole);
-}
-
-void QtDisplay::ShowMessage(const char* text, const char* caption, MessageIcon icon) {
-  ShowMessageWithDetails(text, caption, icon, "");
-}
-
-void QtDisplay::ShowMessageWithDetails(const char* text, const char* caption, MessageIcon icon,
-                                       const char* details) {
-  const QString body = QString::fromLatin1(text);
-  const QString title = CaptionText(caption);
-  // Device paths and the system's reasons may hold any bytes.
-  const QString more = QString::fromLocal8Bit(details != nullptr ? details : "");
-  auto show = [this, body, title, icon, more] {
-    QMessageBox box(BoxIcon(icon), title, body, QMessageBox::Ok, owner_);
-    if (!more.isEmpty()) box.setDetailedText(more);
-    CentreOnScreenWhenShown(box);
-    box.exec();
-  };
-  // A message box waits for the operator: from any other thread it is
-  // handed over, never waited for.
-  if (OnWindowThread()) {
-    show();
-  } else {
-    Post(show);
-  }
-}
-
-void QtDisplay::SetButtons(const ButtonState& state) {
-  if (!OnWindowThread()) {
-    Post([this, state] { SetButtons(state); });
-    return;
-  }
+void QtDisplay::ApplyButtons(const ButtonState& state) {
   if (view_ != nullptr) view_->ApplyButtons(state);
 }
 
-void QtDisplay::SetSupervisionTimer(bool running) {
-  if (!OnWindowThread()) {
-    Post([this, running] { SetSupervisionTimer(running); });
-    return;
-  }
+void QtDisplay::RunSupervision(bool running) {
   if (view_ != nullptr) view_->SetSupervisionTimer(running);
+}
+
+void QtDisplay::ShowBox(const char* text, const char* caption, MessageIcon icon,
+                        const char* details) {
+  QMessageBox box(BoxIcon(icon), CaptionText(caption), QString::fromLatin1(text), QMessageBox::Ok,
+                  owner_);
+  // Device paths and the system's reasons may hold any bytes.
+  const QString more = QString::fromLocal8Bit(details);
+  if (!more.isEmpty()) box.setDetailedText(more);
+  CentreOnScreenWhenShown(box);
+  box.exec();
 }
 
 }  // namespace tessaro

@@ -6,17 +6,18 @@
 #include <QString>
 #include <QStringList>
 
+#include "app/front/ViewLook.h"
+
 namespace tessaro {
 
 namespace {
 
-// The view font asks for a cell 15 pixels high and 6 wide.
-constexpr int kViewFontPixels = 15;
-constexpr int kViewCharWidth = 6;
-// The narrow pixel face's size whose advance is that width.
+using look::kSystemFontPixels;
+using look::kViewCharWidth;
+using look::kViewFontPixels;
+// The narrow pixel face's size whose advance is the view font's cell width.
 constexpr int kNarrowFontPixels = 12;
 // The numbers on the pictures: two bold digits in a 16-pixel box.
-constexpr int kSystemFontPixels = 13;
 constexpr int kSystemCharWidth = 8;
 
 // Narrows a face whose characters are wider than `width` pixels.
@@ -44,10 +45,8 @@ QRect CellClip(int x, int y, int length) {
   return QRect(box.left, box.top, box.right - box.left, box.bottom - box.top);
 }
 QRect CellBackground(int x, int y, int length, int charWidth) {
-  // The opaque background covers the text itself, not its whole box: the
-  // box is wider than the text and reaches into the next picture.
-  const QRect clip = CellClip(x, y, length);
-  return QRect(x, y, std::min(charWidth * length, clip.width()), clip.height());
+  const TextBox b = look::CellBackground(x, y, length, charWidth);
+  return QRect(b.left, b.top, b.right - b.left, b.bottom - b.top);
 }
 
 // Whether `strip` draws every printable character, and the counter texts, as
@@ -86,9 +85,9 @@ QFont MakeViewFont() {
   font.setWeight(QFont::Normal);
   // Plain pixels in the four text colours, as the picture's palette has.
   font.setStyleStrategy(QFont::NoAntialias);
-  font.setFamilies({QStringLiteral("Elite")});
+  font.setFamilies({QString::fromLatin1(look::kViewFace)});
   font.setPixelSize(kViewFontPixels);
-  if (QFontInfo(font).family() == QLatin1String("Elite")) return font;
+  if (QFontInfo(font).family() == QLatin1String(look::kViewFace)) return font;
   // A face drawn on a 6 x 12 pixel grid: every capital stays apart at the
   // cell's advance, where a squeezed face merges them.
   font.setFamilies({QStringLiteral("Terminus (TTF)")});
@@ -116,16 +115,8 @@ QFont MakeSystemFont() {
 }
 
 QColor TopologyCanvas::ColourOf(TextColour colour) {
-  switch (colour) {
-    case TextColour::Red:
-      return QColor(0xFF, 0, 0);
-    case TextColour::Blue:
-      return QColor(0, 0, 0xFF);
-    case TextColour::White:
-      return QColor(0xFF, 0xFF, 0xFF);
-    default:
-      return QColor(0, 0, 0);
-  }
+  const look::Rgb rgb = look::RgbOf(colour);
+  return QColor(rgb.red, rgb.green, rgb.blue);
 }
 
 // Carries out a repaint's drawing on the canvas image.

@@ -6,6 +6,7 @@
 
 #include "app/Engine.h"
 #include "app/front/TopologyLayout.h"
+#include "app/front/ViewTiming.h"
 #include "ui/TopologyCanvas.h"
 
 namespace tessaro {
@@ -28,8 +29,8 @@ TopologyView::TopologyView(Engine& engine, TopologyCanvas& canvas, QWidget* pare
     : QWidget(parent),
       engine_(engine),
       canvas_(canvas),
-      mode_(MakeButton(this, 0, kModeButtonId)),
-      run_(MakeButton(this, 1, kRunButtonId)) {
+      mode_(MakeButton(this, 0, view::kModeButtonId)),
+      run_(MakeButton(this, 1, view::kRunButtonId)) {
   setObjectName(QStringLiteral("Client"));
   // Every pixel comes from the canvas: no background erase, no flicker.
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -37,14 +38,19 @@ TopologyView::TopologyView(Engine& engine, TopologyCanvas& canvas, QWidget* pare
   mode_->setText(QString::fromLatin1(initial.modeText));
   run_->setText(QString::fromLatin1(initial.runText));
 
-  connect(mode_, &QPushButton::clicked, this, [this] { engine_.ToggleLinkMode(); });
-  connect(run_, &QPushButton::clicked, this, [this] { engine_.ToggleTestRun(); });
-
-  supervision_.setInterval(kSupervisionMs);
-  supervision_.setTimerType(Qt::PreciseTimer);
-  connect(&supervision_, &QTimer::timeout, this, [this] { engine_.SuperviseTick(); });
-  reconnect_.setInterval(1000);
-  connect(&reconnect_, &QTimer::timeout, this, [this] { engine_.ReconnectTick(); });
+  for (QPushButton* button : {mode_, run_}) {
+    const int id = button->property("controlId").toInt();
+    connect(button, &QPushButton::clicked, this, [this, id] { view::ButtonPressed(engine_, id); });
+  }
+  const std::pair<QTimer*, view::Timer> timers[] = {{&supervision_, view::Timer::kSupervision},
+                                                    {&reconnect_, view::Timer::kReconnect}};
+  for (const auto& entry : timers) {
+    const view::Timer which = entry.second;
+    entry.first->setInterval(view::PeriodMs(which));
+    entry.first->setTimerType(Qt::PreciseTimer);
+    connect(entry.first, &QTimer::timeout, this,
+            [this, which] { view::TimerFired(engine_, which); });
+  }
   reconnect_.start();
 
   frame_.setSingleShot(true);
@@ -68,11 +74,11 @@ void TopologyView::RenderCanvas(bool whole) {
 void TopologyView::RequestUpdate(const QRegion& area) {
   pendingUpdate_ += area;
   if (frame_.isActive()) return;
-  const qint64 since = sinceFlush_.isValid() ? sinceFlush_.elapsed() : kFrameMs;
-  if (since >= kFrameMs) {
+  const qint64 since = sinceFlush_.isValid() ? sinceFlush_.elapsed() : view::kFrameMs;
+  if (since >= view::kFrameMs) {
     FlushUpdate();
   } else {
-    frame_.start(static_cast<int>(kFrameMs - since));
+    frame_.start(static_cast<int>(view::kFrameMs - since));
   }
 }
 

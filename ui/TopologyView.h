@@ -15,17 +15,10 @@ class Engine;
 class TopologyCanvas;
 
 // The child view of the frame (class `Client`): copies the topology canvas to
-// the screen and carries the mode button (401), the run button (402) and the
-// link test's 500 ms supervision timer.
+// the screen and carries the mode and run buttons and the view's timers
+// (app/front/ViewTiming.h).
 class TopologyView final : public QWidget {
  public:
-  static constexpr int kModeButtonId = 401;
-  static constexpr int kRunButtonId = 402;
-  static constexpr int kSupervisionMs = 500;
-  // Screen updates are merged to at most one per frame of this length, so a
-  // flood of cell redraws cannot turn into thousands of paints a second.
-  static constexpr int kFrameMs = 16;
-
   TopologyView(Engine& engine, TopologyCanvas& canvas, QWidget* parent);
 
   // Renders the canvas from the model (the whole view, or the topology part
@@ -65,7 +58,6 @@ class TopologyView final : public QWidget {
   QPushButton* mode_;
   QPushButton* run_;
   QTimer supervision_;
-  // Once a second: reopens a lost device when the operator asked for it.
   QTimer reconnect_;
   QTimer frame_;
   QRegion pendingUpdate_;

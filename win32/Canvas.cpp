@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/front/ViewLook.h"
 #include "win32/Fonts.h"
 #include "win32/ResourceIds.h"
 
@@ -11,16 +12,8 @@ namespace tessaro {
 namespace {
 
 COLORREF ColourOf(TextColour colour) {
-  switch (colour) {
-    case TextColour::Red:
-      return RGB(0xFF, 0, 0);
-    case TextColour::Blue:
-      return RGB(0, 0, 0xFF);
-    case TextColour::White:
-      return RGB(0xFF, 0xFF, 0xFF);
-    default:
-      return RGB(0, 0, 0);
-  }
+  const look::Rgb rgb = look::RgbOf(colour);
+  return RGB(rgb.red, rgb.green, rgb.blue);
 }
 
 HBITMAP LoadPicture(int id) {
@@ -139,9 +132,8 @@ RECT Canvas::DrawCell(int x, int y, const char* text, int colourClass) {
   const int length = static_cast<int>(std::strlen(text));
   const TextBox box = TextBoxAt(x, y, length);
   const RECT clip{box.left, box.top, box.right, box.bottom};
-  // The opaque background covers the text itself, not its whole box: the
-  // box is wider than the text and reaches into the next picture.
-  const RECT background{x, y, x + std::min(charWidth_ * length, box.right - box.left), box.bottom};
+  const TextBox b = look::CellBackground(x, y, length, charWidth_);
+  const RECT background{b.left, b.top, b.right, b.bottom};
   std::scoped_lock lock(mutex_);
   FillWhite(dc_, background);
   SelectObject(dc_, viewFont_);

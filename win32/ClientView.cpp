@@ -1,5 +1,7 @@
 #include "win32/ClientView.h"
 
+#include <utility>
+
 #include "app/Engine.h"
 #include "app/front/TopologyLayout.h"
 #include "win32/Canvas.h"
@@ -9,6 +11,17 @@ namespace tessaro {
 namespace {
 
 constexpr char kClassName[] = "Client";
+
+// The view's timers by their window timer ids.
+constexpr std::pair<UINT_PTR, view::Timer> kTimers[] = {{1, view::Timer::kSupervision},
+                                                        {2, view::Timer::kReconnect}};
+
+UINT_PTR TimerId(view::Timer which) {
+  for (const auto& [id, timer] : kTimers) {
+    if (timer == which) return id;
+  }
+  return 0;
+}
 
 HWND MakeButton(HWND parent, int index, int id) {
   const layout::ButtonGeometry g = layout::ButtonRect(index);
@@ -39,9 +52,10 @@ bool ClientView::Create(HWND parent) {
   hwnd_ = CreateWindowExA(WS_EX_CLIENTEDGE, kClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
                           0, 0, 1, 1, parent, nullptr, GetModuleHandleA(nullptr), this);
   if (hwnd_ == nullptr) return false;
-  mode_ = MakeButton(hwnd_, 0, kModeButtonId);
-  run_ = MakeButton(hwnd_, 1, kRunButtonId);
+  mode_ = MakeButton(hwnd_, 0, view::kModeButtonId);
+  run_ = MakeButton(hwnd_, 1, view::kRunButtonId);
   ApplyButtons(engine_.Buttons());
+  SetTimer(hwnd_, TimerId(view::Timer::kReconnect), view::kReconnectMs, nullptr);
   return true;
 }
 
@@ -57,13 +71,12 @@ LRESULT ClientView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       Render(true);
       return 0;
     case WM_TIMER:
-      if (wParam == kSupervisionTimer) engine_.SuperviseTick();
+      for (const auto& [id, timer] : kTimers) {
+        if (wParam == id) view::TimerFired(engine_, timer);
+      }
       return 0;
     case WM_COMMAND:
-      if (HIWORD(wParam) == BN_CLICKED) {
-        if (LOWORD(wParam) == kModeButtonId) engine_.ToggleLinkMode();
-        if (LOWORD(wParam) == kRunButtonId) engine_.ToggleTestRun();
-      }
+      if (HIWORD(wParam) == BN_CLICKED) view::ButtonPressed(engine_, LOWORD(wParam));
       return 0;
     default:
       return DefWindowProcA(hwnd_, message, wParam, lParam);
@@ -98,9 +111,9 @@ void ClientView::ApplyButtons(const ButtonState& state) {
 
 void ClientView::RunSupervision(bool running) {
   if (running) {
-    SetTimer(hwnd_, kSupervisionTimer, kSupervisionMs, nullptr);
+    SetTimer(hwnd_, TimerId(view::Timer::kSupervision), view::kSupervisionMs, nullptr);
   } else {
-    KillTimer(hwnd_, kSupervisionTimer);
+    KillTimer(hwnd_, TimerId(view::Timer::kSupervision));
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "app/front/ViewTiming.h"
 #include "core/Display.h"
 #include "win32/ObjectWindow.h"
 
@@ -11,15 +12,11 @@ class Canvas;
 class Engine;
 
 // The topology view (window class `Client`): the canvas copied to the screen,
-// the mode button (401) and the run button (402), and timer 1, which runs
-// the link test's supervision every 500 ms while the display asks for it.
+// the mode and run buttons and the view's timers (app/front/ViewTiming.h):
+// timer 1 runs the supervision while the display asks for it, timer 2 the
+// reconnection all the time.
 class ClientView {
  public:
-  static constexpr int kModeButtonId = 401;
-  static constexpr int kRunButtonId = 402;
-  static constexpr UINT_PTR kSupervisionTimer = 1;
-  static constexpr UINT kSupervisionMs = 500;
-
   ClientView(Engine& engine, Canvas& canvas);
   ClientView(const ClientView&) = delete;
   ClientView& operator=(const ClientView&) = delete;
@@ -27,7 +24,7 @@ class ClientView {
   // Creates the window as a child of `parent`.
   bool Create(HWND parent);
   HWND Hwnd() const { return hwnd_; }
-  HWND Button(int id) const { return id == kModeButtonId ? mode_ : run_; }
+  HWND Button(int id) const { return id == view::kModeButtonId ? mode_ : run_; }
 
   // Renders the canvas from the model and shows the part that changed.
   void Render(bool whole);

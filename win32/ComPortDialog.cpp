@@ -1,3 +1,5 @@
+#include <string>
+
 #include "app/front/ComPortModel.h"
 #include "win32/DialogTemplate.h"
 #include "win32/Dialogs.h"
@@ -18,14 +20,22 @@ class ComPortDialog final : public DialogBase {
     const int selected[Model::kLists] = {initial.port, initial.baud, initial.dataBits,
                                          initial.parity, initial.flow};
     for (int i = 0; i < Model::kLists; ++i) {
-      const char* const* texts = nullptr;
-      const int count = Model::ListTexts(i, &texts);
       HWND list = GetDlgItem(dialog, Model::kFields[i].id);
-      for (int k = 0; k < count; ++k) {
-        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(texts[k]));
+      if (i == 0) {
+        // The machine's devices after COM1..COM6.
+        for (const std::string& text : model_.PortTexts()) {
+          SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        }
+      } else {
+        const char* const* texts = nullptr;
+        const int count = Model::ListTexts(i, &texts);
+        for (int k = 0; k < count; ++k) {
+          SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(texts[k]));
+        }
       }
       SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(selected[i]), 0);
     }
+    CheckDlgButton(dialog, Model::kReconnect.id, initial.reconnect ? BST_CHECKED : BST_UNCHECKED);
     return TRUE;
   }
 
@@ -37,6 +47,7 @@ class ComPortDialog final : public DialogBase {
       choices.dataBits = Selection(dialog, Model::kFields[2].id);
       choices.parity = Selection(dialog, Model::kFields[3].id);
       choices.flow = Selection(dialog, Model::kFields[4].id);
+      choices.reconnect = IsDlgButtonChecked(dialog, Model::kReconnect.id) == BST_CHECKED;
       model_.Confirm(choices);
       EndDialog(dialog, kOkId);
       return true;
@@ -57,6 +68,8 @@ void RunComPortDlg(HWND owner, ComPortModel& model) {
     tmpl.Add(DialogTemplate::kComboBox, "", field.id, field.controlRect,
              CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP);
   }
+  tmpl.Add(DialogTemplate::kButton, Model::kReconnect.label, Model::kReconnect.id,
+           Model::kReconnect.labelRect, BS_AUTOCHECKBOX | WS_TABSTOP);
   tmpl.AddOkCancel(Model::kButtons);
   ComPortDialog dialog(model);
   dialog.RunModal(owner, tmpl);

@@ -2,13 +2,15 @@
 
 #include <cstring>
 
+#include "app/front/ViewLook.h"
+
 namespace tessaro {
 
 namespace {
 
-constexpr int kViewFontPixels = 15;
-constexpr int kViewCharWidth = 6;
-constexpr int kSystemFontPixels = 13;
+using look::kSystemFontPixels;
+using look::kViewCharWidth;
+using look::kViewFontPixels;
 constexpr int kSystemCharWidth = 7;
 
 int CALLBACK NoteFace(const LOGFONTA* /*font*/, const TEXTMETRICA* /*metric*/, DWORD /*type*/,
@@ -55,8 +57,8 @@ const char* FirstInstalledFace(const char* const* faces) {
 }
 
 HFONT MakeViewFont() {
-  static const char* const kFaces[] = {
-      "Elite", "Courier New", "Lucida Console", "DejaVu Sans Mono", "Courier", nullptr};
+  static const char* const kFaces[] = {look::kViewFace,    "Courier New", "Lucida Console",
+                                       "DejaVu Sans Mono", "Courier",     nullptr};
   return MakeFont(kFaces, kViewFontPixels, kViewCharWidth, FW_NORMAL, FIXED_PITCH | FF_MODERN);
 }
 

@@ -4,8 +4,8 @@
 
 namespace tessaro {
 
-// The fixed-pitch view font: "Elite" where installed, else a fixed-pitch face
-// Windows ships, in a cell 15 pixels high and 6 wide.
+// The fixed-pitch view font (app/front/ViewLook.h): its face where
+// installed, else a fixed-pitch face Windows ships.
 HFONT MakeViewFont();
 
 // The bold face of the numbers on the pictures.

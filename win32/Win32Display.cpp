@@ -1,10 +1,7 @@
 #include "win32/Win32Display.h"
 
-#include <cstring>
 #include <memory>
-#include <string>
 
-#include "app/Engine.h"
 #include "win32/MessageBoxes.h"
 #include "win32/WindowMessages.h"
 
@@ -12,19 +9,8 @@ namespace tessaro {
 
 namespace {
 
-// A message box asked for from another thread.
-struct PostedBox {
-  std::string text;
-  std::string caption;
-  MessageIcon icon;
-};
-
-// Button texts and states handed over from another thread.
-struct PostedButtons {
-  std::string modeText;
-  std::string runText;
-  ButtonState state;
-};
+// The relay window's timer that brings the display's tick.
+constexpr UINT_PTR kTickTimer = 0x7E11;
 
 UINT BoxFlags(MessageIcon icon) {
   switch (icon) {
@@ -41,153 +27,74 @@ UINT BoxFlags(MessageIcon icon) {
 
 Win32Display::Win32Display() : windowThread_(GetCurrentThreadId()) {}
 
-void Win32Display::AttachEngine(Engine& engine) {
-  engine.PlaceCellsFor(this);
-}
-
 void Win32Display::AttachWindow(HWND relay, DisplayTarget* target) {
   relay_.store(relay);
   target_ = target;
 }
 
-bool Win32Display::Post(UINT message, WPARAM wParam, LPARAM lParam) {
+bool Win32Display::PostToWindow(std::function<void()> call) {
   HWND relay = relay_.load();
   if (relay == nullptr) return false;
-  queue_.Posted();
-  if (PostMessageA(relay, message, wParam, lParam)) return true;
-  queue_.Ran();
+  auto* posted = new std::function<void()>(std::move(call));
+  if (PostMessageA(relay, kMsgRunCall, 0, reinterpret_cast<LPARAM>(posted))) return true;
+  delete posted;
   return false;
 }
 
-void Win32Display::PostOnce(std::atomic<bool>& posted, UINT message) {
-  if (!posted.exchange(true) && !Post(message)) posted.store(false);
-}
-
 bool Win32Display::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case kMsgFlushPanes:
-      queue_.Ran();
-      FlushPanes();
-      return true;
-    case kMsgFlushCells:
-      queue_.Ran();
-      FlushCells();
-      return true;
-    case kMsgFlushRender:
-      queue_.Ran();
-      FlushRender();
-      return true;
-    case kMsgShowMessage: {
-      queue_.Ran();
-      const std::unique_ptr<PostedBox> box(reinterpret_cast<PostedBox*>(lParam));
-      ShowMessage(box->text.c_str(), box->caption.c_str(), box->icon);
-      return true;
-    }
-    case kMsgApplyButtons: {
-      queue_.Ran();
-      std::unique_ptr<PostedButtons> buttons(reinterpret_cast<PostedButtons*>(lParam));
-      buttons->state.modeText = buttons->modeText.c_str();
-      buttons->state.runText = buttons->runText.c_str();
-      SetButtons(buttons->state);
-      return true;
-    }
-    case kMsgSupervision:
-      queue_.Ran();
-      SetSupervisionTimer(wParam != 0);
-      return true;
-    default:
-      return false;
+  if (message == kMsgRunCall) {
+    // The call posted by PostToWindow, travelling as the message's integer.
+    const std::unique_ptr<std::function<void()>> call(
+        reinterpret_cast<std::function<void()>*>(lParam));
+    (*call)();
+    return true;
   }
+  if (message == WM_TIMER && wParam == kTickTimer) {
+    KillTimer(relay_.load(), kTickTimer);
+    Tick();
+    return true;
+  }
+  return false;
 }
 
-void Win32Display::SetPaneText(int pane, const char* text) {
-  if (!panes_.Store(pane, text)) return;
-  if (OnWindowThread()) {
-    FlushPanes();
-  } else {
-    PostOnce(panesPosted_, kMsgFlushPanes);
-  }
-}
-
-void Win32Display::FlushPanes() {
-  // Cleared before reading: a text written from now on posts a new flush.
-  panesPosted_.store(false);
-  char texts[PaneTexts::kPanes][PaneTexts::kSize];
-  bool dirty[PaneTexts::kPanes];
-  if (!panes_.Take(texts, dirty) || target_ == nullptr) return;
-  for (int i = 0; i < PaneTexts::kPanes; ++i) {
-    if (dirty[i]) target_->ShowPaneText(i, texts[i]);
-  }
-}
-
-void Win32Display::DrawCellAt(int x, int y, const char* text, int colourClass) {
+CellBox Win32Display::DrawCell(int x, int y, const char* text, int colourClass) {
   const RECT area = canvas_.DrawCell(x, y, text, colourClass);
-  {
-    std::scoped_lock lock(cellMutex_);
-    RECT joined{};
-    UnionRect(&joined, &cellArea_, &area);
-    cellArea_ = joined;
+  return {area.left, area.top, area.right, area.bottom};
+}
+
+void Win32Display::TickAfter(int ms) {
+  HWND relay = relay_.load();
+  if (relay != nullptr) SetTimer(relay, kTickTimer, static_cast<UINT>(ms), nullptr);
+}
+
+void Win32Display::ShowPaneText(int pane, const char* text) {
+  if (target_ != nullptr) target_->ShowPaneText(pane, text);
+}
+
+void Win32Display::ShowCells(const CellBox* spots, int count) {
+  if (target_ == nullptr) return;
+  for (int i = 0; i < count; ++i) {
+    target_->RepaintArea(RECT{spots[i].left, spots[i].top, spots[i].right, spots[i].bottom});
   }
-  if (OnWindowThread()) {
-    FlushCells();
-  } else {
-    PostOnce(cellsPosted_, kMsgFlushCells);
-  }
 }
 
-void Win32Display::FlushCells() {
-  cellsPosted_.store(false);
-  RECT area{};
-  {
-    std::scoped_lock lock(cellMutex_);
-    area = cellArea_;
-    SetRectEmpty(&cellArea_);
-  }
-  if (target_ != nullptr && !IsRectEmpty(&area)) target_->RepaintArea(area);
+void Win32Display::RenderView(bool whole) {
+  if (target_ != nullptr) target_->RenderView(whole);
 }
 
-// Rendering reads the model under the engine lock, which the caller of these
-// two may hold: the render always runs later, from the window thread's queue.
-void Win32Display::InvalidateTopology() {
-  if (render_.AskTopology() && !Post(kMsgFlushRender)) render_.PostFailed();
-}
-
-void Win32Display::InvalidateView() {
-  if (render_.AskWhole() && !Post(kMsgFlushRender)) render_.PostFailed();
-}
-
-void Win32Display::FlushRender() {
-  const RenderRequest::Part part = render_.Take();
-  if (target_ == nullptr || part == RenderRequest::Part::kNone) return;
-  target_->RenderView(part == RenderRequest::Part::kWhole);
-}
-
-void Win32Display::ShowMessage(const char* text, const char* caption, MessageIcon icon) {
-  // A message box waits for the operator: from any other thread it is
-  // handed over, never waited for.
-  if (!OnWindowThread()) {
-    auto* box = new PostedBox{text, caption, icon};
-    if (!Post(kMsgShowMessage, 0, reinterpret_cast<LPARAM>(box))) delete box;
-    return;
-  }
-  ShowBox(target_ != nullptr ? target_->BoxOwner() : nullptr, text, caption, BoxFlags(icon));
-}
-
-void Win32Display::SetButtons(const ButtonState& state) {
-  if (!OnWindowThread()) {
-    auto* buttons = new PostedButtons{state.modeText, state.runText, state};
-    if (!Post(kMsgApplyButtons, 0, reinterpret_cast<LPARAM>(buttons))) delete buttons;
-    return;
-  }
+void Win32Display::ApplyButtons(const ButtonState& state) {
   if (target_ != nullptr) target_->ApplyButtons(state);
 }
 
-void Win32Display::SetSupervisionTimer(bool running) {
-  if (!OnWindowThread()) {
-    Post(kMsgSupervision, running ? 1 : 0);
-    return;
-  }
+void Win32Display::RunSupervision(bool running) {
   if (target_ != nullptr) target_->RunSupervision(running);
+}
+
+// Win32's box has no place for the details.
+void Win32Display::ShowBox(const char* text, const char* caption, MessageIcon icon,
+                           const char* /*details*/) {
+  tessaro::ShowBox(target_ != nullptr ? target_->BoxOwner() : nullptr, text, caption,
+                   BoxFlags(icon));
 }
 
 }  // namespace tessaro

@@ -6,40 +6,62 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "app/Engine.h"
+#include "app/front/WindowOptions.h"
 #include "core/Clock.h"
-#include "link/NativeSerialPort.h"
+#include "link/PortStack.h"
 #include "win32/Demo.h"
 #include "win32/Dialogs.h"
 #include "win32/FrameWindow.h"
 #include "win32/MessageBoxes.h"
-#include "win32/Options.h"
 #include "win32/Win32Display.h"
 
 namespace {
 
 // A window program has no console of its own: its texts go to the console it
-// was started from, if any.
-void UseParentConsole() {
+// was started from.  false when there is none.
+bool UseParentConsole() {
   HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-  if (out != nullptr && out != INVALID_HANDLE_VALUE) return;
-  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  if (out != nullptr && out != INVALID_HANDLE_VALUE) return true;
+  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return false;
   std::freopen("CONOUT$", "w", stdout);
   std::freopen("CONOUT$", "w", stderr);
+  return true;
+}
+
+// `text` on the console the program was started from, else in a box.
+void Say(std::FILE* stream, const std::string& text, bool console, UINT icon) {
+  if (console) {
+    std::fputs(text.c_str(), stream);
+    std::fflush(stream);
+  } else {
+    MessageBoxA(nullptr, text.c_str(), "tessaro", MB_OK | icon);
+  }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  UseParentConsole();
-  const tessaro::Win32Options options = tessaro::ParseWin32Options(argc, argv);
+  const bool console = UseParentConsole();
+  const tessaro::WindowOptions options = tessaro::ParseWindowOptions(argc, argv);
   if (options.help) {
-    std::fputs(tessaro::Win32Usage(), stdout);
+    Say(stdout, tessaro::WindowUsage(), console, MB_ICONINFORMATION);
+    return 0;
+  }
+  if (options.version) {
+    Say(stdout, tessaro::WindowVersion(), console, MB_ICONINFORMATION);
     return 0;
   }
   if (!options.error.empty()) {
-    std::fprintf(stderr, "tessaro: %s\n\n%s", options.error.c_str(), tessaro::Win32Usage());
+    Say(stderr, "tessaro: " + options.error + "\n\n" + tessaro::WindowUsage(), console,
+        MB_ICONWARNING);
+    return 2;
+  }
+  tessaro::PortStack port;
+  if (std::string error; !port.Make({}, options.tracePath, argc, argv, error)) {
+    Say(stderr, "tessaro: " + error + "\n", console, MB_ICONWARNING);
     return 2;
   }
 
@@ -49,8 +71,7 @@ int main(int argc, char** argv) {
 
   tessaro::Win32Display display;
   tessaro::SteadyClock clock;
-  const std::unique_ptr<tessaro::SerialPort> port = tessaro::MakeNativeSerialPort();
-  tessaro::Engine engine(display, clock, *port);
+  tessaro::Engine engine(display, clock, port.Port());
   display.AttachEngine(engine);
   if (options.portRow >= 0) engine.SelectPort(options.portRow);
 

@@ -14,8 +14,8 @@
 #include "bench/linktest/BenchSupport.h"
 #include "core/Clock.h"
 #include "link/NativeSerialPort.h"
+#include "link/PathPort.h"
 #include "sim/Simulator.h"
-#include "tools/common/PathPort.h"
 #include "tools/linktest/Runner.h"
 
 using namespace tessaro;
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
   bench::BenchDisplay display;
   SteadyClock clock;
   std::unique_ptr<SerialPort> native = MakeNativeSerialPort();
-  cli::PathPort port(*native, simulator.SlavePath());
+  PathPort port(*native, simulator.SlavePath());
   Engine engine(display, clock, port);
   if (!engine.Open()) return 1;
   for (int turn = 0; turn < 500; ++turn) {

@@ -17,7 +17,7 @@
 #include "bench/linktest/BenchSupport.h"
 #include "core/Clock.h"
 #include "link/NativeSerialPort.h"
-#include "tools/common/PathPort.h"
+#include "link/PathPort.h"
 
 using namespace tessaro;
 using Steady = std::chrono::steady_clock;
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
   bench::BenchDisplay display;
   SteadyClock clock;
   std::unique_ptr<SerialPort> native = MakeNativeSerialPort();
-  cli::PathPort port(*native, far.SlavePath());
+  PathPort port(*native, far.SlavePath());
   Engine engine(display, clock, port);
   if (!engine.Open()) {
     std::fprintf(stderr, "cannot open %s\n", far.SlavePath().c_str());

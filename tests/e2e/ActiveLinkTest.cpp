@@ -182,7 +182,7 @@ TEST_F(ActiveLinkTest, ALostLinkStopsTheTestWithoutCountingLoss) {
 TEST_F(ActiveLinkTest, NoBaseAnsweringIsShownUntilOneDoes) {
   testing::PtyPair silent;
   ASSERT_TRUE(silent.Ok());
-  port = std::make_unique<cli::PathPort>(*native, silent.SlavePath());
+  port = std::make_unique<PathPort>(*native, silent.SlavePath());
   engine = std::make_unique<Engine>(display, clock, *port);
   ASSERT_TRUE(engine->Open());
   EXPECT_EQ(engine->Snapshot().notice, nullptr);
@@ -206,7 +206,7 @@ TEST_F(ActiveLinkTest, AReconnectGoesOnFromTheCountersOfTheLoss) {
   simulator = std::make_unique<sim::Simulator>(Network({{1, 2}}));
   ASSERT_TRUE(simulator->Start(where));
   CountedOpens counted(*native);
-  port = std::make_unique<cli::PathPort>(counted, where.linkPath);
+  port = std::make_unique<PathPort>(counted, where.linkPath);
   engine = std::make_unique<Engine>(display, clock, *port);
   engine->SetAutoReconnect(true);
   OpenAndDiscover(2);

@@ -17,9 +17,9 @@
 #include "app/Engine.h"
 #include "core/Clock.h"
 #include "link/NativeSerialPort.h"
+#include "link/PathPort.h"
 #include "sim/Simulator.h"
 #include "support/EngineTestAccess.h"
-#include "tools/common/PathPort.h"
 #include "tools/linktest/Runner.h"
 
 namespace tessaro::e2e {
@@ -120,7 +120,7 @@ class EngineOnSimulator : public ::testing::Test {
     simulator = std::make_unique<sim::Simulator>(scenario);
     std::string error;
     ASSERT_TRUE(simulator->Start(&error)) << error;
-    port = std::make_unique<cli::PathPort>(*native, simulator->SlavePath());
+    port = std::make_unique<PathPort>(*native, simulator->SlavePath());
     engine = std::make_unique<Engine>(display, clock, *port);
   }
 
@@ -169,7 +169,7 @@ class EngineOnSimulator : public ::testing::Test {
   SteadyClock clock;
   std::unique_ptr<SerialPort> native = MakeNativeSerialPort();
   std::unique_ptr<sim::Simulator> simulator;
-  std::unique_ptr<cli::PathPort> port;
+  std::unique_ptr<PathPort> port;
   std::unique_ptr<Engine> engine;
 };
 

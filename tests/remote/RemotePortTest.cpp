@@ -48,7 +48,7 @@ class RemotePortTest : public EngineOnSimulator {
     Start(scenario);
     std::string error;
     ASSERT_TRUE(server.Start(dir.Name(""), simulator->SlavePath(), 115200, &error)) << error;
-    port = std::make_unique<cli::PathPort>(*native, url(server));
+    port = std::make_unique<PathPort>(*native, url(server));
     engine = std::make_unique<Engine>(display, clock, *port);
   }
 

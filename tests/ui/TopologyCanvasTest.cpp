@@ -8,7 +8,6 @@
 
 #include "WindowFixture.h"
 #include "support/EngineTestAccess.h"
-#include "ui/CellSpots.h"
 #include "ui/TopologyCanvas.h"
 
 namespace tessaro::testing {
@@ -239,36 +238,6 @@ TEST(TopologyCanvasFontTest, GlyphStripDrawsAsThePainterAtEveryEdge) {
                        QString::fromLatin1(c.text));
     }
     EXPECT_EQ(canvas.Snapshot(), expected) << c.text << " at " << c.x << "," << c.y;
-  }
-}
-
-// The screen update after a burst of cell redraws must cover every spot
-// drawn, however many there were: a spot left out stays stale on the screen.
-TEST(CellSpotsTest, TheUpdateCoversEverySpotDrawn) {
-  struct Case {
-    const char* what;
-    int spots;
-    int columns;
-    int most;  // rectangles the update may have
-  };
-  for (const Case& c :
-       {Case{"one counter redrawn", 50, 1, 1}, Case{"a terminal's counters", 4, 1, 1},
-        Case{"99 terminals' counters", 4 * 99, 99, 99},
-        Case{"past the list's room", 4 * 300, 300, 300}}) {
-    CellSpots spots;
-    std::vector<QRect> drawn;
-    for (int i = 0; i < c.spots; ++i) {
-      // Columns 84 pixels apart; in each, up to four 15-pixel cells 16 apart.
-      const int column = i % c.columns;
-      const int line = (i / c.columns) % 4;
-      drawn.emplace_back(10 + 84 * (column % 12), 100 + 200 * (column / 12) + 16 * line, 51, 15);
-      spots.Add(drawn.back());
-    }
-    ASSERT_FALSE(spots.Empty()) << c.what;
-    const QRegion update = spots.Take();
-    for (const QRect& spot : drawn) EXPECT_TRUE(update.contains(spot)) << c.what;
-    EXPECT_LE(update.rectCount(), c.most) << c.what;
-    EXPECT_TRUE(spots.Empty()) << c.what;
   }
 }
 

@@ -1,6 +1,6 @@
-// The reader thread's updates reach the window thread as posted messages:
-// never more than one outstanding per kind, whatever the flood, and the
-// window thread sees the latest value.
+// The Win32 port of the window kit's display: the reader thread's updates reach
+// the window thread as posted messages, never more than one outstanding per
+// kind whatever the flood, and the window thread sees the latest value.
 
 #include <windows.h>
 
@@ -79,10 +79,10 @@ TEST(Win32Display, AFloodFromTheReaderThreadQueuesOneMessagePerKindAndEndsOnTheL
   });
   reader.join();
   // Panes, cells and render: one each; the buttons and the timer: one each.
-  EXPECT_LE(display.MostQueuedMessages(), 5);
+  EXPECT_LE(display.MostQueuedCalls(), 5);
 
   Pump();
-  EXPECT_EQ(display.QueuedMessages(), 0);
+  EXPECT_EQ(display.QueuedCalls(), 0);
   EXPECT_EQ(target.panes[1], "@DT010119999");
   EXPECT_EQ(target.repaints, 1);
   EXPECT_EQ(target.renders, 1);

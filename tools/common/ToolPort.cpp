@@ -23,51 +23,44 @@ int ComPortIndex(const char* name) {
 ToolPort::~ToolPort() {
   // A program that ends without Finish (an error on the way) keeps what it
   // recorded, under the temporary name at least.
-  if (traceFile_ != nullptr) (void)Finish();
+  if (stack_.Traced()) (void)Finish();
 }
 
 bool ToolPort::Make(const std::string& portName, const std::string& tracePath, int argc,
                     const char* const* argv, const char* program) {
   program_ = program;
-  native_ = MakeNativeSerialPort();
-  port_ = native_.get();
-  // The trace sits under the path, so that it names the device opened.
+  std::string target;
   if (!tracePath.empty()) {
     tracePath_ = tracePath;
     traceRenamed_ = ReplacedByRename(tracePath);
-    traceTarget_ = traceRenamed_ ? PartialPath(Resolved(tracePath)) : tracePath;
-    traceFile_ = TracingPort::OpenTraceFile(traceTarget_.c_str(), argc, argv);
-    if (traceFile_ == nullptr) {
-      std::fprintf(stderr, "%s: cannot write %s: %s\n", program, tracePath.c_str(),
-                   std::strerror(errno));
-      if (traceRenamed_) std::remove(traceTarget_.c_str());
-      return false;
-    }
-    trace_ = std::make_unique<TracingPort>(*port_, traceFile_);
-    port_ = trace_.get();
+    target = traceRenamed_ ? PartialPath(Resolved(tracePath)) : tracePath;
+    traceTarget_ = target;
   }
-  path_ = std::make_unique<PathPort>(*port_, ComPortIndex(portName.c_str()) < 0 ? portName : "");
-  port_ = path_.get();
+  std::string error;
+  if (!stack_.Make(portName, tracePath, argc, argv, error, target)) {
+    std::fprintf(stderr, "%s: %s\n", program, error.c_str());
+    if (traceRenamed_) std::remove(traceTarget_.c_str());
+    return false;
+  }
   return true;
 }
 
 bool ToolPort::TraceWrittenInFull() {
-  if (trace_ == nullptr) return true;
-  const bool whole = trace_->WrittenInFull();
+  if (!stack_.Traced()) return true;
+  const bool whole = stack_.TraceWrittenInFull();
   if (!whole) cutReported_ = true;
   return whole;
 }
 
 bool ToolPort::Finish() {
-  if (traceFile_ == nullptr) return true;
+  if (!stack_.Traced()) return true;
   errno = 0;
-  const bool whole = trace_->WrittenInFull();
+  const bool whole = stack_.TraceWrittenInFull();
   const int error = errno;
-  traceFile_ = nullptr;
-  trace_.reset();  // closes the file
+  stack_.CloseTrace();
   if (traceRenamed_) {
     std::error_code ec;
-    if (!path_->EverOpened()) {
+    if (!stack_.EverOpened()) {
       std::filesystem::remove(traceTarget_, ec);
       return true;
     }

@@ -1,16 +1,13 @@
 #pragma once
 
-#include <cstdio>
-#include <memory>
 #include <string>
 
-#include "link/LineTrace.h"
+#include "link/PortStack.h"
 #include "link/SerialPort.h"
-#include "tools/common/PathPort.h"
 
 namespace tessaro::cli {
 
-// The serial port of a command-line program: the native port, opened by the
+// The serial port of a command-line program (link/PortStack): the native port, opened by the
 // device path when `--port` names one, recorded into a trace when `--trace`
 // names a file.  The trace is written beside the file (tools/common/
 // OutputFile.h) and put in its place by Finish; a run whose port never
@@ -27,7 +24,7 @@ class ToolPort {
   bool Make(const std::string& portName, const std::string& tracePath, int argc,
             const char* const* argv, const char* program);
 
-  SerialPort& Port() { return *port_; }
+  SerialPort& Port() { return stack_.Port(); }
   // Flushes the trace; false when some of it could not be written.  true
   // without a trace.
   bool TraceWrittenInFull();
@@ -39,13 +36,9 @@ class ToolPort {
   bool Finish();
 
  private:
-  std::unique_ptr<SerialPort> native_;
-  std::unique_ptr<TracingPort> trace_;
-  std::unique_ptr<PathPort> path_;
-  SerialPort* port_ = nullptr;
-  std::FILE* traceFile_ = nullptr;  // owned by trace_
-  std::string tracePath_;           // as given
-  std::string traceTarget_;         // the file written
+  PortStack stack_;
+  std::string tracePath_;    // as given
+  std::string traceTarget_;  // the file written
   bool traceRenamed_ = false;
   bool cutReported_ = false;  // TraceWrittenInFull said false: its caller says so
   std::string program_;

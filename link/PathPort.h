@@ -5,7 +5,7 @@
 
 #include "link/SerialPort.h"
 
-namespace tessaro::cli {
+namespace tessaro {
 
 // Opens a device path given on the command line whatever port name the
 // session asks for: the port settings only know "COM1".."COM6".  With an
@@ -36,6 +36,7 @@ class PathPort final : public SerialPort {
   void Close() override { port_.Close(); }
   bool IsOpen() const override { return port_.IsOpen(); }
   PortError LastError() const override { return port_.LastError(); }
+  const char* LineNote() const override { return port_.LineNote(); }
   void Note(const char* line) override { port_.Note(line); }
 
  private:
@@ -44,4 +45,4 @@ class PathPort final : public SerialPort {
   std::atomic<bool> opened_{false};
 };
 
-}  // namespace tessaro::cli
+}  // namespace tessaro
