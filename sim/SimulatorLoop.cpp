@@ -352,7 +352,15 @@ void Simulator::Impl::Run() {
       ReadLineSpeed();
       if (fds[1].revents & POLLOUT) waitWritable = false;
       if (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) ReadInput(now);
-      if (held && line.IsPty() && (fds[1].revents & (POLLHUP | POLLERR))) OnHungUp(now);
+      // A hang-up seen together with input may be stale: the PC closed and
+      // opened again, and what it sent since has just been answered.  Only a
+      // line that is still without an opener is hung up.
+      if (held && line.IsPty() && (fds[1].revents & (POLLHUP | POLLERR))) {
+        pollfd probe = {line.Fd(), POLLIN, 0};
+        if (poll(&probe, 1, 0) < 0 || (probe.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+          OnHungUp(now);
+        }
+      }
     } else if (now >= nextHoldCheckUs) {
       pollfd probe = {line.Fd(), POLLIN, 0};
       if (poll(&probe, 1, 0) >= 0 && !(probe.revents & (POLLHUP | POLLERR | POLLNVAL))) {
