@@ -72,8 +72,9 @@ class TracingPort final : public SerialPort {
 
 // One line of a trace.
 struct TraceEvent {
-  double ms = 0;      // since the trace started
-  std::string kind;   // "open", "close", "line", "note", "queues", "purge", "hangup", "<", ">", "test"...
+  double ms = 0;  // since the trace started
+  // "open", "close", "line", "note", "queues", "purge", "hangup", "<", ">", "test"...
+  std::string kind;
   std::string text;   // the rest of the line, as written
   std::string bytes;  // for "<" and ">": the bytes, unescaped
   int lineNumber = 0;

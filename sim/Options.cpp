@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <functional>
 
+#include "link/PathGuard.h"
 #include "link/PortSettings.h"
 #include "sim/ScenarioFile.h"
 #include "sim/TextNumbers.h"
-#include "link/PathGuard.h"
 
 namespace tessaro::sim {
 
@@ -355,10 +355,10 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
   // Neither recording may overwrite the scenario, the device or the other.
   using Role = NamedPath::Role;
   if (!PathsAreDistinct({{"--scenario", o.scenarioFile, Role::kInput},
-                              {"--device", o.endpoint.devicePath, Role::kPort},
-                              {"--trace", o.trace, Role::kOutput},
-                              {"--image-out", o.imageOut, Role::kOutput}},
-                             why))
+                         {"--device", o.endpoint.devicePath, Role::kPort},
+                         {"--trace", o.trace, Role::kOutput},
+                         {"--image-out", o.imageOut, Role::kOutput}},
+                        why))
     return fail(why);
   if (!o.help && !o.version && !o.imageOut.empty() && !CanWriteImage(o.imageOut, &why))
     return fail(why);

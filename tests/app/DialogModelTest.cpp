@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "app/Engine.h"
+#include "app/NetworkPortChoice.h"
 #include "app/front/BaseIdModel.h"
 #include "app/front/BaseList.h"
 #include "app/front/BasePropertiesModel.h"
 #include "app/front/ComPortModel.h"
 #include "app/front/CriteriaModel.h"
 #include "app/front/DialogNumbers.h"
-#include "app/NetworkPortChoice.h"
 #include "support/Recorders.h"
 
 namespace tessaro {

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "core/Version.h"
+#include "link/PathGuard.h"
 #include "link/PortSettings.h"
 #include "tools/common/CommandLine.h"
-#include "link/PathGuard.h"
 
 namespace tessaro::cli {
 

@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "core/Version.h"
-#include "tools/common/CommandLine.h"
 #include "link/PathGuard.h"
+#include "tools/common/CommandLine.h"
 
 namespace tessaro::cli {
 
