@@ -77,7 +77,12 @@ if want tsan; then
   cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSARO_WERROR=ON \
     -DTESSARO_SANITIZE=thread -DTESSARO_BUILD_UI=OFF -DTESSARO_BUILD_BENCH=OFF
   cmake --build build-tsan -j"$jobs"
-  TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_ctest build-tsan
+  # Two simulator tests tell a PASSIVE echo from a test packet by its timing
+  # at 50 messages a second per terminal; under ThreadSanitizer's pace they
+  # miscount (on the tree before this change too).  They run in every other
+  # stage; no thread of the product is in them that the rest does not cover.
+  TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_ctest build-tsan \
+    -E 'RadioLink\.(TestPacketsAfterPassiveTrafficOfTheSameLengthAreEchoed|APassiveEchoWithChangedDataIsRecordedAsNotIntact)'
   echo "-- the window's adapter, drawing from two threads (Qt's own calls suppressed)"
   cmake -S . -B build-tsan-ui -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSARO_WERROR=ON \
     -DTESSARO_SANITIZE=thread -DTESSARO_BUILD_UI=ON -DTESSARO_BUILD_BENCH=OFF
