@@ -23,6 +23,7 @@
 #include "link/NativeSerialPort.h"
 #include "link/PortNames.h"
 #include "link/PosixOpenFailure.h"
+#include "link/PosixWakePipe.h"
 
 // What termios cannot do of the classic serial settings, and so does not:
 // - Queue sizes: the kernel's buffers are fixed (about 4 KiB each way); the
@@ -83,12 +84,6 @@ void KeepErrorText(char* buffer, std::size_t size, const char* text) {
   if (text != buffer) std::snprintf(buffer, size, "%s", text);
 }
 [[maybe_unused]] void KeepErrorText(char*, std::size_t, int) {}
-
-bool SetNonBlockingCloseOnExec(int fd) {
-  const int flags = fcntl(fd, F_GETFL);
-  if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0) return false;
-  return fcntl(fd, F_SETFD, FD_CLOEXEC) == 0;
-}
 
 // The character size, parity and stop-bit flags of a line.
 struct FrameFlags {
@@ -202,15 +197,7 @@ std::unique_ptr<SerialPort> MakeLocalSerialPort() {
 }
 
 PosixSerialPort::PosixSerialPort() {
-  int fds[2];
-  if (pipe(fds) != 0) return;
-  if (!SetNonBlockingCloseOnExec(fds[0]) || !SetNonBlockingCloseOnExec(fds[1])) {
-    close(fds[0]);
-    close(fds[1]);
-    return;
-  }
-  wakeRead_ = fds[0];
-  wakeWrite_ = fds[1];
+  (void)OpenWakePipe(wakeRead_, wakeWrite_);
 }
 
 PosixSerialPort::~PosixSerialPort() {

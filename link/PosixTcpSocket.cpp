@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "link/PosixWakePipe.h"
 #include "link/TcpSocket.h"
 
 namespace tessaro {
@@ -38,12 +39,6 @@ int MsUntil(Steady::time_point deadline) {
 
 int Fd(std::intptr_t handle) {
   return static_cast<int>(handle);
-}
-
-bool NonBlockingCloseOnExec(int fd) {
-  const int flags = fcntl(fd, F_GETFL);
-  if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0) return false;
-  return fcntl(fd, F_SETFD, FD_CLOEXEC) == 0;
 }
 
 void Tune(int fd) {
@@ -93,15 +88,11 @@ int ConnectOne(int fd, const addrinfo& address, Steady::time_point deadline) {
 }  // namespace
 
 TcpSocket::TcpSocket() {
-  int fds[2];
-  if (pipe(fds) != 0) return;
-  if (!NonBlockingCloseOnExec(fds[0]) || !NonBlockingCloseOnExec(fds[1])) {
-    close(fds[0]);
-    close(fds[1]);
-    return;
-  }
-  wakeA_ = fds[0];
-  wakeB_ = fds[1];
+  int readEnd = -1;
+  int writeEnd = -1;
+  if (!OpenWakePipe(readEnd, writeEnd)) return;
+  wakeA_ = readEnd;
+  wakeB_ = writeEnd;
 }
 
 TcpSocket::~TcpSocket() {
