@@ -3,7 +3,8 @@
 # simulator on a pseudo-terminal that Wine sees as COM1: Open (through the
 # port dialog), discovery, an ACTIVE test, the Comm Properties, Base's ID,
 # Base's Properties, Testing Criteria and About dialogs with scripted values,
-# a program download, Exit.  Checks what the simulator took (the dialogs'
+# a program download, Exit; the statistics window after the test, whose
+# exported table must have the columns and formats of tessaro-linktest --csv.  Checks what the simulator took (the dialogs'
 # commands and the image), the boxes the window showed, and its screenshots
 # at the places the shared layout gives the pictures and the counter cells.
 #   scripts/test-windows-window.sh CROSS HOST OUT COM1
@@ -57,6 +58,7 @@ started=$(date +%s%N)
 status=0
 "$wine" "$cross/win32/tessaro.exe" --demo "$("$wine" winepath -w "$shots" 2>/dev/null)" \
   --demo-test-seconds 3 \
+  --statistics "$("$wine" winepath -w "$out/statistics.csv" 2>/dev/null)" \
   --dialog comm \
   --dialog base-id:701=5,601=6 \
   --dialog base-properties:702=3,601=7 \
@@ -83,6 +85,36 @@ grep -Eq '^base 01 \(attached\)  channel 3 .* time-out 7 s' "$out/sim.out" ||
 want=$(tr -d '\r' <"$image" | sed -n 's/^S1......\(.*\)..$/\1/p' | tr -d '\n' | tr 'A-F' 'a-f')
 got=$(od -An -tx1 -v "$out/image.bin" | tr -d ' \n')
 [ "$want" = "$got" ] || fail "the simulator received another image"
+
+# The statistics window: its table's terminals are the export's, both plots
+# are drawn, and the export is what tessaro-linktest.exe --csv writes, header
+# and number formats, for a short run on the same network.
+check_statistics() {
+  local table plotted rows
+  read -r table plotted < <(sed -n 's/^statistics: \([0-9]*\) rows, \([0-9]*\) seconds plotted$/\1 \2/p' \
+    "$out/window.out")
+  [ -n "$table" ] && [ "$table" -gt 0 ] && [ "$plotted" -gt 0 ] ||
+    { cat "$out/window.out" >&2; fail "the statistics window showed no rows or no seconds"; }
+  [ -s "$shots/statistics.bmp" ] || fail "no statistics screenshot"
+  rows=$(tail -n +2 "$out/statistics.csv" | cut -d, -f2 | sort -u | wc -l)
+  [ "$rows" -eq "$table" ] || fail "the table has $table terminals, its export $rows"
+  local colours
+  colours=$(convert "$shots/statistics-plot.png" -format %c histogram:info:-)
+  grep -q '#005AC8' <<<"$colours" && grep -q '#C81E1E' <<<"$colours" ||
+    fail "the plot lacks the reply-time or the loss line"
+  "$wine" "$cross/tools/tessaro-linktest.exe" --port COM1 --seconds 2 \
+    --csv "$("$wine" winepath -w "$out/linktest.csv" 2>/dev/null)" >"$out/linktest.out" 2>&1 ||
+    { cat "$out/linktest.out" >&2; fail "tessaro-linktest.exe failed"; }
+  [ "$(head -n 1 "$out/statistics.csv")" = "$(head -n 1 "$out/linktest.csv")" ] ||
+    fail "the export's header is not tessaro-linktest's: $(head -n 1 "$out/statistics.csv")"
+  local row='^[0-9]+,[0-9]+(,-?[0-9]+){5},[0-9]+\.[0-9]{2}(,[0-9]+){6}(,[0-9]+\.[0-9]{3}){2},[0-9]+,[0-9]+$'
+  for csv in statistics linktest; do
+    [ "$(tail -n +2 "$out/$csv.csv" | grep -Ecv "$row")" -eq 0 ] && [ "$(wc -l <"$out/$csv.csv")" -gt 1 ] ||
+      { cat "$out/$csv.csv" >&2; fail "$csv.csv: rows not in the link tool's formats"; }
+  done
+  echo "statistics: $table terminals in the table and the export; both plots drawn; the CSV is the link tool's"
+}
+check_statistics
 
 # The screenshots, at the places the layout gives: each picture as its
 # source (less the texts drawn over it), each counter cell with text

@@ -18,6 +18,9 @@ wine_prefix() {
   # Wine's mount manager rewrites dosdevices/comN at start-up; a value under
   # Ports, set while no Wine server runs, is what it honours.
   "$wine" reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$2" /f >/dev/null 2>&1 </dev/null
+  # Without a display, windows on Wine's null driver: the unit tests of the
+  # window's controls run headless; with one (the window test), on X.
+  "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11,null /f >/dev/null 2>&1 </dev/null
   "$wineserver" -w
   # One server for every program (each would start its own otherwise), and
   # Wine's own services started here: they outlive the first program and

@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <QTableWidget>
 #include <cstdio>
 
 #include "app/Engine.h"
@@ -17,6 +18,8 @@
 #include "ui/FrameWindow.h"
 #include "ui/TopologyView.h"
 #include "ui/dialogs/DialogControls.h"
+#include "ui/stats/SeriesPlot.h"
+#include "ui/stats/StatisticsWindow.h"
 
 namespace tessaro {
 
@@ -99,6 +102,30 @@ void Demo::Press(Answer answer) {
 // The Qt window asks for the image with its file dialog only.
 bool Demo::ChooseDownload(const std::string& /*image*/) {
   return false;
+}
+
+bool Demo::ExportStatistics(const std::string& table, const std::string& plot, int& rows,
+                            int& seconds) {
+  StatisticsWindow* window = frame_.Statistics();
+  if (window == nullptr || !window->isVisible()) {
+    std::fprintf(stderr, "demo: the statistics window is not shown\n");
+    return false;
+  }
+  rows = window->Table()->rowCount();
+  seconds = static_cast<int>(window->Plot()->Points().size());
+  bool ok = true;
+  for (const auto& [path, error] :
+       {std::pair{table, window->ExportTable(QString::fromStdString(table))},
+        std::pair{plot, window->SavePlot(QString::fromStdString(plot))}}) {
+    if (error.isEmpty()) continue;
+    std::fprintf(stderr, "demo: cannot write %s: %s\n", path.c_str(), qPrintable(error));
+    ok = false;
+  }
+  return ok;
+}
+
+void Demo::CloseStatistics() {
+  if (StatisticsWindow* window = frame_.Statistics()) window->hide();
 }
 
 bool Demo::Save(const char* name, bool /*withView*/) {

@@ -1,7 +1,10 @@
 #include "win32/Demo.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "app/Engine.h"
 #include "app/front/ViewTiming.h"
@@ -9,6 +12,7 @@
 #include "win32/FrameWindow.h"
 #include "win32/LayoutDump.h"
 #include "win32/Screenshot.h"
+#include "win32/StatisticsWindow.h"
 #include "win32/Win32DownloadUi.h"
 
 namespace tessaro {
@@ -119,6 +123,29 @@ void Demo::Press(Answer answer) {
 bool Demo::ChooseDownload(const std::string& image) {
   frame_.Downloads().ChooseWithoutDialog(image);
   return true;
+}
+
+bool Demo::ExportStatistics(const std::string& table, const std::string& plot, int& rows,
+                            int& seconds) {
+  StatisticsWindow* window = frame_.Statistics();
+  if (window == nullptr || !IsWindowVisible(window->Hwnd())) {
+    std::fprintf(stderr, "demo: the statistics window is not shown\n");
+    return false;
+  }
+  rows = static_cast<int>(SendMessageA(window->Table(), LVM_GETITEMCOUNT, 0, 0));
+  seconds = static_cast<int>(window->Plot().Points().size());
+  bool ok = true;
+  for (const auto& [path, error] :
+       {std::pair{table, window->ExportTable(table)}, std::pair{plot, window->SavePlot(plot)}}) {
+    if (error.empty()) continue;
+    std::fprintf(stderr, "demo: cannot write %s: %s\n", path.c_str(), error.c_str());
+    ok = false;
+  }
+  return ok;
+}
+
+void Demo::CloseStatistics() {
+  if (StatisticsWindow* window = frame_.Statistics()) ShowWindow(window->Hwnd(), SW_HIDE);
 }
 
 bool Demo::Save(const char* name, bool withView) {

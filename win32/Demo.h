@@ -32,6 +32,9 @@ class Demo final : private DemoDriver {
   bool SetControl(int id, const std::string& text) override;
   void Press(Answer answer) override;
   bool ChooseDownload(const std::string& image) override;
+  bool ExportStatistics(const std::string& table, const std::string& plot, int& rows,
+                        int& seconds) override;
+  void CloseStatistics() override;
   void Quit(int code) override;
 
   FrameWindow& frame_;

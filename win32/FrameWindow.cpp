@@ -7,11 +7,11 @@
 #include <string>
 
 #include "app/Engine.h"
-#include "app/front/StatisticsModel.h"
 #include "app/front/StatusPanes.h"
 #include "resources/RfMenu.h"
 #include "win32/Dialogs.h"
 #include "win32/ResourceIds.h"
+#include "win32/StatisticsWindow.h"
 #include "win32/Win32DownloadUi.h"
 #include "win32/WindowMessages.h"
 
@@ -176,26 +176,9 @@ void FrameWindow::RunAboutBox() {
   RunAboutDlg(hwnd_);
 }
 
-// The figures of the link test as they stand, one line per terminal, in a
-// message box: the window's table without the plots.
 void FrameWindow::ShowStatistics() {
-  StatisticsModel model(engine_);
-  model.Refresh();
-  std::string text;
-  for (StatisticsColumn column : model.Columns()) {
-    text += model.Caption(column);
-    text += '\t';
-  }
-  text += "\r\n";
-  for (const StatisticsRow& row : model.Rows()) {
-    for (StatisticsColumn column : model.Columns()) {
-      text += model.Cell(row, column);
-      text += '\t';
-    }
-    text += "\r\n";
-  }
-  if (model.Rows().empty()) text += "No terminal has taken part in a test yet.";
-  MessageBoxA(hwnd_, text.c_str(), "Testing Statistics", MB_OK);
+  if (statistics_ == nullptr) statistics_ = std::make_unique<StatisticsWindow>(engine_);
+  statistics_->Show(hwnd_);
 }
 
 DownloadUi& FrameWindow::DownloadDialogs() {

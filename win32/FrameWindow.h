@@ -13,6 +13,7 @@
 namespace tessaro {
 
 class Engine;
+class StatisticsWindow;
 class Win32DownloadUi;
 
 // The frame window (class `RF`): the menu `RF`, the topology view and the
@@ -34,6 +35,8 @@ class FrameWindow final : private Shell, private DisplayTarget {
   ClientView& View() { return view_; }
   HWND StatusWindow() const { return status_; }
   Win32DownloadUi& Downloads() { return *downloadUi_; }
+  // The statistics window once Testing Statistics has opened it, else nullptr.
+  StatisticsWindow* Statistics() const { return statistics_.get(); }
 
   // A menu command by id; ids outside the menu are ignored.
   void OnCommand(int id);
@@ -72,6 +75,7 @@ class FrameWindow final : private Shell, private DisplayTarget {
   Win32Display& display_;
   ClientView view_;
   std::unique_ptr<Win32DownloadUi> downloadUi_;
+  std::unique_ptr<StatisticsWindow> statistics_;  // owned by the frame: it goes with it
   MenuCommands commands_;
   HWND hwnd_ = nullptr;
   HWND status_ = nullptr;

@@ -9,6 +9,7 @@
 #include "app/front/BasePropertiesModel.h"
 #include "app/front/ComPortModel.h"
 #include "app/front/CriteriaModel.h"
+#include "app/front/ViewTiming.h"
 #include "resources/RfMenu.h"
 
 namespace tessaro {
@@ -17,6 +18,8 @@ namespace {
 
 constexpr std::int64_t kOpenAfterMs = 500;
 constexpr std::int64_t kModalShownMs = 700;  // a dialog stays up this long for its picture
+// The statistics window has read the stopped test again before its export.
+constexpr std::int64_t kStatisticsShownMs = view::kStatisticsMs + 500;
 
 // The dialogs of the menu: their caption, command and picture name.
 struct KnownDialog {
@@ -92,8 +95,12 @@ void DemoScript::Tick(std::int64_t nowMs) {
         return;
       }
       driver_.ClickRun();  // STOP
-      step_ = Step::kDialogs;
+      step_ = options_.statisticsTable.empty() ? Step::kDialogs : Step::kStatistics;
+      stepStart_ = nowMs;
       boxesExpected_ = true;
+      return;
+    case Step::kStatistics:
+      ShowStatistics(since);
       return;
     case Step::kDialogs:
       if (nextDialog_ < options_.dialogs.size()) {
@@ -126,6 +133,26 @@ void DemoScript::Tick(std::int64_t nowMs) {
       }
       return;
   }
+}
+
+void DemoScript::ShowStatistics(std::int64_t since) {
+  if (!statisticsShown_) {
+    statisticsShown_ = true;
+    Run(kCmdTestingStatistics);  // not modal: it returns at once
+    return;
+  }
+  if (since < kStatisticsShownMs) return;
+  int rows = 0;
+  int seconds = 0;
+  const std::string plot = options_.demoDir + "/statistics-plot.png";
+  if (driver_.ExportStatistics(options_.statisticsTable, plot, rows, seconds)) {
+    std::printf("statistics: %d rows, %d seconds plotted\n", rows, seconds);
+  } else {
+    failed_ = true;
+  }
+  Save("statistics", false);
+  driver_.CloseStatistics();
+  step_ = Step::kDialogs;
 }
 
 void DemoScript::AnswerModal(std::int64_t nowMs) {

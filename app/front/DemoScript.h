@@ -39,13 +39,20 @@ class DemoDriver {
   virtual void Press(Answer answer) = 0;
   // The next download reads `image` without asking for a file.
   virtual bool ChooseDownload(const std::string& image) = 0;
+  // Exports the statistics window's table as CSV to `table` and saves its
+  // plot as PNG to `plot`; gives the rows of its table and the seconds of
+  // its plot.  false, saying why on standard error, when a file cannot be
+  // written.
+  virtual bool ExportStatistics(const std::string& table, const std::string& plot, int& rows,
+                                int& seconds) = 0;
+  virtual void CloseStatistics() = 0;
   // Ends the program with `code`: through Exit when 0, else closing the port.
   virtual void Quit(int code) = 0;
 };
 
 // The demo, the same in every toolkit: Open (answering the port dialog),
 // wait until the network is discovered, run an ACTIVE test, then the
-// scripted dialogs and the download, saving pictures on the way, then end.
+// statistics window, the scripted dialogs and the download, saving pictures on the way, then end.
 // The toolkit calls Tick every kTickMs from a timer that keeps running inside
 // modal loops, with its clock in ms.
 class DemoScript {
@@ -59,13 +66,23 @@ class DemoScript {
   bool Done() const { return step_ == Step::kDone; }
 
  private:
-  enum class Step { kOpening, kDiscovering, kTesting, kDialogs, kDownload, kReopening, kDone };
+  enum class Step {
+    kOpening,
+    kDiscovering,
+    kTesting,
+    kStatistics,
+    kDialogs,
+    kDownload,
+    kReopening,
+    kDone
+  };
 
   void Run(int id);
   void AnswerModal(std::int64_t nowMs);
   bool FillDialog(const std::string& title);
   void AnswerDialog(const DemoDriver::Modal& modal);
   void Save(const char* name, bool withView);
+  void ShowStatistics(std::int64_t since);
   void Finish(int code, const char* why);
 
   DemoDriver& driver_;
@@ -79,6 +96,7 @@ class DemoScript {
   DiscoveryWatch discovery_;
   std::size_t nextDialog_ = 0;
   const ScriptedDialog* current_ = nullptr;  // the dialog being answered
+  bool statisticsShown_ = false;
   bool boxesExpected_ = false;
   bool failed_ = false;
 };

@@ -20,39 +20,34 @@ const std::vector<Column> kPassiveColumns = {
     Column::kLost,      Column::kDuplicates, Column::kLossPercent,    Column::kReplyMin,
     Column::kReplyMean, Column::kReplyMax,   Column::kReplyDeviation, Column::kLongestLossRun};
 
-struct Names {
-  const char* caption;
-  const char* key;  // CSV, as the command line's result files name it
-};
-
-Names NamesOf(Column column, bool passive) {
+const char* CaptionOf(Column column, bool passive) {
   switch (column) {
     case Column::kTerminal:
-      return {"Terminal", "terminal"};
+      return "Terminal";
     case Column::kBases:
-      return {"Base", "bases"};
+      return "Base";
     case Column::kSent:
-      return passive ? Names{"Received", "received"} : Names{"Sent", "sent"};
+      return passive ? "Received" : "Sent";
     case Column::kGood:
-      return {passive ? "Echo OK" : "Good", "good"};
+      return passive ? "Echo OK" : "Good";
     case Column::kLost:
-      return {passive ? "Echo NG" : "Lost", "lost"};
+      return passive ? "Echo NG" : "Lost";
     case Column::kDuplicates:
-      return {"Duplicates", "duplicates"};
+      return "Duplicates";
     case Column::kLossPercent:
-      return {"Loss %", "loss_percent"};
+      return "Loss %";
     case Column::kReplyMin:
-      return {"Min ms", "reply_min_ms"};
+      return "Min ms";
     case Column::kReplyMean:
-      return {"Mean ms", "reply_mean_ms"};
+      return "Mean ms";
     case Column::kReplyMax:
-      return {"Max ms", "reply_max_ms"};
+      return "Max ms";
     case Column::kReplyDeviation:
-      return {"SD ms", "reply_sd_ms"};
+      return "SD ms";
     case Column::kLongestLossRun:
-      return {"Longest loss run", "longest_loss_run"};
+      return "Longest loss run";
   }
-  return {"", ""};
+  return "";
 }
 
 std::string Integer(std::int64_t value) {
@@ -67,8 +62,8 @@ std::string Decimal(double value, int decimals) {
   return text;
 }
 
-// The cell of `row`; `fine` gives the CSV's extra decimals.
-std::string Format(const StatisticsRow& row, Column column, bool fine) {
+// The cell of `row` as the table shows it.
+std::string Format(const StatisticsRow& row, Column column) {
   switch (column) {
     case Column::kTerminal:
       return Integer(row.terminal);
@@ -87,11 +82,11 @@ std::string Format(const StatisticsRow& row, Column column, bool fine) {
     case Column::kReplyMin:
       return Integer(row.replyMin);
     case Column::kReplyMean:
-      return Decimal(row.replyMean, fine ? 3 : 1);
+      return Decimal(row.replyMean, 1);
     case Column::kReplyMax:
       return Integer(row.replyMax);
     case Column::kReplyDeviation:
-      return Decimal(row.replyDeviation, fine ? 3 : 1);
+      return Decimal(row.replyDeviation, 1);
     case Column::kLongestLossRun:
       return Integer(row.longestLossRun);
   }
@@ -119,19 +114,10 @@ void StatisticsModel::Refresh() {
   LinkMode mode = LinkMode::Active;
   copies_.clear();
   engine_.Read([&](const EngineView& view) {
-    const StationRegistry& registry = view.registry;
-    const LinkStatistics& statistics = view.test.statistics;
     mode = view.test.linkMode;
     running_ = view.test.Running();
-    startTick = statistics.startTick;
-    for (int t = 1; t <= kMaxTerminal; ++t) {
-      std::uint32_t bases = 0;
-      for (int b = 1; b <= kMaxBase; ++b) {
-        if (registry.rows[b].present && registry.rows[b].terminal[t]) bases |= 1u << b;
-      }
-      if (bases == 0 && !TookPart(statistics.terminal[t])) continue;
-      copies_.push_back(Copy{t, bases, statistics.terminal[t]});
-    }
+    startTick = view.test.statistics.startTick;
+    CopyTerminals(view.registry, view.test, copies_);
   });
 
   const bool passive = mode == kPassive;
@@ -140,7 +126,7 @@ void StatisticsModel::Refresh() {
   startTick_ = startTick;
   passive_ = passive;
   rows_.clear();
-  for (const Copy& copy : copies_) {
+  for (const TerminalCopy& copy : copies_) {
     StatisticsRow row;
     static_cast<TerminalFigures&>(row) = FiguresOf(copy.statistics, passive_);
     row.terminal = copy.terminal;
@@ -162,30 +148,32 @@ const std::vector<StatisticsColumn>& StatisticsModel::Columns() const {
 }
 
 const char* StatisticsModel::Caption(StatisticsColumn column) const {
-  return NamesOf(column, passive_).caption;
+  return CaptionOf(column, passive_);
 }
 
 std::string StatisticsModel::Cell(const StatisticsRow& row, StatisticsColumn column) const {
-  return Format(row, column, false);
+  return Format(row, column);
 }
 
 std::string StatisticsModel::Csv() const {
-  std::string csv;
-  for (StatisticsColumn column : Columns()) {
-    if (!csv.empty()) csv += ',';
-    csv += NamesOf(column, passive_).key;
-  }
-  csv += '\n';
-  for (const StatisticsRow& row : rows_) {
-    bool first = true;
-    for (StatisticsColumn column : Columns()) {
-      if (!first) csv += ',';
-      first = false;
-      csv += Format(row, column, true);
-    }
-    csv += '\n';
-  }
-  return csv;
+  return ResultsCsv(RowsOf(copies_, passive_), passive_);
+}
+
+std::string StatisticsModel::ModeText() const {
+  std::string text = ModeButtonText(passive_ ? kPassive : kActive);
+  text += " test";
+  if (!passive_) text += running_ ? ", running" : ", stopped";
+  return text;
+}
+
+std::string StatisticsModel::TerminalName(int terminal) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d", terminal);
+  return text;
+}
+
+std::string StatisticsModel::PlotTitle(int terminal) {
+  return terminal == 0 ? "No terminal" : "Terminal " + TerminalName(terminal);
 }
 
 std::vector<SeriesPoint> StatisticsModel::Series(int terminal) const {

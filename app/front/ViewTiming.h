@@ -24,6 +24,8 @@ inline constexpr int kCellMs = 2 * kFrameMs;
 // The panes show the latest message: ten times a second is as fast as it can
 // be read, and a status bar relayout per frame costs the window.
 inline constexpr int kPaneMs = 100;
+// The statistics window reads the engine again this often while it is shown.
+inline constexpr int kStatisticsMs = 1000;
 
 // The view's timers; each toolkit runs them and reports them back here.
 enum class Timer { kSupervision, kReconnect };

@@ -39,6 +39,7 @@ constexpr ValueNeeded kValueNeeded[] = {
     {"--demo-test-seconds", "--demo-test-seconds needs a number of seconds from 1 to 3600"},
     {"--dialog", "--dialog needs a dialog name"},
     {"--download", "--download needs an image file"},
+    {"--statistics", "--statistics needs a file for the table"},
 };
 
 const char* ValueNeededText(std::string_view option) {
@@ -124,8 +125,9 @@ std::string Check(const CLI::App& app, const Given& given, WindowOptions& option
     options.dialogs.push_back(dialog);
   }
   if (!options.demoDir.empty()) options.showAbout = false;
-  if (options.demoDir.empty() && (!options.dialogs.empty() || !options.downloadImage.empty())) {
-    return "--dialog and --download belong to a --demo run";
+  if (options.demoDir.empty() && (!options.dialogs.empty() || !options.downloadImage.empty() ||
+                                  !options.statisticsTable.empty())) {
+    return "--dialog, --download and --statistics belong to a --demo run";
   }
   return {};
 }
@@ -165,6 +167,7 @@ WindowOptions ParseWindowOptions(int argc, const char* const* argv,
   app.add_option("--demo-test-seconds", given.seconds)->multi_option_policy(last);
   app.add_option("--dialog", given.dialogs);
   app.add_option("--download", options.downloadImage)->multi_option_policy(last);
+  app.add_option("--statistics", options.statisticsTable)->multi_option_policy(last);
   try {
     app.parse(args);
   } catch (const CLI::ParseError& e) {
@@ -186,8 +189,8 @@ WindowOptions ParseWindowOptions(int argc, const char* const* argv,
 std::string WindowUsage(std::string_view toolkitNote) {
   std::string usage =
       "Usage: tessaro [--port COMn] [--no-about] [--trace FILE]\n"
-      "       tessaro --demo DIR [--demo-test-seconds N] [--dialog NAME[:ID=TEXT,...]]... "
-      "[--download FILE]\n"
+      "       tessaro --demo DIR [--demo-test-seconds N] [--statistics FILE]\n"
+      "                      [--dialog NAME[:ID=TEXT,...]]... [--download FILE]\n"
       "\n"
       "The operator's window of the RF network.  Port COMn opens the device named\n"
       "by the environment variable TESSARO_COMn when it is set.\n"
@@ -200,6 +203,9 @@ std::string WindowUsage(std::string_view toolkitNote) {
       "  --demo DIR               open the port, wait for the network, run an ACTIVE\n"
       "                           test, save screenshots in DIR and quit\n"
       "  --demo-test-seconds N    length of the demo's test (default 4)\n"
+      "  --statistics FILE        after the test, open Testing Statistics, export its\n"
+      "                           table to FILE and save its plot in DIR as\n"
+      "                           statistics-plot.png\n"
       "  --dialog NAME[:ID=TEXT,...]\n"
       "                           after the test, open a dialog (comm, base-id,\n"
       "                           base-properties, criteria, about), set control ID to\n"

@@ -27,6 +27,7 @@ struct WindowOptions {
   int demoTestSeconds = 4;              // --demo-test-seconds N: length of the ACTIVE test
   std::vector<ScriptedDialog> dialogs;  // --dialog NAME[:ID=TEXT,...]
   std::string downloadImage;            // --download FILE
+  std::string statisticsTable;          // --statistics FILE: export the statistics there
   std::string error;                    // set when the line cannot be understood
 };
 

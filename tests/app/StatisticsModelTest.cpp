@@ -58,20 +58,16 @@ class StatisticsModelTest : public ::testing::Test {
 TEST_F(StatisticsModelTest, RowsHoldEveryListedOrCountedTerminalWithTheFiguresOfItsMode) {
   struct Case {
     LinkMode mode;
-    const char* header;
-    const char* row7;
+    const char* header;  // the start of the link tool's CSV header
+    const char* row7;    // terminal 7 under base 1 and again under base 5
     const char* sentCaption;
   };
   const Case cases[] = {
-      {kActive,
-       "terminal,bases,sent,good,lost,loss_percent,reply_min_ms,reply_mean_ms,reply_max_ms,"
-       "reply_sd_ms,longest_loss_run",
-       "7,1 5,6,3,2,40.00,30,40.000,50,8.165,2", "Sent"},
+      {kActive, "base,terminal,sd,ok,ng,tm,av,loss_percent,sent,good,lost,duplicates,",
+       "7,0,0,0,0,0,40.00,6,3,2,0,30,50,40.000,8.165,2,0", "Sent"},
       // PASSIVE: the share of the received messages whose echo was refused.
-      {kPassive,
-       "terminal,bases,received,good,lost,duplicates,loss_percent,reply_min_ms,reply_mean_ms,"
-       "reply_max_ms,reply_sd_ms,longest_loss_run",
-       "7,1 5,6,3,2,0,33.33,30,40.000,50,8.165,2", "Received"},
+      {kPassive, "base,terminal,re,dp,ng,tm,av,loss_percent,received,good,lost,duplicates,",
+       "7,0,0,0,0,0,33.33,6,3,2,0,30,50,40.000,8.165,2,0", "Received"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(ModeButtonText(c.mode));
@@ -80,14 +76,20 @@ TEST_F(StatisticsModelTest, RowsHoldEveryListedOrCountedTerminalWithTheFiguresOf
     ASSERT_EQ(model.Rows().size(), 3u);
     EXPECT_EQ(model.Rows()[0].terminal, 2);
     EXPECT_EQ(model.Rows()[0].bases, "1");
+    EXPECT_EQ(model.Rows()[1].bases, "1 5");
     EXPECT_EQ(model.Rows()[2].terminal, 9);
     EXPECT_EQ(model.Rows()[2].bases, "");
-    const std::string csv = model.Csv();
-    EXPECT_EQ(csv.substr(0, csv.find('\n')), c.header);
-    EXPECT_NE(csv.find(std::string("\n") + c.row7 + "\n"), std::string::npos) << csv;
-    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 4);
     EXPECT_STREQ(model.Caption(model.Columns()[2]), c.sentCaption);
     EXPECT_EQ(model.Cell(*model.RowOf(7), StatisticsColumn::kReplyDeviation), "8.2");
+    // The export is the link tool's: a row per base that lists a terminal,
+    // base 0 for one counted and no longer listed.
+    const std::string csv = model.Csv();
+    EXPECT_EQ(csv.rfind(c.header, 0), 0u) << csv;
+    const std::string rows = csv.substr(csv.find('\n') + 1);
+    EXPECT_EQ(rows.substr(0, 4), "1,2,");
+    EXPECT_NE(rows.find(std::string("1,") + c.row7 + "\n5," + c.row7 + "\n0,9,"), std::string::npos)
+        << csv;
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 5);
   }
 }
 

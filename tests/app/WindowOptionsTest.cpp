@@ -71,7 +71,7 @@ TEST(WindowOptionsTest, BadLinesAreExplained) {
       {{"--demo", "d", "--dialog", "nope"},
        "--dialog: unknown dialog \"nope\" (comm, base-id, base-properties, criteria, about)"},
       {{"--demo", "d", "--dialog", "comm:x=1"}, "--dialog: not CONTROL=TEXT: x=1"},
-      {{"--download", "image.ABO"}, "--dialog and --download belong to a --demo run"},
+      {{"--download", "image.ABO"}, "--dialog, --download and --statistics belong to a --demo run"},
       {{"--bogus"}, "unknown option: --bogus"},
       {{"stray"}, "unknown option: stray"},
   };

@@ -62,36 +62,10 @@ Results CollectResults(const StationRegistry& registry, const TestState& test, i
   Results r;
   r.passive = test.linkMode == kPassive;
   r.seconds = seconds;
-  const TerminalStats& s = test.stats;
-  bool listed[kMaxTerminal + 1] = {};
-  auto addRow = [&](int b, int t) {
-    const TerminalStatistics& f = test.statistics.terminal[t];
-    TerminalRow row;
-    row.base = b;
-    row.terminal = t;
-    row.sdRe = s.sdReCount[t];
-    row.okDp = s.okDpCount[t];
-    row.ng = s.ngCount[t];
-    row.tm = s.replyTime[t];
-    row.av = s.average[t];
-    static_cast<TerminalFigures&>(row) = FiguresOf(f, r.passive);
-    r.rows.push_back(row);
-  };
-  for (int b = 1; b <= kMaxBase; ++b) {
-    if (!registry.rows[b].present) continue;
-    for (int t = 1; t <= kMaxTerminal; ++t) {
-      if (!registry.rows[b].terminal[t]) continue;
-      addRow(b, t);
-      listed[t] = true;
-    }
-  }
-  for (int t = 1; t <= kMaxTerminal; ++t) {
-    const TerminalStatistics& f = test.statistics.terminal[t];
-    const bool counted =
-        s.sdReCount[t] != 0 || s.okDpCount[t] != 0 || s.ngCount[t] != 0 || TookPart(f);
-    if (!listed[t] && counted) addRow(0, t);
-    if (listed[t] || counted) AddToTotal(r.total, f);
-  }
+  std::vector<TerminalCopy> copies;
+  CopyTerminals(registry, test, copies);
+  r.rows = RowsOf(copies, r.passive);
+  for (const TerminalCopy& c : copies) AddToTotal(r.total, c.statistics);
   return r;
 }
 
@@ -214,21 +188,9 @@ bool WriteJson(std::FILE* out, const Results& r) {
 }
 
 bool WriteCsv(std::FILE* out, const Results& r) {
-  std::fprintf(out,
-               "base,terminal,%s,%s,ng,tm,av,loss_percent,%s,good,lost,duplicates,reply_min_ms,"
-               "reply_max_ms,reply_mean_ms,reply_sd_ms,longest_loss_run,unanswered\n",
-               r.passive ? "re" : "sd", r.passive ? "dp" : "ok", SentName(r.passive));
-  for (const TerminalRow& row : r.rows) {
-    std::fprintf(out,
-                 "%d,%d,%d,%d,%d,%d,%d,%.2f,%" PRId64 ",%" PRId64 ",%" PRId64 ",%" PRId64
-                 ",%d,%d,%.3f,%.3f,%" PRId64 ",%" PRId64 "\n",
-                 row.base, row.terminal, static_cast<int>(row.sdRe), static_cast<int>(row.okDp),
-                 static_cast<int>(row.ng), static_cast<int>(row.tm), static_cast<int>(row.av),
-                 row.lossPercent, row.sent, row.good, row.lost, row.duplicates,
-                 static_cast<int>(row.replyMin), static_cast<int>(row.replyMax), row.replyMean,
-                 row.replyDeviation, row.longestLossRun, row.unanswered);
-  }
-  return std::fflush(out) == 0 && std::ferror(out) == 0;
+  const std::string csv = ResultsCsv(r.rows, r.passive);
+  return std::fwrite(csv.data(), 1, csv.size(), out) == csv.size() && std::fflush(out) == 0 &&
+         std::ferror(out) == 0;
 }
 
 }  // namespace tessaro::cli

@@ -5,26 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "linktest/ResultRows.h"
 #include "linktest/TestState.h"
 #include "protocol/StationRegistry.h"
 
 namespace tessaro::cli {
-
-// One row of the results: a terminal as listed under one base.  A terminal
-// listed under two bases has two rows with the same counters, as the view
-// shows two cells; a terminal that was counted but is no longer listed has a
-// row with base 0, so nothing counted is lost.
-struct TerminalRow : TerminalFigures {
-  int base = 0;
-  int terminal = 0;
-  // What the view shows; they wrap after 99998 or 99999 where the run's
-  // true figures (TerminalFigures) do not.
-  std::int32_t sdRe = 0;  // SD (ACTIVE) or RE (PASSIVE)
-  std::int32_t okDp = 0;  // OK (ACTIVE) or DP (PASSIVE)
-  std::int32_t ng = 0;
-  std::int32_t tm = 0;
-  std::int32_t av = 0;
-};
 
 // A time the serial device was gone during the test, in seconds from its
 // start; back < 0 when it never came back.

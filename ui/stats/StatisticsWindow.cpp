@@ -13,6 +13,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "app/front/ViewTiming.h"
 #include "ui/stats/SeriesPlot.h"
 
 namespace tessaro {
@@ -20,7 +21,7 @@ namespace tessaro {
 StatisticsWindow::StatisticsWindow(const Engine& engine, QWidget* parent)
     : QWidget(parent, Qt::Window), model_(engine) {
   setObjectName(QStringLiteral("TestingStatistics"));
-  setWindowTitle(QStringLiteral("Testing Statistics"));
+  setWindowTitle(QLatin1String(StatisticsTexts::kTitle));
 
   mode_ = new QLabel(this);
   mode_->setObjectName(QStringLiteral("ModeLabel"));
@@ -35,12 +36,12 @@ StatisticsWindow::StatisticsWindow(const Engine& engine, QWidget* parent)
   chooser_ = new QComboBox(this);
   chooser_->setObjectName(QStringLiteral("TerminalChooser"));
   chooser_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-  auto* exportTable = new QPushButton(QStringLiteral("Export table..."), this);
-  auto* savePlot = new QPushButton(QStringLiteral("Save plot..."), this);
+  auto* exportTable = new QPushButton(QLatin1String(StatisticsTexts::kExportButton), this);
+  auto* savePlot = new QPushButton(QLatin1String(StatisticsTexts::kSaveButton), this);
   exportTable->setObjectName(QStringLiteral("ExportTable"));
   savePlot->setObjectName(QStringLiteral("SavePlot"));
   auto* controls = new QHBoxLayout;
-  controls->addWidget(new QLabel(QStringLiteral("Plot of terminal:"), this));
+  controls->addWidget(new QLabel(QLatin1String(StatisticsTexts::kChooser), this));
   controls->addWidget(chooser_);
   controls->addStretch();
   controls->addWidget(exportTable);
@@ -56,7 +57,7 @@ StatisticsWindow::StatisticsWindow(const Engine& engine, QWidget* parent)
   layout->addWidget(mode_);
   layout->addWidget(split, 1);
   layout->addLayout(controls);
-  resize(820, 640);
+  resize(StatisticsTexts::kWidth, StatisticsTexts::kHeight);
 
   // Choosing a row of the table chooses its terminal for the plot.
   connect(chooser_, &QComboBox::currentIndexChanged, this, [this] { ShowChosenSeries(); });
@@ -64,27 +65,22 @@ StatisticsWindow::StatisticsWindow(const Engine& engine, QWidget* parent)
     if (row >= 0 && row < chooser_->count()) chooser_->setCurrentIndex(row);
   });
   connect(exportTable, &QPushButton::clicked, this, [this] {
-    AskAndWrite(QStringLiteral("Export table"), QStringLiteral("statistics.csv"),
+    AskAndWrite(QLatin1String(StatisticsTexts::kExportCaption),
+                QLatin1String(StatisticsTexts::kExportName),
                 QStringLiteral("CSV files (*.csv);;All files (*)"), &StatisticsWindow::ExportTable);
   });
   connect(savePlot, &QPushButton::clicked, this, [this] {
-    AskAndWrite(QStringLiteral("Save plot"), QStringLiteral("statistics.png"),
-                QStringLiteral("PNG images (*.png)"), &StatisticsWindow::SavePlot);
+    AskAndWrite(QLatin1String(StatisticsTexts::kSaveCaption),
+                QLatin1String(StatisticsTexts::kSaveName), QStringLiteral("PNG images (*.png)"),
+                &StatisticsWindow::SavePlot);
   });
-  timer_.setInterval(kRefreshMs);
+  timer_.setInterval(view::kStatisticsMs);
   connect(&timer_, &QTimer::timeout, this, [this] { Refresh(); });
 }
 
 void StatisticsWindow::Refresh() {
   model_.Refresh();
-  const QString mode = QLatin1String(ModeButtonText(model_.Passive() ? kPassive : kActive));
-  if (model_.Passive()) {
-    mode_->setText(QStringLiteral("%1 test").arg(mode));
-  } else {
-    mode_->setText(
-        QStringLiteral("%1 test, %2")
-            .arg(mode, model_.Running() ? QStringLiteral("running") : QStringLiteral("stopped")));
-  }
+  mode_->setText(QString::fromStdString(model_.ModeText()));
   FillTable();
   FillChooser();
   ShowChosenSeries();
@@ -127,7 +123,7 @@ void StatisticsWindow::FillChooser() {
   int index = 0;
   for (const StatisticsRow& row : rows) {
     if (row.terminal == chosen) index = chooser_->count();
-    chooser_->addItem(QStringLiteral("%1").arg(row.terminal, 2, 10, QLatin1Char('0')),
+    chooser_->addItem(QString::fromStdString(StatisticsModel::TerminalName(row.terminal)),
                       row.terminal);
   }
   if (chooser_->count() > 0) chooser_->setCurrentIndex(index);
@@ -135,9 +131,8 @@ void StatisticsWindow::FillChooser() {
 
 void StatisticsWindow::ShowChosenSeries() {
   const int terminal = chooser_->currentData().toInt();
-  const QString title = terminal == 0 ? QStringLiteral("No terminal")
-                                      : QStringLiteral("Terminal %1").arg(chooser_->currentText());
-  plot_->SetSeries(title, model_.Series(terminal), model_.Passive());
+  plot_->SetSeries(QString::fromStdString(StatisticsModel::PlotTitle(terminal)),
+                   model_.Series(terminal), model_.Passive());
 }
 
 QString StatisticsWindow::ExportTable(const QString& path) {
@@ -167,7 +162,8 @@ void StatisticsWindow::AskAndWrite(const QString& caption, const QString& name,
   const QString error = (this->*write)(path);
   if (!error.isEmpty()) {
     QMessageBox::warning(this, windowTitle(),
-                         QStringLiteral("Cannot write %1:\n%2").arg(path, error));
+                         QString::fromStdString(StatisticsTexts::CannotWrite(path.toStdString(),
+                                                                             error.toStdString())));
   }
 }
 

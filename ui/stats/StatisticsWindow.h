@@ -21,8 +21,6 @@ class SeriesPlot;
 // it again when the command comes a second time.
 class StatisticsWindow final : public QWidget {
  public:
-  static constexpr int kRefreshMs = 1000;
-
   StatisticsWindow(const Engine& engine, QWidget* parent);
 
   // Reads the engine now and shows what it read.
