@@ -179,7 +179,7 @@ std::string PlotView::SavePng(const std::string& path) const {
   Paint(memory, width, height);
   GdiFlush();
   const int stride = (width * 3 + 3) & ~3;
-  const std::string error =
+  std::string error =
       WritePng(path, width, height, stride, static_cast<const unsigned char*>(bits));
   SelectObject(memory, old);
   DeleteObject(bitmap);

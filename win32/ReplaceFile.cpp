@@ -27,7 +27,7 @@ std::string SystemMessage(unsigned long code) {
 
 std::string ReplaceWith(const std::string& partial, const std::string& path) {
   if (MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return {};
-  const std::string error = SystemMessage(GetLastError());
+  std::string error = SystemMessage(GetLastError());
   DeleteFileA(partial.c_str());
   return error;
 }

@@ -11,6 +11,7 @@ constexpr PlotMetrics kMetrics{640, 360, 14, 11, 30};
 
 std::vector<std::string> Texts(const std::vector<PlotText>& labels) {
   std::vector<std::string> texts;
+  texts.reserve(labels.size());
   for (const PlotText& label : labels) texts.push_back(label.text);
   return texts;
 }
