@@ -1,0 +1,84 @@
+; Tessaro's installer for 64-bit Windows, built by scripts/package-windows.sh:
+;   makensis -DVERSION=1.20 -DVERSION4=1.20.0.0 -DSTAGE=DIR -DLISTS=PREFIX
+;            -DICON=tessaro.ico -DOUTFILE=setup.exe tessaro.nsi
+; STAGE holds the files to install (the zip's contents); PREFIX.install.nsh
+; and PREFIX.uninstall.nsh, made from that folder, put each of them in place
+; and take each away again, so the uninstaller removes what was installed and
+; nothing else (a file the user left in the folder stays, and so the folder).
+; Both work silently with /S.
+
+Target amd64-unicode
+Unicode true
+ManifestDPIAware true
+SetCompressor /SOLID lzma
+RequestExecutionLevel admin
+
+!include MUI2.nsh
+!include FileFunc.nsh
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tessaro"
+
+Name "Tessaro ${VERSION}"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES64\Tessaro"
+BrandingText "Tessaro ${VERSION}"
+
+VIProductVersion "${VERSION4}"
+VIFileVersion "${VERSION4}"
+VIAddVersionKey /LANG=1033 ProductName "Tessaro"
+VIAddVersionKey /LANG=1033 ProductVersion "${VERSION}"
+VIAddVersionKey /LANG=1033 FileVersion "${VERSION}"
+VIAddVersionKey /LANG=1033 FileDescription "Tessaro ${VERSION} setup"
+VIAddVersionKey /LANG=1033 CompanyName "Tessaro"
+VIAddVersionKey /LANG=1033 LegalCopyright "Copyright (c) 2026 Tessaro developers, MIT license"
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_ABORTWARNING
+!insertmacro MUI_PAGE_LICENSE "${STAGE}\License.txt"
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\README.txt"
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+; For every user: the Start menu entry and the registry key are the machine's.
+Function .onInit
+  SetRegView 64
+  SetShellVarContext all
+FunctionEnd
+
+Function un.onInit
+  SetRegView 64
+  SetShellVarContext all
+FunctionEnd
+
+Section "Tessaro"
+  !include "${LISTS}.install.nsh"
+  SetOutPath "$INSTDIR"
+  WriteUninstaller "$INSTDIR\Uninstall.exe"
+  CreateShortcut "$SMPROGRAMS\Tessaro.lnk" "$INSTDIR\tessaro.exe" "" "$INSTDIR\tessaro.exe" 0 \
+    SW_SHOWNORMAL "" "Discover the network, run link tests, set up and program bases"
+
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Tessaro"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Tessaro"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\tessaro.exe,0"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+SectionEnd
+
+Section "Uninstall"
+  !include "${LISTS}.uninstall.nsh"
+  Delete "$INSTDIR\Uninstall.exe"
+  RMDir "$INSTDIR"
+  Delete "$SMPROGRAMS\Tessaro.lnk"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+SectionEnd
