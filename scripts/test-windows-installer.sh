@@ -6,9 +6,9 @@
 # Installs silently (/S), checks the files, the Start menu entry, the
 # uninstall key and an installed program, uninstalls silently the way
 # Windows' "Installed apps" does (QuietUninstallString) and checks that
-# nothing is left.  A second round installs into a folder of the user's
-# choice (/D) that the user then adds a file to: the uninstaller must leave
-# that file, and so the folder, in place.
+# nothing is left.  A second round installs twice, the second time into a
+# folder of the user's choice (/D): the first installation must go, and the
+# uninstaller must leave a file the user added, and so the folder, in place.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -44,6 +44,7 @@ value() { # NAME: a value of the key last read, as text; nothing when it is not 
 }
 
 rm -rf "$work" && mkdir -p "$work"
+begun=$(date +%s)
 export WINEPREFIX="$work/wine"
 trap '"$wineserver" -k 2>/dev/null || true' EXIT
 started=$(date +%s)
@@ -98,14 +99,16 @@ program=${program%%\"*}
 "$wine" "$program" /S </dev/null || fail "the uninstaller failed (status $?)"
 settle
 echo "   took $(($(date +%s) - started)) s"
-[ ! -e "$dir" ] || { find "$dir" >&2; fail "the uninstaller left files behind"; }
+[ ! -e "$dir" ] || { find "$dir" | head -n 20 >&2; fail "the uninstaller left files behind"; }
 [ ! -e "$lnk" ] || fail "the uninstaller left the Start menu entry"
 read_key
 [ ! -s "$work/key.txt" ] || { cat "$work/key.txt" >&2; fail "the uninstaller left the uninstall key"; }
 
-echo "-- a folder of the user's choice, with a file of the user's in it"
+echo "-- installed again into a folder of the user's choice, with a file of the user's in it"
+"$wine" "$setup" /S </dev/null || fail "the installer failed (status $?)"
 "$wine" "$setup" /S '/D=C:\Tools\Tessaro' </dev/null || fail "the installer failed with /D"
 settle
+[ ! -e "$dir" ] || { find "$dir" | head -n 20 >&2; fail "the installation in Program Files was left behind"; }
 dir="$drive_c/Tools/Tessaro"
 read_key
 [ "$(value InstallLocation)" = 'C:\Tools\Tessaro' ] || fail "InstallLocation does not follow /D"
@@ -117,4 +120,4 @@ left=$(cd "$drive_c/Tools" && find . | LC_ALL=C sort | tr '\n' ' ')
   fail "after the uninstall, the user's folder holds: $left"
 read_key
 [ ! -e "$lnk" ] && [ ! -s "$work/key.txt" ] || fail "the second uninstall left its entries"
-echo "-- the installer installed and uninstalled silently"
+echo "-- the installer installed and uninstalled silently ($(($(date +%s) - begun)) s)"

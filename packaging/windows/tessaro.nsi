@@ -15,6 +15,7 @@ RequestExecutionLevel admin
 
 !include MUI2.nsh
 !include FileFunc.nsh
+!include LogicLib.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tessaro"
 
@@ -56,6 +57,18 @@ Function un.onInit
 FunctionEnd
 
 Section "Tessaro"
+  ; A Tessaro installed before (any version, any folder) is removed first by
+  ; its own uninstaller, in place (_?=) so that this waits for it: the key
+  ; names one installation, and files of the old one that this one does not
+  ; have would be left behind for good.
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 != ""
+  ${AndIf} ${FileExists} "$0\Uninstall.exe"
+    ExecWait '"$0\Uninstall.exe" /S _?=$0'
+    Delete "$0\Uninstall.exe"
+    RMDir "$0"
+  ${EndIf}
+
   !include "${LISTS}.install.nsh"
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
