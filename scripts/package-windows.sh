@@ -72,7 +72,7 @@ done >>"$lists.uninstall.nsh"
 
 version4=$version
 while [ "$(tr -cd . <<<"$version4" | wc -c)" -lt 3 ]; do version4="$version4.0"; done
-makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DVERSION4="$version4" -DSTAGE="$stage" \
+makensis -V2 -WX -INPUTCHARSET UTF8 -DVERSION="$version" -DVERSION4="$version4" -DSTAGE="$stage" \
   -DLISTS="$lists" -DICON="$build/win32/pictures/tessaro.ico" -DOUTFILE="$stage-setup.exe" \
   packaging/windows/tessaro.nsi >&2
 echo "$stage-setup.exe"
