@@ -112,6 +112,33 @@ settle
 dir="$drive_c/Tools/Tessaro"
 read_key
 [ "$(value InstallLocation)" = 'C:\Tools\Tessaro' ] || fail "InstallLocation does not follow /D"
+
+echo "-- neither setup nor the uninstaller touches an installation whose program runs"
+mkfifo "$work/replay.in"
+"$wine" 'C:\Tools\Tessaro\tessaro-replay.exe' <"$work/replay.in" >"$work/replay.out" 2>&1 &
+replay_pid=$!
+exec 7>"$work/replay.in"
+# Running (and its file held) once Wine has mapped the file.
+for _ in $(seq 100); do
+  grep -qs 'tessaro-replay\.exe' "/proc/$replay_pid/maps" && break
+  sleep 0.1
+done
+grep -qs 'tessaro-replay\.exe' "/proc/$replay_pid/maps" || fail "tessaro-replay.exe did not start"
+status=0
+"$wine" "$setup" /S </dev/null || status=$?
+[ "$status" -eq 2 ] || fail "setup ended with status $status while a program ran"
+status=0
+"$wine" "$dir/Uninstall.exe" /S '_?=C:\Tools\Tessaro' </dev/null || status=$?
+[ "$status" -eq 2 ] || fail "the uninstaller ended with status $status while a program ran"
+diff -r -x Uninstall.exe "$stage" "$dir" >"$work/files.diff" ||
+  { cat "$work/files.diff" >&2; fail "setup or the uninstaller changed a running installation"; }
+exec 7>&-
+wait "$replay_pid"
+settle
+read_key
+[ "$(value InstallLocation)" = 'C:\Tools\Tessaro' ] && [ -e "$lnk" ] ||
+  fail "setup or the uninstaller changed the entries of a running installation"
+
 echo "kept" >"$dir/docs/result.json"
 "$wine" "$dir/Uninstall.exe" /S </dev/null || fail "the uninstaller failed (status $?)"
 settle

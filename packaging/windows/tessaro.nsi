@@ -56,12 +56,58 @@ Function un.onInit
   SetShellVarContext all
 FunctionEnd
 
+; $1: the first program in folder $0 that is running, or "".  Windows keeps
+; a running program's file from being written or removed: setup would leave
+; the old one in place (or the uninstaller leave it behind) and still end as
+; if all went well.  The uninstaller itself, running in place, does not count.
+!macro DEFINE_PROGRAM_RUNNING un
+Function ${un}ProgramRunning
+  StrCpy $1 ""
+  ClearErrors
+  FindFirst $2 $3 "$0\*.exe"
+  ${DoWhile} $3 != ""
+    ${If} $3 != "Uninstall.exe"
+      ClearErrors
+      FileOpen $4 "$0\$3" a
+      ${If} ${Errors}
+        StrCpy $1 $3
+        ${Break}
+      ${EndIf}
+      FileClose $4
+    ${EndIf}
+    FindNext $2 $3
+  ${Loop}
+  FindClose $2
+FunctionEnd
+!macroend
+!insertmacro DEFINE_PROGRAM_RUNNING ""
+!insertmacro DEFINE_PROGRAM_RUNNING "un."
+
+!macro STOP_WHEN_RUNNING
+  ${If} $1 != ""
+    MessageBox MB_ICONSTOP|MB_OK "$1 is running from $0.$\r$\nClose Tessaro's programs and try again." \
+      /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
+!macroend
+
 Section "Tessaro"
+  ; Nothing is changed while a program of this installation or of the one
+  ; before runs.
+  StrCpy $0 "$INSTDIR"
+  Call ProgramRunning
+  !insertmacro STOP_WHEN_RUNNING
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 != ""
+    Call ProgramRunning
+    !insertmacro STOP_WHEN_RUNNING
+  ${EndIf}
+
   ; A Tessaro installed before (any version, any folder) is removed first by
   ; its own uninstaller, in place (_?=) so that this waits for it: the key
   ; names one installation, and files of the old one that this one does not
   ; have would be left behind for good.
-  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
   ${If} $0 != ""
   ${AndIf} ${FileExists} "$0\Uninstall.exe"
     ExecWait '"$0\Uninstall.exe" /S _?=$0'
@@ -89,6 +135,9 @@ Section "Tessaro"
 SectionEnd
 
 Section "Uninstall"
+  StrCpy $0 "$INSTDIR"
+  Call un.ProgramRunning
+  !insertmacro STOP_WHEN_RUNNING
   !include "${LISTS}.uninstall.nsh"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
