@@ -7,8 +7,10 @@
 # uninstall key and an installed program, uninstalls silently the way
 # Windows' "Installed apps" does (QuietUninstallString) and checks that
 # nothing is left.  A second round installs twice, the second time into a
-# folder of the user's choice (/D): the first installation must go, and the
-# uninstaller must leave a file the user added, and so the folder, in place.
+# folder of the user's choice (/D): the first installation must go; while one
+# of the programs runs, setup and the uninstaller must refuse and change
+# nothing; the uninstaller must leave a file the user added, and so the
+# folder, in place.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
