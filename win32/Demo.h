@@ -33,6 +33,7 @@ class Demo final : private DemoDriver {
   void Press(Answer answer) override;
   bool ChooseDownload(const std::string& image) override;
   void Quit(int code) override;
+  bool ScrollView(Corner corner) override;
 
   FrameWindow& frame_;
   Engine& engine_;

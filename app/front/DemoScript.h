@@ -41,10 +41,15 @@ class DemoDriver {
   virtual bool ChooseDownload(const std::string& image) = 0;
   // Ends the program with `code`: through Exit when 0, else closing the port.
   virtual void Quit(int code) = 0;
+  // Scrolls the view to a corner of its content, as the operator's keys or
+  // scroll bars would; false when this window cannot (nothing is saved then).
+  enum class Corner { kTopLeft, kBottomLeft, kFarCorner };
+  virtual bool ScrollView(Corner /*corner*/) { return false; }
 };
 
 // The demo, the same in every toolkit: Open (answering the port dialog),
-// wait until the network is discovered, run an ACTIVE test, then the
+// wait until the network is discovered, scroll to the lowest row and to the
+// far corner and back (where the window scrolls), run an ACTIVE test, then the
 // scripted dialogs and the download, saving pictures on the way, then end.
 // The toolkit calls Tick every kTickMs from a timer that keeps running inside
 // modal loops, with its clock in ms.
@@ -59,9 +64,19 @@ class DemoScript {
   bool Done() const { return step_ == Step::kDone; }
 
  private:
-  enum class Step { kOpening, kDiscovering, kTesting, kDialogs, kDownload, kReopening, kDone };
+  enum class Step {
+    kOpening,
+    kDiscovering,
+    kScrolling,
+    kTesting,
+    kDialogs,
+    kDownload,
+    kReopening,
+    kDone
+  };
 
   void Run(int id);
+  void StartTest(std::int64_t nowMs);
   void AnswerModal(std::int64_t nowMs);
   bool FillDialog(const std::string& title);
   void AnswerDialog(const DemoDriver::Modal& modal);
@@ -77,6 +92,7 @@ class DemoScript {
   std::int64_t modalSince_ = 0;
   const void* modal_ = nullptr;
   DiscoveryWatch discovery_;
+  int scrollShot_ = 0;  // the next corner of kScrollShots
   std::size_t nextDialog_ = 0;
   const ScriptedDialog* current_ = nullptr;  // the dialog being answered
   bool boxesExpected_ = false;
