@@ -49,7 +49,8 @@ class DemoDriver {
 
 // The demo, the same in every toolkit: Open (answering the port dialog),
 // wait until the network is discovered, scroll to the lowest row and to the
-// far corner and back (where the window scrolls), run an ACTIVE test, then the
+// far corner (where the window scrolls), run an ACTIVE test (seen from the far
+// corner, then from the start), then the
 // scripted dialogs and the download, saving pictures on the way, then end.
 // The toolkit calls Tick every kTickMs from a timer that keeps running inside
 // modal loops, with its clock in ms.
@@ -92,7 +93,8 @@ class DemoScript {
   std::int64_t modalSince_ = 0;
   const void* modal_ = nullptr;
   DiscoveryWatch discovery_;
-  int scrollShot_ = 0;  // the next corner of kScrollShots
+  int scrollShot_ = 0;         // the next corner of kScrollShots
+  bool scrolledTest_ = false;  // the test started with the far corner in sight
   std::size_t nextDialog_ = 0;
   const ScriptedDialog* current_ = nullptr;  // the dialog being answered
   bool boxesExpected_ = false;
