@@ -109,6 +109,10 @@ LRESULT FrameWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       Layout();
       return 0;
+    case WM_SETFOCUS:
+      // The keys go to the view, which scrolls with them.
+      SetFocus(view_.Hwnd());
+      return 0;
     case WM_DPICHANGED: {
       // Moved to a screen of another density (or its setting changed): the
       // size Windows suggests for it, everything drawn at its scale.
