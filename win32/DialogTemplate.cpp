@@ -24,7 +24,7 @@ BOOL CALLBACK UseFont(HWND control, LPARAM font) {
 void UseGuiFont(HWND dialog, int dpi) {
   HFONT font = MakeGuiFont(ViewScale(dpi));
   EnumChildWindows(dialog, UseFont, reinterpret_cast<LPARAM>(font));
-  if (auto old = static_cast<HFONT>(GetPropA(dialog, kFontProperty))) DeleteObject(old);
+  if (auto* old = static_cast<HFONT>(GetPropA(dialog, kFontProperty))) DeleteObject(old);
   SetPropA(dialog, kFontProperty, font);
 }
 
@@ -140,7 +140,7 @@ INT_PTR CALLBACK DialogBase::Proc(HWND dialog, UINT message, WPARAM wParam, LPAR
     return FALSE;
   }
   if (message == WM_NCDESTROY) {
-    if (auto font = static_cast<HFONT>(RemovePropA(dialog, kFontProperty))) DeleteObject(font);
+    if (auto* font = static_cast<HFONT>(RemovePropA(dialog, kFontProperty))) DeleteObject(font);
     return FALSE;
   }
   auto* self = reinterpret_cast<DialogBase*>(GetWindowLongPtrA(dialog, DWLP_USER));
