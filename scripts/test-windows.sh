@@ -129,5 +129,6 @@ echo "-- tessaro.exe, the window, against the simulator (Xvfb)"
 
 echo "-- the Windows package"
 "$root/scripts/package-windows.sh" "$out/cross"
+"$root/scripts/test-windows-installer.sh" "$out/package" "$e2e/installer"
 
 echo "Windows stage passed in $(($(date +%s) - started)) s"
