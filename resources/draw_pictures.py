@@ -2,7 +2,8 @@
 """Draws the view's pictures and the program icon as 16-colour XPM files.
 
 The XPM files in this folder are what the program compiles in; this script is
-how they were made.  Run it from anywhere after changing a drawing:
+how they were made.  The view's pictures come in two sizes: as laid out, and
+drawn at twice that size (NAME-2x.xpm) for denser screens.  Run it from anywhere after changing a drawing:
     python3 resources/draw_pictures.py
 """
 
@@ -30,20 +31,38 @@ PALETTE = {
 
 
 class Pic:
-    def __init__(self, width, height, background="w"):
-        self.w = width
-        self.h = height
-        self.px = [[background] * width for _ in range(height)]
+    """A picture drawn in the coordinates of its single-size version.
 
-    def put(self, x, y, c):
+    With scale 2 every pixel of the drawing is a 2 x 2 block, and lines,
+    discs and arcs are drawn at the finer grid: smoother, with the same
+    weight, rather than the single-size picture stretched.
+    """
+
+    def __init__(self, width, height, background="w", scale=1):
+        self.s = scale
+        self.w = width * scale
+        self.h = height * scale
+        self.px = [[background] * self.w for _ in range(self.h)]
+
+    def dev(self, x, y, c):
+        """One pixel of the picture as drawn (device pixels)."""
         if 0 <= x < self.w and 0 <= y < self.h:
             self.px[y][x] = c
 
+    def pen(self, x, y, c):
+        """A point of the pen: one drawing pixel wide, at device (x, y)."""
+        for dy in range(self.s):
+            for dx in range(self.s):
+                self.dev(x + dx, y + dy, c)
+
+    def put(self, x, y, c):
+        self.pen(x * self.s, y * self.s, c)
+
     def rect(self, x0, y0, x1, y1, c):
         """Filled rectangle, corners included."""
-        for y in range(y0, y1 + 1):
-            for x in range(x0, x1 + 1):
-                self.put(x, y, c)
+        for y in range(y0 * self.s, (y1 + 1) * self.s):
+            for x in range(x0 * self.s, (x1 + 1) * self.s):
+                self.dev(x, y, c)
 
     def frame(self, x0, y0, x1, y1, c):
         for x in range(x0, x1 + 1):
@@ -63,12 +82,14 @@ class Pic:
             self.put(x1, y, dark)
 
     def line(self, x0, y0, x1, y1, c):
+        s = self.s
+        x0, y0, x1, y1 = x0 * s, y0 * s, x1 * s, y1 * s
         dx, dy = abs(x1 - x0), -abs(y1 - y0)
         sx = 1 if x0 < x1 else -1
         sy = 1 if y0 < y1 else -1
         err = dx + dy
         while True:
-            self.put(x0, y0, c)
+            self.pen(x0, y0, c)
             if x0 == x1 and y0 == y1:
                 return
             e2 = 2 * err
@@ -80,10 +101,13 @@ class Pic:
                 y0 += sy
 
     def disc(self, cx, cy, r, c):
-        for y in range(cy - r, cy + r + 1):
-            for x in range(cx - r, cx + r + 1):
-                if (x - cx) ** 2 + (y - cy) ** 2 <= r * r + r:
-                    self.put(x, y, c)
+        s = self.s
+        for y in range((cy - r) * s, (cy + r + 1) * s):
+            for x in range((cx - r) * s, (cx + r + 1) * s):
+                fx = (x + 0.5) / s - 0.5
+                fy = (y + 0.5) / s - 0.5
+                if (fx - cx) ** 2 + (fy - cy) ** 2 <= r * r + r:
+                    self.dev(x, y, c)
 
     def round_rect(self, x0, y0, x1, y1, c, edge):
         """Filled rectangle with its corner pixels cut and an outline."""
@@ -116,9 +140,9 @@ class Pic:
         return "\n".join(lines) + "\n"
 
 
-def host():
+def host(scale=1):
     """A desktop PC: monitor on a flat system unit, keyboard in front."""
-    p = Pic(72, 96)
+    p = Pic(72, 96, scale=scale)
     # Monitor casing with a bevel, the screen inside it.
     p.round_rect(6, 2, 65, 50, "s", "k")
     p.bevel(7, 3, 64, 49, "w", "d")
@@ -176,21 +200,22 @@ def host():
 def arc(p, cx, cy, r, c, half_angle=40):
     """Both side arcs of a radio wave of radius r around (cx, cy)."""
     import math
-    steps = 4 * r
+    s = p.s
+    steps = 4 * r * s
     for i in range(-steps, steps + 1):
         a = math.radians(half_angle) * i / steps
-        dx = round(r * math.cos(a))
-        dy = round(r * math.sin(a))
-        p.put(cx + dx, cy + dy, c)
-        p.put(cx - dx, cy + dy, c)
+        dx = round(r * s * math.cos(a))
+        dy = round(r * s * math.sin(a))
+        p.pen(cx * s + dx, cy * s + dy, c)
+        p.pen(cx * s - dx, cy * s + dy, c)
 
 
-def base():
+def base(scale=1):
     """A base station: a box with a display, an antenna, a cable on the left.
 
     The three columns on the right stay white: the property texts start there.
     """
-    p = Pic(44, 64)
+    p = Pic(44, 64, scale=scale)
     # Antenna: a whip on a mount, tip ball at the top, waves around the tip.
     p.rect(30, 4, 31, 20, "k")
     p.disc(30, 4, 2, "k")
@@ -221,9 +246,9 @@ def base():
     return p
 
 
-def terminal():
+def terminal(scale=1):
     """A handheld terminal: antenna, screen, keypad."""
-    p = Pic(32, 88)
+    p = Pic(32, 88, scale=scale)
     # Antenna stub on the top right.
     p.rect(22, 1, 25, 16, "k")
     p.rect(23, 2, 24, 15, "d")
@@ -293,6 +318,10 @@ def main():
         "host.xpm": (host(), "host_xpm"),
         "base.xpm": (base(), "base_xpm"),
         "terminal.xpm": (terminal(), "terminal_xpm"),
+        # For screens of more than 96 dots per inch.
+        "host-2x.xpm": (host(2), "host_2x_xpm"),
+        "base-2x.xpm": (base(2), "base_2x_xpm"),
+        "terminal-2x.xpm": (terminal(2), "terminal_2x_xpm"),
         "rf32.xpm": (icon(32), "rf32_xpm"),
         "rf16.xpm": (icon(16), "rf16_xpm"),
     }

@@ -9,9 +9,11 @@
 #include <QMetaObject>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "app/Engine.h"
+#include "app/front/ViewScroll.h"
 #include "resources/RfMenu.h"
 #include "ui/AboutBox.h"
 #include "ui/QtDisplay.h"
@@ -54,6 +56,9 @@ FrameWindow::FrameWindow(Engine& engine, QtDisplay& display)
   scroll->setFrameShape(QFrame::NoFrame);
   scroll->setFocusPolicy(Qt::NoFocus);
   scroll->setWidgetResizable(true);
+  // The steps every window scrolls by; the wheel takes the system's lines.
+  scroll->horizontalScrollBar()->setSingleStep(scroll::kLinePixels);
+  scroll->verticalScrollBar()->setSingleStep(scroll::kLinePixels);
   view_ = new TopologyView(engine_, display_.Canvas(), scroll);
   scroll->setWidget(view_);
   layout->addWidget(scroll);

@@ -9,6 +9,7 @@
 #include "app/Engine.h"
 #include "app/front/ViewTiming.h"
 #include "resources/RfMenu.h"
+#include "win32/Canvas.h"
 #include "win32/FrameWindow.h"
 #include "win32/LayoutDump.h"
 #include "win32/Screenshot.h"
@@ -158,7 +159,10 @@ bool Demo::Save(const char* name, bool withView) {
     GetClientRect(frame_.View().Hwnd(), &view);
     MapWindowPoints(frame_.View().Hwnd(), nullptr, reinterpret_cast<POINT*>(&view), 2);
     ok = SaveScreenArea(view, base + "-view.bmp") && ok;
-    ok = WriteLayout(engine_, view.bottom - view.top, base + "-layout.txt") && ok;
+    ClientView& client = frame_.View();
+    ok = WriteLayout(engine_, client.GetCanvas().Scale(), client.GetCanvas().Size().cy,
+                     client.Origin(), base + "-layout.txt") &&
+         ok;
   }
   if (ok) {
     std::printf("screenshot: %s.bmp\n", base.c_str());
@@ -166,6 +170,24 @@ bool Demo::Save(const char* name, bool withView) {
     std::fprintf(stderr, "demo: cannot write %s.bmp\n", base.c_str());
   }
   return ok;
+}
+
+bool Demo::ScrollView(Corner corner) {
+  HWND view = frame_.View().Hwnd();
+  switch (corner) {
+    case Corner::kTopLeft:
+      SendMessageA(view, WM_KEYDOWN, VK_HOME, 0);
+      break;
+    case Corner::kFarCorner:
+      SendMessageA(view, WM_KEYDOWN, VK_END, 0);
+      break;
+    case Corner::kBottomLeft:
+      SendMessageA(view, WM_KEYDOWN, VK_END, 0);
+      SendMessageA(view, WM_HSCROLL, SB_LEFT, 0);
+      break;
+  }
+  RedrawWindow(view, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  return true;
 }
 
 void Demo::Quit(int code) {

@@ -36,6 +36,7 @@ class Demo final : private DemoDriver {
                         int& seconds) override;
   void CloseStatistics() override;
   void Quit(int code) override;
+  bool ScrollView(Corner corner) override;
 
   FrameWindow& frame_;
   Engine& engine_;

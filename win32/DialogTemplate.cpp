@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include "win32/Fonts.h"
+
 namespace tessaro {
 
 namespace {
@@ -11,10 +13,19 @@ namespace {
 // A drop-down list's height in a template includes its open list.
 constexpr int kDropListHeight = 120;
 
-BOOL CALLBACK UseGuiFont(HWND control, LPARAM /*unused*/) {
-  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
-               FALSE);
+// The dialog's own GUI font, for its screen's density, lives as long as it.
+constexpr char kFontProperty[] = "TessaroGuiFont";
+
+BOOL CALLBACK UseFont(HWND control, LPARAM font) {
+  SendMessageA(control, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
   return TRUE;
+}
+
+void UseGuiFont(HWND dialog, int dpi) {
+  HFONT font = MakeGuiFont(ViewScale(dpi));
+  EnumChildWindows(dialog, UseFont, reinterpret_cast<LPARAM>(font));
+  if (auto* old = static_cast<HFONT>(GetPropA(dialog, kFontProperty))) DeleteObject(old);
+  SetPropA(dialog, kFontProperty, font);
 }
 
 }  // namespace
@@ -119,8 +130,18 @@ INT_PTR CALLBACK DialogBase::Proc(HWND dialog, UINT message, WPARAM wParam, LPAR
     SetWindowLongPtrA(dialog, DWLP_USER, lParam);
     // The units stay the system font's; the texts take the GUI font, in which
     // the longest label fits its place.
-    EnumChildWindows(dialog, UseGuiFont, 0);
+    UseGuiFont(dialog, WindowDpi(dialog));
     return reinterpret_cast<DialogBase*>(lParam)->OnInit(dialog);
+  }
+  if (message == WM_DPICHANGED) {
+    // Windows scales the dialog's units on a screen of another density; the
+    // texts' font is ours to bring along.
+    UseGuiFont(dialog, HIWORD(wParam));
+    return FALSE;
+  }
+  if (message == WM_NCDESTROY) {
+    if (auto* font = static_cast<HFONT>(RemovePropA(dialog, kFontProperty))) DeleteObject(font);
+    return FALSE;
   }
   auto* self = reinterpret_cast<DialogBase*>(GetWindowLongPtrA(dialog, DWLP_USER));
   if (self == nullptr) return FALSE;

@@ -11,7 +11,10 @@ namespace tessaro {
 
 // A dialog template built in memory from a model's frame and fields, in
 // dialog units.  No font is named: the dialog takes the system font, whose
-// base units (8 x 16) make one unit two pixels, as the models assume.
+// base units (8 x 16 at 96 dots per inch) make one unit two pixels, as the
+// models assume; on a denser screen the system font, and with it every unit,
+// is larger by the screen's factor.  The texts take the GUI font at the
+// screen's scale (Fonts.h).
 class DialogTemplate {
  public:
   // Predefined control classes.

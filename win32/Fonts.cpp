@@ -12,6 +12,7 @@ using look::kSystemFontPixels;
 using look::kViewCharWidth;
 using look::kViewFontPixels;
 constexpr int kSystemCharWidth = 7;
+constexpr int kGuiFontPixels = 11;
 
 int CALLBACK NoteFace(const LOGFONTA* /*font*/, const TEXTMETRICA* /*metric*/, DWORD /*type*/,
                       LPARAM found) {
@@ -49,6 +50,21 @@ HFONT MakeFont(const char* const* faces, int height, int width, int weight, BYTE
 
 }  // namespace
 
+int WindowDpi(HWND hwnd) {
+  // Windows 10 1607 and later; the system's DPI before.
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  if (getDpi != nullptr && hwnd != nullptr) {
+    const UINT dpi = getDpi(hwnd);
+    if (dpi != 0) return static_cast<int>(dpi);
+  }
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
 const char* FirstInstalledFace(const char* const* faces) {
   for (; *faces != nullptr; ++faces) {
     if (Installed(*faces)) return *faces;
@@ -56,15 +72,25 @@ const char* FirstInstalledFace(const char* const* faces) {
   return nullptr;
 }
 
-HFONT MakeViewFont() {
+HFONT MakeViewFont(const ViewScale& scale) {
   static const char* const kFaces[] = {look::kViewFace,    "Courier New", "Lucida Console",
                                        "DejaVu Sans Mono", "Courier",     nullptr};
-  return MakeFont(kFaces, kViewFontPixels, kViewCharWidth, FW_NORMAL, FIXED_PITCH | FF_MODERN);
+  return MakeFont(kFaces, scale.Px(kViewFontPixels), scale.Px(kViewCharWidth), FW_NORMAL,
+                  FIXED_PITCH | FF_MODERN);
 }
 
-HFONT MakeSystemFont() {
+HFONT MakeSystemFont(const ViewScale& scale) {
   static const char* const kFaces[] = {"Arial", "Tahoma", "DejaVu Sans", nullptr};
-  return MakeFont(kFaces, kSystemFontPixels, kSystemCharWidth, FW_BOLD, VARIABLE_PITCH | FF_SWISS);
+  return MakeFont(kFaces, scale.Px(kSystemFontPixels), scale.Px(kSystemCharWidth), FW_BOLD,
+                  VARIABLE_PITCH | FF_SWISS);
+}
+
+HFONT MakeGuiFont(const ViewScale& scale) {
+  LOGFONTA font{};
+  GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+  font.lfHeight = -scale.Px(kGuiFontPixels);
+  font.lfWidth = 0;
+  return CreateFontIndirectA(&font);
 }
 
 }  // namespace tessaro

@@ -10,6 +10,7 @@
 #include "app/front/StatusPanes.h"
 #include "resources/RfMenu.h"
 #include "win32/Dialogs.h"
+#include "win32/Fonts.h"
 #include "win32/ResourceIds.h"
 #include "win32/StatisticsWindow.h"
 #include "win32/Win32DownloadUi.h"
@@ -63,6 +64,7 @@ FrameWindow::~FrameWindow() {
   }
   if (bigIcon_ != nullptr) DestroyIcon(bigIcon_);
   if (smallIcon_ != nullptr) DestroyIcon(smallIcon_);
+  if (statusFont_ != nullptr) DeleteObject(statusFont_);
 }
 
 bool FrameWindow::Create(int show) {
@@ -79,7 +81,7 @@ bool FrameWindow::Create(int show) {
   wc.lpszClassName = kClassName;
   if (RegisterClassExA(&wc) == 0) return false;
   const int width = GetSystemMetrics(SM_CXSCREEN);
-  const int height = GetSystemMetrics(SM_CYSCREEN) - 30;
+  const int height = GetSystemMetrics(SM_CYSCREEN) - ViewScale(WindowDpi(nullptr)).Px(30);
   hwnd_ = CreateWindowExA(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, width,
                           height, nullptr, BuildMenu(), GetModuleHandleA(nullptr), this);
   if (hwnd_ == nullptr) return false;
@@ -87,7 +89,7 @@ bool FrameWindow::Create(int show) {
                             0, 0, hwnd_, nullptr, GetModuleHandleA(nullptr), nullptr);
   if (!view_.Create(hwnd_)) return false;
   display_.AttachWindow(hwnd_, this);
-  Layout();
+  ApplyScale(ViewScale(WindowDpi(hwnd_)));
   ShowWindow(hwnd_, show);
   UpdateWindow(hwnd_);
   return true;
@@ -107,6 +109,20 @@ LRESULT FrameWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       Layout();
       return 0;
+    case WM_SETFOCUS:
+      // The keys go to the view, which scrolls with them.
+      SetFocus(view_.Hwnd());
+      return 0;
+    case WM_DPICHANGED: {
+      // Moved to a screen of another density (or its setting changed): the
+      // size Windows suggests for it, everything drawn at its scale.
+      ApplyScale(ViewScale(HIWORD(wParam)));
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
     case WM_CLOSE:
       // Exit has ended the session already; the close box asks first.
       if (commands_.RequestClose()) DestroyWindow(hwnd_);
@@ -125,6 +141,16 @@ LRESULT FrameWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
+void FrameWindow::ApplyScale(const ViewScale& scale) {
+  scale_ = scale;
+  HFONT font = MakeGuiFont(scale);
+  SendMessageA(status_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  if (statusFont_ != nullptr) DeleteObject(statusFont_);
+  statusFont_ = font;
+  view_.SetScale(scale);
+  Layout();
+}
+
 void FrameWindow::Layout() {
   if (status_ == nullptr || view_.Hwnd() == nullptr) return;
   SendMessageA(status_, WM_SIZE, 0, 0);
@@ -133,10 +159,11 @@ void FrameWindow::Layout() {
   RECT bar{};
   GetWindowRect(status_, &bar);
   const int barHeight = bar.bottom - bar.top;
+  // The panes as the layout places them, at the screen's scale.
   PaneSpan spans[kStatusPanes];
-  PlaceStatusPanes(client.right, spans);
+  PlaceStatusPanes(scale_.Logical(client.right), spans);
   int edges[kStatusPanes];
-  for (int i = 0; i < kStatusPanes; ++i) edges[i] = spans[i].right;
+  for (int i = 0; i < kStatusPanes; ++i) edges[i] = scale_.Px(spans[i].right);
   edges[kStatusPanes - 1] = -1;
   SendMessageA(status_, SB_SETPARTS, kStatusPanes, reinterpret_cast<LPARAM>(edges));
   MoveWindow(view_.Hwnd(), 0, 0, client.right, client.bottom - barHeight, TRUE);

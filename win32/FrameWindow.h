@@ -52,6 +52,8 @@ class FrameWindow final : private Shell, private DisplayTarget {
   void Attach(HWND hwnd) { hwnd_ = hwnd; }
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Layout();
+  // Fonts, pictures and sizes for the screen's scale.
+  void ApplyScale(const ViewScale& scale);
 
   // Shell.
   void RunComPortDialog(ComPortModel& model) override;
@@ -81,6 +83,8 @@ class FrameWindow final : private Shell, private DisplayTarget {
   HWND status_ = nullptr;
   HICON bigIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
+  HFONT statusFont_ = nullptr;
+  ViewScale scale_;
   int pendingCommands_ = 0;
 };
 

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
+
+#include "app/front/ViewScale.h"
 
 namespace tessaro {
 
@@ -11,8 +15,10 @@ class Engine;
 // checked at those places:
 //   picture NAME LEFT TOP WIDTH HEIGHT
 //   text LEFT TOP RIGHT BOTTOM COLOUR TEXT
-// `height` is the view's client height.  false when the file cannot be
-// written.
-bool WriteLayout(const Engine& engine, int height, const std::string& path);
+// in the window's pixels: the layout at `scale` on a canvas `height` device
+// pixels high, seen from the canvas point `origin` (the scroll position).
+// false when the file cannot be written.
+bool WriteLayout(const Engine& engine, const ViewScale& scale, int height, POINT origin,
+                 const std::string& path);
 
 }  // namespace tessaro

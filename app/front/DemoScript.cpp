@@ -1,6 +1,7 @@
 #include "app/front/DemoScript.h"
 
 #include <cstdio>
+#include <iterator>
 
 #include "app/Engine.h"
 #include "app/front/AboutTexts.h"
@@ -35,6 +36,15 @@ constexpr KnownDialog kDialogs[] = {
     {BasePropertiesModel::kFrame.title, kCmdBaseProperties, "base-properties"},
     {AboutBoxLayout::kFrame.title, kCmdAbout, "about"},
 };
+
+// The corners the view is scrolled to after the discovery, each saved a tick
+// later (when it has been painted), and then the start again.
+struct ScrollShot {
+  DemoDriver::Corner corner;
+  const char* picture;
+};
+constexpr ScrollShot kScrollShots[] = {{DemoDriver::Corner::kBottomLeft, "bottom-left"},
+                                       {DemoDriver::Corner::kFarCorner, "far-corner"}};
 
 }  // namespace
 
@@ -80,15 +90,34 @@ void DemoScript::Tick(std::int64_t nowMs) {
         Finish(1, "no base answered");
       } else if (!driver_.RunButtonEnabled()) {
         Finish(1, "the START button is not enabled");
+      } else if (driver_.ScrollView(kScrollShots[0].corner)) {
+        step_ = Step::kScrolling;
       } else {
-        driver_.ClickRun();
-        step_ = Step::kTesting;
-        stepStart_ = nowMs;
+        StartTest(nowMs);
+      }
+      return;
+    }
+    case Step::kScrolling: {
+      const std::size_t shots = std::size(kScrollShots);
+      Save(kScrollShots[scrollShot_].picture, true);
+      if (++scrollShot_ < static_cast<int>(shots)) {
+        driver_.ScrollView(kScrollShots[scrollShot_].corner);
+      } else {
+        // The test runs with the far corner in sight first: the counters
+        // there change while the view is scrolled.
+        scrolledTest_ = true;
+        StartTest(nowMs);
       }
       return;
     }
     case Step::kTesting:
       if (since < static_cast<std::int64_t>(options_.demoTestSeconds) * 1000) return;
+      if (scrolledTest_) {
+        Save("far-corner-test", true);
+        driver_.ScrollView(DemoDriver::Corner::kTopLeft);
+        scrolledTest_ = false;
+        return;
+      }
       Save("active-test", true);
       if (engine_.IsLinkLost()) {
         Finish(1, "the link was lost during the test");
@@ -153,6 +182,12 @@ void DemoScript::ShowStatistics(std::int64_t since) {
   Save("statistics", false);
   driver_.CloseStatistics();
   step_ = Step::kDialogs;
+}
+
+void DemoScript::StartTest(std::int64_t nowMs) {
+  driver_.ClickRun();
+  step_ = Step::kTesting;
+  stepStart_ = nowMs;
 }
 
 void DemoScript::AnswerModal(std::int64_t nowMs) {

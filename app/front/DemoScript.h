@@ -48,11 +48,17 @@ class DemoDriver {
   virtual void CloseStatistics() = 0;
   // Ends the program with `code`: through Exit when 0, else closing the port.
   virtual void Quit(int code) = 0;
+  // Scrolls the view to a corner of its content, as the operator's keys or
+  // scroll bars would; false when this window cannot (nothing is saved then).
+  enum class Corner { kTopLeft, kBottomLeft, kFarCorner };
+  virtual bool ScrollView(Corner /*corner*/) { return false; }
 };
 
 // The demo, the same in every toolkit: Open (answering the port dialog),
-// wait until the network is discovered, run an ACTIVE test, then the
-// statistics window, the scripted dialogs and the download, saving pictures on the way, then end.
+// wait until the network is discovered, scroll to the lowest row and to the
+// far corner (where the window scrolls), run an ACTIVE test (seen from the far
+// corner, then from the start), then the statistics window, the scripted
+// dialogs and the download, saving pictures on the way, then end.
 // The toolkit calls Tick every kTickMs from a timer that keeps running inside
 // modal loops, with its clock in ms.
 class DemoScript {
@@ -69,6 +75,7 @@ class DemoScript {
   enum class Step {
     kOpening,
     kDiscovering,
+    kScrolling,
     kTesting,
     kStatistics,
     kDialogs,
@@ -78,6 +85,7 @@ class DemoScript {
   };
 
   void Run(int id);
+  void StartTest(std::int64_t nowMs);
   void AnswerModal(std::int64_t nowMs);
   bool FillDialog(const std::string& title);
   void AnswerDialog(const DemoDriver::Modal& modal);
@@ -94,6 +102,8 @@ class DemoScript {
   std::int64_t modalSince_ = 0;
   const void* modal_ = nullptr;
   DiscoveryWatch discovery_;
+  int scrollShot_ = 0;         // the next corner of kScrollShots
+  bool scrolledTest_ = false;  // the test started with the far corner in sight
   std::size_t nextDialog_ = 0;
   const ScriptedDialog* current_ = nullptr;  // the dialog being answered
   bool statisticsShown_ = false;

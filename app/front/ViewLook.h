@@ -39,9 +39,12 @@ inline constexpr int kSystemFontPixels = 13;
 // in the face found, is drawn on white within its box; the opaque background
 // covers the text itself, not the whole box: the box is wider than the text
 // and reaches into the next picture.
+inline TextBox CellBackground(const TextBox& box, int length, int charWidth) {
+  return {box.left, box.top, box.left + std::min(charWidth * length, box.right - box.left),
+          box.bottom};
+}
 inline TextBox CellBackground(int x, int y, int length, int charWidth) {
-  const TextBox box = TextBoxAt(x, y, length);
-  return {x, y, x + std::min(charWidth * length, box.right - box.left), box.bottom};
+  return CellBackground(TextBoxAt(x, y, length), length, charWidth);
 }
 
 }  // namespace look
