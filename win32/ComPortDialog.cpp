@@ -3,6 +3,7 @@
 #include "app/front/ComPortModel.h"
 #include "win32/DialogTemplate.h"
 #include "win32/Dialogs.h"
+#include "win32/MessageBoxes.h"
 
 namespace tessaro {
 
@@ -36,10 +37,21 @@ class ComPortDialog final : public DialogBase {
       SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(selected[i]), 0);
     }
     CheckDlgButton(dialog, Model::kReconnect.id, initial.reconnect ? BST_CHECKED : BST_UNCHECKED);
+    SetDlgItemTextA(dialog, Model::kNetworkPort.id, initial.networkPort.c_str());
+    ShowNote(dialog);
     return TRUE;
   }
 
-  bool OnCommand(HWND dialog, int id, int /*code*/) override {
+  static void ShowNote(HWND dialog) {
+    SetDlgItemTextA(dialog, Model::kNetworkNote.id,
+                    Model::NetworkNote(ItemText(dialog, Model::kNetworkPort.id)));
+  }
+
+  bool OnCommand(HWND dialog, int id, int code) override {
+    if (id == Model::kNetworkPort.id && code == EN_CHANGE) {
+      ShowNote(dialog);
+      return true;
+    }
     if (id == kOkId) {
       ComChoices choices;
       choices.port = Selection(dialog, Model::kFields[0].id);
@@ -48,7 +60,13 @@ class ComPortDialog final : public DialogBase {
       choices.parity = Selection(dialog, Model::kFields[3].id);
       choices.flow = Selection(dialog, Model::kFields[4].id);
       choices.reconnect = IsDlgButtonChecked(dialog, Model::kReconnect.id) == BST_CHECKED;
-      model_.Confirm(choices);
+      choices.networkPort = ItemText(dialog, Model::kNetworkPort.id);
+      const char* refusal = nullptr;
+      if (!model_.Confirm(choices, &refusal)) {
+        ShowBox(dialog, refusal, kRfLinkCaption, MB_OK | MB_ICONWARNING);
+        FocusEdit(dialog, Model::kNetworkPort.id);
+        return true;
+      }
       EndDialog(dialog, kOkId);
       return true;
     }
@@ -68,6 +86,11 @@ void RunComPortDlg(HWND owner, ComPortModel& model) {
     tmpl.Add(DialogTemplate::kComboBox, "", field.id, field.controlRect,
              CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP);
   }
+  tmpl.AddLabel(Model::kNetworkPort);
+  tmpl.Add(DialogTemplate::kEdit, "", Model::kNetworkPort.id, Model::kNetworkPort.controlRect,
+           WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP);
+  tmpl.Add(DialogTemplate::kStatic, "", Model::kNetworkNote.id, Model::kNetworkNote.labelRect,
+           SS_LEFT);
   tmpl.Add(DialogTemplate::kButton, Model::kReconnect.label, Model::kReconnect.id,
            Model::kReconnect.labelRect, BS_AUTOCHECKBOX | WS_TABSTOP);
   tmpl.AddOkCancel(Model::kButtons);

@@ -45,7 +45,8 @@ class DemoDriver {
 
 // The demo, the same in every toolkit: Open (answering the port dialog),
 // wait until the network is discovered, run an ACTIVE test, then the
-// scripted dialogs and the download, saving pictures on the way, then end.
+// scripted dialogs (when they chose another port: open that one and wait
+// until its network is discovered) and the download, saving pictures on the way, then end.
 // The toolkit calls Tick every kTickMs from a timer that keeps running inside
 // modal loops, with its clock in ms.
 class DemoScript {
@@ -59,7 +60,16 @@ class DemoScript {
   bool Done() const { return step_ == Step::kDone; }
 
  private:
-  enum class Step { kOpening, kDiscovering, kTesting, kDialogs, kDownload, kReopening, kDone };
+  enum class Step {
+    kOpening,
+    kDiscovering,
+    kTesting,
+    kDialogs,
+    kSwitching,
+    kDownload,
+    kReopening,
+    kDone
+  };
 
   void Run(int id);
   void AnswerModal(std::int64_t nowMs);
@@ -77,6 +87,7 @@ class DemoScript {
   std::int64_t modalSince_ = 0;
   const void* modal_ = nullptr;
   DiscoveryWatch discovery_;
+  std::string openedPort_;  // the port opened first
   std::size_t nextDialog_ = 0;
   const ScriptedDialog* current_ = nullptr;  // the dialog being answered
   bool boxesExpected_ = false;
