@@ -23,9 +23,18 @@ class ComPortDialog final : public DialogBase {
     for (int i = 0; i < Model::kLists; ++i) {
       HWND list = GetDlgItem(dialog, Model::kFields[i].id);
       if (i == 0) {
-        // The machine's devices after COM1..COM6.
+        // The machine's devices after COM1..COM6.  Their descriptions are
+        // UTF-8 (a friendly name in the system's language), so they go in as
+        // UTF-16, whatever the ANSI code page.
         for (const std::string& text : model_.PortTexts()) {
-          SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+          std::wstring wide(text.size() + 1, L'\0');
+          const int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(),
+                                            static_cast<int>(wide.size()));
+          if (n > 0) {
+            SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+          } else {
+            SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+          }
         }
       } else {
         const char* const* texts = nullptr;
