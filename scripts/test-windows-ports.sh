@@ -21,7 +21,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cross=$1 host=$2 out=$3 com1=$4
 source "$root/scripts/wine-prefix.sh"
 linktest="$cross/tools/tessaro-linktest.exe"
-xvfb_pid="" sim_pid="" net_sim_pid="" server_pid=""
+sim_pid="" net_sim_pid="" server_pid=""
 
 stop() {
   for pid in "$server_pid" "$net_sim_pid" "$sim_pid"; do
@@ -43,16 +43,8 @@ start_sim() {
 
 rm -rf "$out" && mkdir -p "$out/shots"
 
-# A display for the window (the Wine server started without one goes first).
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$out/display" >"$out/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$out/display" ] && break; sleep 0.1; done
-[ -s "$out/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(cat "$out/display")"
-"$wineserver" -k 2>/dev/null || true
-"$wineserver" -w
-"$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-"$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+# A display for the window.
+wine_display "$out"
 "$wine" reg add 'HKLM\Software\Wine\Ports' /v COM12 /d "$com1" /f >/dev/null 2>&1
 "$wineserver" -w
 "$wineserver" -p >/dev/null 2>&1 </dev/null
