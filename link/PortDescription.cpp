@@ -53,7 +53,7 @@ std::string UsbSerialNumber(const std::string& instanceId) {
   if (instanceId.size() < 4 || !SameText(instanceId.substr(0, 4), "USB\\")) return {};
   const std::size_t last = instanceId.rfind('\\');
   if (last <= 3) return {};
-  const std::string serial = instanceId.substr(last + 1);
+  std::string serial = instanceId.substr(last + 1);
   if (serial.find('&') != std::string::npos) return {};
   for (const char c : serial) {
     if (std::isprint(static_cast<unsigned char>(c)) == 0) return {};

@@ -85,6 +85,7 @@ ComPortModel::ComPortModel(Engine& engine, std::vector<PortInfo> devices) : engi
 
 std::vector<std::string> ComPortModel::PortTexts() const {
   std::vector<std::string> texts;
+  texts.reserve(kPortCount + devices_.size());
   for (int row = 0; row < kPortCount; ++row) {
     texts.push_back(PortInfo{"", PortNameTable[row], fixedDetails_[row]}.ListText());
   }
