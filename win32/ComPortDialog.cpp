@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "app/front/ComPortModel.h"
 #include "win32/DialogTemplate.h"
@@ -10,6 +12,33 @@ namespace tessaro {
 namespace {
 
 using Model = ComPortModel;
+
+// The machine's devices after COM1..COM6, the list dropping down wide enough
+// for the longest text.  Their descriptions are UTF-8 (a friendly name in
+// the system's language), so they go in as UTF-16, whatever the ANSI code
+// page.
+void FillPortList(HWND list, const std::vector<std::string>& texts) {
+  HDC dc = GetDC(list);
+  const HGDIOBJ oldFont =
+      SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
+  LONG widest = 0;
+  for (const std::string& text : texts) {
+    std::wstring wide(text.size() + 1, L'\0');
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(),
+                                      static_cast<int>(wide.size()));
+    wide.resize(n > 0 ? static_cast<std::size_t>(n - 1) : 0);
+    if (n <= 0) wide.assign(text.begin(), text.end());
+    SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    SIZE size{};
+    if (GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size) != FALSE) {
+      widest = std::max(widest, size.cx);
+    }
+  }
+  SelectObject(dc, oldFont);
+  ReleaseDC(list, dc);
+  SendMessageW(list, CB_SETDROPPEDWIDTH,
+               static_cast<WPARAM>(widest + GetSystemMetrics(SM_CXVSCROLL) + 8), 0);
+}
 
 class ComPortDialog final : public DialogBase {
  public:
@@ -23,19 +52,7 @@ class ComPortDialog final : public DialogBase {
     for (int i = 0; i < Model::kLists; ++i) {
       HWND list = GetDlgItem(dialog, Model::kFields[i].id);
       if (i == 0) {
-        // The machine's devices after COM1..COM6.  Their descriptions are
-        // UTF-8 (a friendly name in the system's language), so they go in as
-        // UTF-16, whatever the ANSI code page.
-        for (const std::string& text : model_.PortTexts()) {
-          std::wstring wide(text.size() + 1, L'\0');
-          const int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(),
-                                            static_cast<int>(wide.size()));
-          if (n > 0) {
-            SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
-          } else {
-            SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-          }
-        }
+        FillPortList(list, model_.PortTexts());
       } else {
         const char* const* texts = nullptr;
         const int count = Model::ListTexts(i, &texts);
