@@ -20,7 +20,7 @@ packages=(
 if [ "${1:-}" = windows ]; then
   packages+=(
     g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
-    googletest wine64 fonts-wine jq zip
+    googletest wine64 fonts-wine jq zip nsis discount groff-base python3 iproute2
   )
 fi
 

@@ -132,5 +132,6 @@ echo "-- the machine's ports (COM7, COM12) and a typed network port, under Wine"
 
 echo "-- the Windows package"
 "$root/scripts/package-windows.sh" "$out/cross"
+"$root/scripts/test-windows-installer.sh" "$out/package" "$e2e/installer"
 
 echo "Windows stage passed in $(($(date +%s) - started)) s"

@@ -7,6 +7,7 @@
 
 #include "app/Engine.h"
 #include "app/front/WindowOptions.h"
+#include "app/front/WindowStart.h"
 #include "core/Clock.h"
 #include "link/PortStack.h"
 #include "ui/AboutBox.h"
@@ -20,24 +21,12 @@ int main(int argc, char** argv) {
   // --version and a bad option are answered without one.
   const tessaro::WindowOptions options =
       tessaro::ParseWindowOptions(argc, argv, tessaro::QtOptionLength);
-  if (options.help) {
-    std::fputs(tessaro::WindowUsage(tessaro::kQtUsageNote).c_str(), stdout);
-    return 0;
-  }
-  if (options.version) {
-    std::fputs(tessaro::WindowVersion(), stdout);
-    return 0;
-  }
-  if (!options.error.empty()) {
-    std::fprintf(stderr, "tessaro: %s\n\n%s", options.error.c_str(),
-                 tessaro::WindowUsage(tessaro::kQtUsageNote).c_str());
-    return 2;
-  }
   tessaro::PortStack port;
-  if (std::string error; !port.Make({}, options.tracePath, argc, argv, error)) {
-    std::fprintf(stderr, "tessaro: %s\n", error.c_str());
-    return 2;
-  }
+  const int answered = tessaro::AnswerBeforeWindow(
+      options, tessaro::kQtUsageNote, port, argc, argv, [](bool isError, const std::string& text) {
+        std::fputs(text.c_str(), isError ? stderr : stdout);
+      });
+  if (answered >= 0) return answered;
   QApplication app(argc, argv);
 
   tessaro::QtDisplay display;

@@ -10,6 +10,7 @@
 
 #include "app/Engine.h"
 #include "app/front/WindowOptions.h"
+#include "app/front/WindowStart.h"
 #include "core/Clock.h"
 #include "link/PortStack.h"
 #include "win32/Demo.h"
@@ -46,24 +47,13 @@ void Say(std::FILE* stream, const std::string& text, bool console, UINT icon) {
 int main(int argc, char** argv) {
   const bool console = UseParentConsole();
   const tessaro::WindowOptions options = tessaro::ParseWindowOptions(argc, argv);
-  if (options.help) {
-    Say(stdout, tessaro::WindowUsage(), console, MB_ICONINFORMATION);
-    return 0;
-  }
-  if (options.version) {
-    Say(stdout, tessaro::WindowVersion(), console, MB_ICONINFORMATION);
-    return 0;
-  }
-  if (!options.error.empty()) {
-    Say(stderr, "tessaro: " + options.error + "\n\n" + tessaro::WindowUsage(), console,
-        MB_ICONWARNING);
-    return 2;
-  }
   tessaro::PortStack port;
-  if (std::string error; !port.Make({}, options.tracePath, argc, argv, error)) {
-    Say(stderr, "tessaro: " + error + "\n", console, MB_ICONWARNING);
-    return 2;
-  }
+  const int answered = tessaro::AnswerBeforeWindow(
+      options, {}, port, argc, argv, [console](bool isError, const std::string& text) {
+        Say(isError ? stderr : stdout, text, console,
+            isError ? MB_ICONWARNING : MB_ICONINFORMATION);
+      });
+  if (answered >= 0) return answered;
 
   INITCOMMONCONTROLSEX controls{sizeof controls,
                                 ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "app/front/WindowOptions.h"
+
+namespace tessaro {
+
+class PortStack;
+
+// Where the window's start-up texts go: standard output (`isError` false) or
+// standard error, or a box where a toolkit has no console.
+using StartText = std::function<void(bool isError, const std::string& text)>;
+
+// What the command line is answered with before any window exists: the help
+// or the version (status 0), a refused option with the usage (status 2), a
+// port or trace that cannot be made (status 2).  Returns that status, or -1
+// when the window is to start, with `port` made.
+int AnswerBeforeWindow(const WindowOptions& options, std::string_view usageNote, PortStack& port,
+                       int argc, char** argv, const StartText& say);
+
+}  // namespace tessaro
