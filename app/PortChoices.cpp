@@ -44,6 +44,9 @@ void ConfirmComChoices(PortSettings& settings, const ComChoices& choices,
              static_cast<std::size_t>(choices.port - kPortCount) < devices.size()) {
     const PortInfo& device = devices[static_cast<std::size_t>(choices.port - kPortCount)];
     SelectDevice(settings, device.path.c_str(), device.name.c_str());
+  } else if (choices.networkPort.empty()) {
+    // The network port's text cleared, no row chosen: the COM row in force.
+    if (!NetworkPortOf(settings).empty()) SelectDevice(settings, "", "");
   }
   if (NetworkPortOf(settings).empty()) Take(settings.portIndex, choices.port, kPortCount);
   Take(settings.baudIndex, choices.baud, kBaudChoices);

@@ -32,7 +32,9 @@ ComChoices ChoicesFromSettings(const PortSettings& settings,
 // OK: the settings count as confirmed and take the chosen rows.  A list left
 // without a selection keeps the value in force rather than storing -1.  A
 // port row after COM6 chooses that entry of `devices`; COM1..COM6 drop a
-// device chosen before.  A usable typed network port goes before the port row.
+// device chosen before.  A usable typed network port goes before the port row;
+// an empty one with no port row drops a network port in force for the COM
+// row in force.
 void ConfirmComChoices(PortSettings& settings, const ComChoices& choices,
                        const std::vector<PortInfo>& devices = {});
 

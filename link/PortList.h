@@ -5,8 +5,7 @@
 
 namespace tessaro {
 
-// One serial device of the machine, as the port lists offer it after COM1 ..
-// COM6.
+// One serial device of the machine, as the port lists offer it.
 struct PortInfo {
   std::string path;         // what to open: the stable name where the system has one
   std::string name;         // the short name ("ttyUSB0", "COM7")
@@ -18,8 +17,9 @@ struct PortInfo {
 
 // The serial devices that exist now, in name order.  One file per platform
 // implements it (POSIX: PosixPortList.cpp, from /sys/class/tty and
-// /dev/serial/by-id).  `root` stands in front of every system path, for
-// tests that lay out a device tree of their own; empty for the real system.
+// /dev/serial/by-id; Windows: Win32PortList.cpp, the registry's SERIALCOMM
+// names with what the device manager knows of each).  `root` stands in front of every system path,
+// for tests that lay out a device tree of their own; empty for the real system.
 std::vector<PortInfo> ListSerialDevices(const std::string& root = "");
 
 }  // namespace tessaro

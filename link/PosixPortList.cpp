@@ -78,7 +78,7 @@ std::vector<PortInfo> ListSerialDevices(const std::string& root) {
   const fs::path dev = fs::path(root + "/dev");
   std::error_code ec;
   for (const fs::directory_entry& entry : fs::directory_iterator(ttyClass, ec)) {
-    const fs::path ttyDir = entry.path();
+    const fs::path& ttyDir = entry.path();
     const std::string name = ttyDir.filename().string();
     std::error_code e;
     const fs::path device = fs::canonical(ttyDir / "device", e);

@@ -127,6 +127,9 @@ cmp "$e2e/replay-linux.txt" "$e2e/replay-windows.txt" ||
 echo "-- tessaro.exe, the window, against the simulator (Xvfb)"
 "$root/scripts/test-windows-window.sh" "$out/cross" "$out/host" "$e2e/window" "$com1"
 
+echo "-- the machine's ports (COM7, COM12) and a typed network port, under Wine"
+"$root/scripts/test-windows-ports.sh" "$out/cross" "$out/host" "$e2e/ports" "$com1"
+
 echo "-- the Windows package"
 "$root/scripts/package-windows.sh" "$out/cross"
 "$root/scripts/test-windows-installer.sh" "$out/package" "$e2e/installer"

@@ -5,6 +5,10 @@
 #                                  running Wine server
 #   wine_stop                      ends the Wine server and the far end whose
 #                                  pid is in far_end_pid (trap it on EXIT)
+#   wine_display DIR               Xvfb on a display of its own (pid in
+#                                  xvfb_pid, files in DIR), Wine's desktop in
+#                                  it, the Wine server stopped so that the
+#                                  next program starts one that uses it
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 [ -x "$wine" ] || wine=$(command -v wine64 || command -v wine)
@@ -33,4 +37,17 @@ far_end_pid=""
 wine_stop() {
   if [ -n "$far_end_pid" ]; then kill "$far_end_pid" 2>/dev/null || true; fi
   if [ -n "${WINEPREFIX:-}" ]; then "$wineserver" -k 2>/dev/null || true; fi
+}
+
+xvfb_pid=""
+wine_display() {
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$1/display" >"$1/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do [ -s "$1/display" ] && break; sleep 0.1; done
+  [ -s "$1/display" ] || { echo "Xvfb did not start" >&2; return 1; }
+  export DISPLAY=":$(cat "$1/display")"
+  "$wineserver" -k 2>/dev/null || true
+  "$wineserver" -w
+  "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
 }

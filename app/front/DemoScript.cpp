@@ -76,6 +76,7 @@ void DemoScript::Tick(std::int64_t nowMs) {
         Finish(1, "the port did not open (is COM1 the simulator?)");
         return;
       }
+      openedPort_ = PortNameOf(engine_.Settings());
       step_ = Step::kDiscovering;
       stepStart_ = nowMs;
       discovery_.Start(0);
@@ -139,6 +140,20 @@ void DemoScript::Tick(std::int64_t nowMs) {
         return;
       }
       step_ = Step::kDownload;
+      if (PortNameOf(engine_.Settings()) != openedPort_) {
+        Run(kCmdClose);
+        Run(kCmdOpen);
+        step_ = Step::kSwitching;
+        stepStart_ = nowMs;
+      }
+      return;
+    case Step::kSwitching:
+      if (engine_.IsPortOpen() && DiscoveredSize(engine_) > 0) {
+        Save("switched", true);
+        step_ = Step::kDownload;
+      } else if (since > DiscoveryWatch::kLimitMs) {
+        Finish(1, "the port chosen in the port dialog did not open");
+      }
       return;
     case Step::kDownload:
       if (options_.downloadImage.empty()) {

@@ -58,7 +58,9 @@ class DemoDriver {
 // wait until the network is discovered, scroll to the lowest row and to the
 // far corner (where the window scrolls), run an ACTIVE test (seen from the far
 // corner, then from the start), then the statistics window, the scripted
-// dialogs and the download, saving pictures on the way, then end.
+// dialogs (when they chose another port: open that one and wait until its
+// network is discovered) and the download, saving pictures on the way, then
+// end.
 // The toolkit calls Tick every kTickMs from a timer that keeps running inside
 // modal loops, with its clock in ms.
 class DemoScript {
@@ -79,6 +81,7 @@ class DemoScript {
     kTesting,
     kStatistics,
     kDialogs,
+    kSwitching,
     kDownload,
     kReopening,
     kDone
@@ -104,6 +107,7 @@ class DemoScript {
   DiscoveryWatch discovery_;
   int scrollShot_ = 0;         // the next corner of kScrollShots
   bool scrolledTest_ = false;  // the test started with the far corner in sight
+  std::string openedPort_;  // the port opened first
   std::size_t nextDialog_ = 0;
   const ScriptedDialog* current_ = nullptr;  // the dialog being answered
   bool statisticsShown_ = false;

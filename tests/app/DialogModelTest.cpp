@@ -167,6 +167,46 @@ TEST(ComChoices, ATypedNetworkPort) {
   }
 }
 
+// The dialog's model over an engine: a text that names no network port is
+// refused with the note and changes nothing; blanks around a port do not
+// count; emptying the box goes back to the COM row.  Windows' devices named
+// COM1..COM6 describe their rows instead of coming twice.
+TEST(ComPortModel, NetworkPortBoxAndDevicesNamedLikeTheRows) {
+  testing::RecordingDisplay display;
+  testing::ManualClock clock;
+  testing::AbsentSerialPort port;
+  Engine engine(display, clock, port);
+  const std::vector<PortInfo> devices = {{"COM3", "COM3", "USB Serial Port: FTDI (0403:6001) A1"},
+                                         {"COM12", "COM12", ""}};
+  const auto confirm = [&](const std::string& typed, int row, const char** refusal) {
+    ComPortModel model(engine, devices);
+    ComChoices choices = model.Initial();
+    choices.port = row;
+    choices.networkPort = typed;
+    return model.Confirm(choices, refusal);
+  };
+  const char* refusal = nullptr;
+  EXPECT_FALSE(confirm("tcp://serial-box", 1, &refusal));
+  EXPECT_STREQ(refusal, NetworkPortNote("tcp://serial-box"));
+  EXPECT_EQ(engine.Settings().settingsConfirmed, 0);
+  EXPECT_STREQ(PortNameOf(engine.Settings()), "COM1");
+
+  EXPECT_TRUE(confirm(" rfc2217://serial-box:2000\t", 1, &refusal));
+  EXPECT_STREQ(PortNameOf(engine.Settings()), "rfc2217://serial-box:2000");
+  EXPECT_EQ(ComPortModel(engine, devices).Initial().networkPort, "rfc2217://serial-box:2000");
+  EXPECT_TRUE(confirm("", -1, &refusal));
+  EXPECT_STREQ(PortNameOf(engine.Settings()), "COM1");
+
+  EXPECT_NE(std::string(ComPortModel::NetworkNote(" ")).find("tcp://HOST:PORT"), std::string::npos);
+  const std::vector<std::string> texts = ComPortModel(engine, devices).PortTexts();
+  const std::vector<std::string> expected = {
+      "COM1", "COM2", "COM3  USB Serial Port: FTDI (0403:6001) A1", "COM4", "COM5",
+      "COM6", "COM12"};
+  EXPECT_EQ(texts, expected);
+  EXPECT_TRUE(confirm("", kPortCount, &refusal));
+  EXPECT_STREQ(PortNameOf(engine.Settings()), "COM12");
+}
+
 TEST(BaseList, PresentBasesAndTheirTexts) {
   StationRegistry registry;
   registry.rows[12].present = 1;

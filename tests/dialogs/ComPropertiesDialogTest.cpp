@@ -17,7 +17,7 @@ TEST(ComPropertiesDialog, TemplateTextsListsAndLayout) {
   ComPortModel model(rig.engine, {});
   ComPropertiesDialog dialog(model, nullptr);
   EXPECT_EQ(dialog.windowTitle(), "COM Port Properties");
-  EXPECT_EQ(dialog.size(), QSize(280, 310));
+  EXPECT_EQ(dialog.size(), QSize(280, 438));
   struct Row {
     int id;
     const char* label;
@@ -44,12 +44,18 @@ TEST(ComPropertiesDialog, TemplateTextsListsAndLayout) {
     EXPECT_EQ(label->geometry(), QRect(26, 2 * (row.y + 2), 96, 24));
     EXPECT_TRUE(label->alignment() & Qt::AlignRight);
   }
+  // The network port box under the lists, its label above it.
+  auto* network = Control<QLineEdit>(dialog, 707);
+  ASSERT_NE(network, nullptr);
+  EXPECT_EQ(network->geometry(), QRect(26, 258, 228, 24));
+  EXPECT_EQ(LabelOf(dialog, network)->text(), "&Network port :");
+  EXPECT_EQ(LabelOf(dialog, network)->geometry(), QRect(26, 236, 228, 20));
   auto* ok = Control<QPushButton>(dialog, 1);
   auto* cancel = Control<QPushButton>(dialog, 2);
   EXPECT_TRUE(ok->isDefault());
-  EXPECT_EQ(ok->geometry(), QRect(20, 262, 80, 28));
+  EXPECT_EQ(ok->geometry(), QRect(20, 390, 80, 28));
   EXPECT_EQ(cancel->text(), "Cancel");
-  EXPECT_EQ(cancel->geometry(), QRect(180, 262, 80, 28));
+  EXPECT_EQ(cancel->geometry(), QRect(180, 390, 80, 28));
 }
 
 TEST(ComPropertiesDialog, OpensWithTheSettingsInForce) {

@@ -3,6 +3,9 @@
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 
 #include "app/front/ComPortModel.h"
@@ -33,6 +36,22 @@ ComPropertiesDialog::ComPropertiesDialog(ComPortModel& model, QWidget* owner)
     for (int k = 0; k < count; ++k) lists_[i]->addItem(QString::fromLatin1(texts[k]));
     lists_[i]->setCurrentIndex(selected[i]);
   }
+  const DialogField& network = ComPortModel::kNetworkPort;
+  networkPort_ = new QLineEdit(QString::fromStdString(initial.networkPort), this);
+  networkPort_->setObjectName(ControlName(network.id));
+  networkPort_->setGeometry(DialogRect(network.controlRect));
+  AddLabel(this, network.label, DialogRect(network.labelRect), networkPort_)
+      ->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  networkNote_ = new QLabel(this);
+  networkNote_->setObjectName(ControlName(ComPortModel::kNetworkNote.id));
+  networkNote_->setGeometry(DialogRect(ComPortModel::kNetworkNote.labelRect));
+  networkNote_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  networkNote_->setWordWrap(true);
+  const auto showNote = [this](const QString& text) {
+    networkNote_->setText(QString::fromLatin1(ComPortModel::NetworkNote(text.toStdString())));
+  };
+  showNote(networkPort_->text());
+  connect(networkPort_, &QLineEdit::textChanged, this, showNote);
   reconnect_ = new QCheckBox(QString::fromLatin1(ComPortModel::kReconnect.label), this);
   reconnect_->setObjectName(ControlName(ComPortModel::kReconnect.id));
   reconnect_->setGeometry(DialogRect(ComPortModel::kReconnect.labelRect));
@@ -50,7 +69,14 @@ void ComPropertiesDialog::OnOk() {
   choices.parity = lists_[3]->currentIndex();
   choices.flow = lists_[4]->currentIndex();
   choices.reconnect = reconnect_->isChecked();
-  model_.Confirm(choices);
+  choices.networkPort = networkPort_->text().toStdString();
+  const char* refusal = nullptr;
+  if (!model_.Confirm(choices, &refusal)) {
+    QMessageBox::warning(this, QString::fromLatin1(kRfLinkCaption), QString::fromLatin1(refusal));
+    networkPort_->setFocus();
+    networkPort_->selectAll();
+    return;
+  }
   accept();
 }
 

@@ -4,6 +4,8 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
+class QLineEdit;
 
 namespace tessaro {
 
@@ -20,6 +22,8 @@ class ComPropertiesDialog final : public QDialog {
 
   ComPortModel& model_;
   QComboBox* lists_[5] = {};
+  QLineEdit* networkPort_ = nullptr;
+  QLabel* networkNote_ = nullptr;
   QCheckBox* reconnect_ = nullptr;
 };
 
