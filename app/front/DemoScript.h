@@ -107,7 +107,7 @@ class DemoScript {
   DiscoveryWatch discovery_;
   int scrollShot_ = 0;         // the next corner of kScrollShots
   bool scrolledTest_ = false;  // the test started with the far corner in sight
-  std::string openedPort_;  // the port opened first
+  std::string openedPort_;     // the port opened first
   std::size_t nextDialog_ = 0;
   const ScriptedDialog* current_ = nullptr;  // the dialog being answered
   bool statisticsShown_ = false;
