@@ -69,83 +69,22 @@ void DemoScript::Tick(std::int64_t nowMs) {
     case Step::kDone:
       return;
     case Step::kOpening:
-      if (since < kOpenAfterMs) return;
-      Run(kCmdOpen);
-      if (step_ == Step::kDone) return;
-      if (!engine_.IsPortOpen()) {
-        Finish(1, "the port did not open (is COM1 the simulator?)");
-        return;
-      }
-      openedPort_ = PortNameOf(engine_.Settings());
-      step_ = Step::kDiscovering;
-      stepStart_ = nowMs;
-      discovery_.Start(0);
+      if (since >= kOpenAfterMs) OpenPort(nowMs);
       return;
-    case Step::kDiscovering: {
-      const int size = DiscoveredSize(engine_);
-      if (!discovery_.Over(size, since)) return;
-      Save("discovery", true);
-      if (engine_.IsLinkLost()) {
-        Finish(1, "the link was lost on a quiet line");
-      } else if (size == 0) {
-        Finish(1, "no base answered");
-      } else if (!driver_.RunButtonEnabled()) {
-        Finish(1, "the START button is not enabled");
-      } else if (driver_.ScrollView(kScrollShots[0].corner)) {
-        step_ = Step::kScrolling;
-      } else {
-        StartTest(nowMs);
-      }
+    case Step::kDiscovering:
+      Discovering(nowMs, since);
       return;
-    }
-    case Step::kScrolling: {
-      const std::size_t shots = std::size(kScrollShots);
-      Save(kScrollShots[scrollShot_].picture, true);
-      if (++scrollShot_ < static_cast<int>(shots)) {
-        driver_.ScrollView(kScrollShots[scrollShot_].corner);
-      } else {
-        // The test runs with the far corner in sight first: the counters
-        // there change while the view is scrolled.
-        scrolledTest_ = true;
-        StartTest(nowMs);
-      }
+    case Step::kScrolling:
+      Scrolling(nowMs);
       return;
-    }
     case Step::kTesting:
-      if (since < static_cast<std::int64_t>(options_.demoTestSeconds) * 1000) return;
-      if (scrolledTest_) {
-        Save("far-corner-test", true);
-        driver_.ScrollView(DemoDriver::Corner::kTopLeft);
-        scrolledTest_ = false;
-        return;
-      }
-      Save("active-test", true);
-      if (engine_.IsLinkLost()) {
-        Finish(1, "the link was lost during the test");
-        return;
-      }
-      driver_.ClickRun();  // STOP
-      step_ = options_.statisticsTable.empty() ? Step::kDialogs : Step::kStatistics;
-      stepStart_ = nowMs;
-      boxesExpected_ = true;
+      Testing(nowMs, since);
       return;
     case Step::kStatistics:
       ShowStatistics(since);
       return;
     case Step::kDialogs:
-      if (nextDialog_ < options_.dialogs.size()) {
-        current_ = &options_.dialogs[nextDialog_++];
-        Run(current_->command);
-        current_ = nullptr;
-        return;
-      }
-      step_ = Step::kDownload;
-      if (PortNameOf(engine_.Settings()) != openedPort_) {
-        Run(kCmdClose);
-        Run(kCmdOpen);
-        step_ = Step::kSwitching;
-        stepStart_ = nowMs;
-      }
+      NextDialog(nowMs);
       return;
     case Step::kSwitching:
       if (engine_.IsPortOpen() && DiscoveredSize(engine_) > 0) {
@@ -156,17 +95,7 @@ void DemoScript::Tick(std::int64_t nowMs) {
       }
       return;
     case Step::kDownload:
-      if (options_.downloadImage.empty()) {
-        Finish(0, nullptr);
-        return;
-      }
-      if (!driver_.ChooseDownload(options_.downloadImage)) {
-        Finish(1, "this window cannot download without the file dialog");
-        return;
-      }
-      Run(kCmdDownload);
-      step_ = Step::kReopening;
-      stepStart_ = nowMs;
+      StartDownload(nowMs);
       return;
     case Step::kReopening:
       // A completed download opens the port again.
@@ -177,6 +106,98 @@ void DemoScript::Tick(std::int64_t nowMs) {
       }
       return;
   }
+}
+
+void DemoScript::OpenPort(std::int64_t nowMs) {
+  Run(kCmdOpen);
+  if (step_ == Step::kDone) return;
+  if (!engine_.IsPortOpen()) {
+    Finish(1, "the port did not open (is COM1 the simulator?)");
+    return;
+  }
+  openedPort_ = PortNameOf(engine_.Settings());
+  step_ = Step::kDiscovering;
+  stepStart_ = nowMs;
+  discovery_.Start(0);
+}
+
+void DemoScript::Discovering(std::int64_t nowMs, std::int64_t since) {
+  const int size = DiscoveredSize(engine_);
+  if (!discovery_.Over(size, since)) return;
+  Save("discovery", true);
+  if (engine_.IsLinkLost()) {
+    Finish(1, "the link was lost on a quiet line");
+  } else if (size == 0) {
+    Finish(1, "no base answered");
+  } else if (!driver_.RunButtonEnabled()) {
+    Finish(1, "the START button is not enabled");
+  } else if (driver_.ScrollView(kScrollShots[0].corner)) {
+    step_ = Step::kScrolling;
+  } else {
+    StartTest(nowMs);
+  }
+}
+
+void DemoScript::Scrolling(std::int64_t nowMs) {
+  const std::size_t shots = std::size(kScrollShots);
+  Save(kScrollShots[scrollShot_].picture, true);
+  if (++scrollShot_ < static_cast<int>(shots)) {
+    driver_.ScrollView(kScrollShots[scrollShot_].corner);
+  } else {
+    // The test runs with the far corner in sight first: the counters
+    // there change while the view is scrolled.
+    scrolledTest_ = true;
+    StartTest(nowMs);
+  }
+}
+
+void DemoScript::Testing(std::int64_t nowMs, std::int64_t since) {
+  if (since < static_cast<std::int64_t>(options_.demoTestSeconds) * 1000) return;
+  if (scrolledTest_) {
+    Save("far-corner-test", true);
+    driver_.ScrollView(DemoDriver::Corner::kTopLeft);
+    scrolledTest_ = false;
+    return;
+  }
+  Save("active-test", true);
+  if (engine_.IsLinkLost()) {
+    Finish(1, "the link was lost during the test");
+    return;
+  }
+  driver_.ClickRun();  // STOP
+  step_ = options_.statisticsTable.empty() ? Step::kDialogs : Step::kStatistics;
+  stepStart_ = nowMs;
+  boxesExpected_ = true;
+}
+
+void DemoScript::NextDialog(std::int64_t nowMs) {
+  if (nextDialog_ < options_.dialogs.size()) {
+    current_ = &options_.dialogs[nextDialog_++];
+    Run(current_->command);
+    current_ = nullptr;
+    return;
+  }
+  step_ = Step::kDownload;
+  if (PortNameOf(engine_.Settings()) != openedPort_) {
+    Run(kCmdClose);
+    Run(kCmdOpen);
+    step_ = Step::kSwitching;
+    stepStart_ = nowMs;
+  }
+}
+
+void DemoScript::StartDownload(std::int64_t nowMs) {
+  if (options_.downloadImage.empty()) {
+    Finish(0, nullptr);
+    return;
+  }
+  if (!driver_.ChooseDownload(options_.downloadImage)) {
+    Finish(1, "this window cannot download without the file dialog");
+    return;
+  }
+  Run(kCmdDownload);
+  step_ = Step::kReopening;
+  stepStart_ = nowMs;
 }
 
 void DemoScript::ShowStatistics(std::int64_t since) {

@@ -88,7 +88,14 @@ class DemoScript {
   };
 
   void Run(int id);
+  // The steps of Tick.
+  void OpenPort(std::int64_t nowMs);
+  void Discovering(std::int64_t nowMs, std::int64_t since);
+  void Scrolling(std::int64_t nowMs);
   void StartTest(std::int64_t nowMs);
+  void Testing(std::int64_t nowMs, std::int64_t since);
+  void NextDialog(std::int64_t nowMs);
+  void StartDownload(std::int64_t nowMs);
   void AnswerModal(std::int64_t nowMs);
   bool FillDialog(const std::string& title);
   void AnswerDialog(const DemoDriver::Modal& modal);
