@@ -36,8 +36,8 @@ void FillPortList(HWND list, const std::vector<std::string>& texts) {
   }
   SelectObject(dc, oldFont);
   ReleaseDC(list, dc);
-  SendMessageW(list, CB_SETDROPPEDWIDTH,
-               static_cast<WPARAM>(widest + GetSystemMetrics(SM_CXVSCROLL) + 8), 0);
+  const LONG dropped = widest + GetSystemMetrics(SM_CXVSCROLL) + 8;
+  SendMessageW(list, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(dropped), 0);
 }
 
 class ComPortDialog final : public DialogBase {
