@@ -112,7 +112,7 @@ void RunComPortDlg(HWND owner, ComPortModel& model) {
     tmpl.Add(DialogTemplate::kComboBox, "", field.id, field.controlRect,
              CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP);
   }
-  tmpl.AddLabel(Model::kNetworkPort);
+  tmpl.AddLabel(Model::kNetworkPort, SS_LEFT);
   tmpl.Add(DialogTemplate::kEdit, "", Model::kNetworkPort.id, Model::kNetworkPort.controlRect,
            WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP);
   tmpl.Add(DialogTemplate::kStatic, "", Model::kNetworkNote.id, Model::kNetworkNote.labelRect,

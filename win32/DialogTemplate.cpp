@@ -109,8 +109,8 @@ void DialogTemplate::AddOkCancel(const DialogButtons& buttons) {
   Add(kButton, "Cancel", kCancelId, buttons.cancel, BS_PUSHBUTTON | WS_TABSTOP);
 }
 
-void DialogTemplate::AddLabel(const DialogField& field) {
-  Add(kStatic, field.label, -1, field.labelRect, SS_LEFT);
+void DialogTemplate::AddLabel(const DialogField& field, DWORD align) {
+  Add(kStatic, field.label, -1, field.labelRect, align);
 }
 
 INT_PTR DialogBase::RunModal(HWND owner, const DialogTemplate& tmpl) {

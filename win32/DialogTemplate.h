@@ -32,8 +32,9 @@ class DialogTemplate {
   // and Cancel (last, after the fields in the tab order).
   void AddGroup(const DialogButtons& buttons);
   void AddOkCancel(const DialogButtons& buttons);
-  // A field's label, then its control.
-  void AddLabel(const DialogField& field);
+  // A field's label (right-aligned against its control unless `align` says
+  // otherwise), then its control.
+  void AddLabel(const DialogField& field, DWORD align = SS_RIGHT);
 
   const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
 

@@ -93,4 +93,10 @@ HFONT MakeGuiFont(const ViewScale& scale) {
   return CreateFontIndirectA(&font);
 }
 
+void MoveToSuggested(HWND hwnd, LPARAM lParam) {
+  const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+  SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+               suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace tessaro

@@ -21,6 +21,9 @@ HFONT MakeGuiFont(const ViewScale& scale);
 // cannot say per window).
 int WindowDpi(HWND hwnd);
 
+// Moves and sizes `hwnd` to the rectangle WM_DPICHANGED suggests (`lParam`).
+void MoveToSuggested(HWND hwnd, LPARAM lParam);
+
 // The first of `faces` (a null-terminated list) that is installed, or nullptr.
 const char* FirstInstalledFace(const char* const* faces);
 

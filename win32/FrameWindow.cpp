@@ -117,10 +117,7 @@ LRESULT FrameWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       // Moved to a screen of another density (or its setting changed): the
       // size Windows suggests for it, everything drawn at its scale.
       ApplyScale(ViewScale(HIWORD(wParam)));
-      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
-                   suggested->right - suggested->left, suggested->bottom - suggested->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+      MoveToSuggested(hwnd_, lParam);
       return 0;
     }
     case WM_CLOSE:
@@ -131,11 +128,6 @@ LRESULT FrameWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       display_.AttachWindow(nullptr, nullptr);
       PostQuitMessage(0);
       return 0;
-    case WM_NCDESTROY: {
-      HWND gone = hwnd_;
-      hwnd_ = nullptr;
-      return DefWindowProcA(gone, message, wParam, lParam);
-    }
     default:
       return DefWindowProcA(hwnd_, message, wParam, lParam);
   }

@@ -111,6 +111,11 @@ bool PlotView::Create(HWND parent, HFONT font) {
                          parent, nullptr, wc.hInstance, this) != nullptr;
 }
 
+void PlotView::SetFont(HFONT font) {
+  font_ = font;
+  if (hwnd_ != nullptr) InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
 void PlotView::SetSeries(const std::string& title, std::vector<SeriesPoint> points, bool passive) {
   title_ = title;
   points_ = std::move(points);
@@ -141,11 +146,6 @@ LRESULT PlotView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       DeleteDC(memory);
       EndPaint(hwnd_, &ps);
       return 0;
-    }
-    case WM_NCDESTROY: {
-      HWND gone = hwnd_;
-      hwnd_ = nullptr;
-      return DefWindowProcA(gone, message, wParam, lParam);
     }
     default:
       return DefWindowProcA(hwnd_, message, wParam, lParam);

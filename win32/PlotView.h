@@ -25,6 +25,8 @@ class PlotView {
 
   bool Create(HWND parent, HFONT font);
   HWND Hwnd() const { return hwnd_; }
+  // Draws in `font` from now on (the caller keeps it); repaints.
+  void SetFont(HFONT font);
 
   // The terminal shown (`title`) and its seconds; repaints.
   void SetSeries(const std::string& title, std::vector<SeriesPoint> points, bool passive);

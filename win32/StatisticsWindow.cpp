@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "app/front/ViewTiming.h"
+#include "win32/Fonts.h"
 #include "win32/MessageBoxes.h"
 #include "win32/ObjectWindow.h"
 #include "win32/ReplaceFile.h"
@@ -20,11 +21,17 @@ constexpr char kClassName[] = "TessaroStatistics";
 constexpr UINT_PTR kRefreshTimer = 1;
 enum : int { kTableId = 100, kChooserId, kExportId, kSaveId };
 
+// In pixels at 96 dots per inch.
 constexpr int kMargin = 8;
 constexpr int kGap = 6;
 constexpr int kRowHeight = 24;  // the chooser and the buttons
 constexpr int kButtonWidth = 104;
-constexpr int kCellPadding = 16;  // a list view's cell margins
+constexpr int kChooserWidth = 64;
+constexpr int kChooserDrop = 240;  // the chooser with its list dropped
+constexpr int kCellPadding = 16;   // a list view's cell margins
+constexpr int kColumnWidth = 60;   // before the cells are measured
+constexpr int kMinWidth = 420;
+constexpr int kMinHeight = 360;
 
 HWND Control(HWND parent, const char* type, const char* text, DWORD style, int id, HFONT font) {
   HWND hwnd = CreateWindowExA(0, type, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
@@ -61,13 +68,15 @@ StatisticsWindow::~StatisticsWindow() {
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
   }
+  if (font_ != nullptr) DeleteObject(font_);
 }
 
 bool StatisticsWindow::Show(HWND owner) {
   if (hwnd_ == nullptr) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    scale_ = ViewScale(WindowDpi(owner));
+    font_ = MakeGuiFont(scale_);
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = ObjectWindowProc<StatisticsWindow>;
@@ -78,8 +87,8 @@ bool StatisticsWindow::Show(HWND owner) {
     RegisterClassExA(&wc);  // fails harmlessly when registered already
     if (CreateWindowExA(0, kClassName, StatisticsTexts::kTitle,
                         WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                        StatisticsTexts::kWidth, StatisticsTexts::kHeight, owner, nullptr,
-                        wc.hInstance, this) == nullptr) {
+                        scale_.Px(StatisticsTexts::kWidth), scale_.Px(StatisticsTexts::kHeight),
+                        owner, nullptr, wc.hInstance, this) == nullptr) {
       return false;
     }
     if (!CreateControls()) {
@@ -112,12 +121,30 @@ bool StatisticsWindow::CreateControls() {
   return true;
 }
 
+void StatisticsWindow::ApplyScale(const ViewScale& scale) {
+  HFONT font = MakeGuiFont(scale);
+  if (font == nullptr) return;
+  scale_ = scale;
+  for (HWND control : {mode_, table_, chooserLabel_, chooser_, export_, save_}) {
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+  plot_.SetFont(font);
+  if (font_ != nullptr) DeleteObject(font_);
+  font_ = font;
+  FillTable();  // the columns measured again, in the new font
+  Layout();
+}
+
 void StatisticsWindow::Layout() {
   if (save_ == nullptr) return;  // sized before its controls exist
+  const int margin = scale_.Px(kMargin);
+  const int gap = scale_.Px(kGap);
+  const int rowHeight = scale_.Px(kRowHeight);
+  const int buttonWidth = scale_.Px(kButtonWidth);
   RECT client{};
   GetClientRect(hwnd_, &client);
-  const int width = std::max(0, static_cast<int>(client.right) - 2 * kMargin);
-  const int bottom = client.bottom - kMargin;
+  const int width = std::max(0, static_cast<int>(client.right) - 2 * margin);
+  const int bottom = client.bottom - margin;
   TEXTMETRICA tm{};
   HDC dc = GetDC(hwnd_);
   HGDIOBJ old = SelectObject(dc, font_);
@@ -125,21 +152,21 @@ void StatisticsWindow::Layout() {
   SelectObject(dc, old);
   ReleaseDC(hwnd_, dc);
   const int label = tm.tmHeight + 2;
-  MoveWindow(mode_, kMargin, kMargin, width, label, TRUE);
+  MoveWindow(mode_, margin, margin, width, label, TRUE);
   // The controls along the bottom; the table above the plot between.
-  const int row = bottom - kRowHeight;
+  const int row = bottom - rowHeight;
   const int chooserText = TextWidth(hwnd_, font_, StatisticsTexts::kChooser) + 4;
-  MoveWindow(chooserLabel_, kMargin, row + (kRowHeight - label) / 2, chooserText, label, TRUE);
-  MoveWindow(chooser_, kMargin + chooserText + kGap, row, 64, 240, TRUE);
-  MoveWindow(save_, kMargin + width - kButtonWidth, row, kButtonWidth, kRowHeight, TRUE);
-  MoveWindow(export_, kMargin + width - 2 * kButtonWidth - kGap, row, kButtonWidth, kRowHeight,
-             TRUE);
-  const int top = kMargin + label + kGap;
-  const int middle = std::max(0, row - kGap - top);
+  MoveWindow(chooserLabel_, margin, row + (rowHeight - label) / 2, chooserText, label, TRUE);
+  MoveWindow(chooser_, margin + chooserText + gap, row, scale_.Px(kChooserWidth),
+             scale_.Px(kChooserDrop), TRUE);
+  MoveWindow(save_, margin + width - buttonWidth, row, buttonWidth, rowHeight, TRUE);
+  MoveWindow(export_, margin + width - 2 * buttonWidth - gap, row, buttonWidth, rowHeight, TRUE);
+  const int top = margin + label + gap;
+  const int middle = std::max(0, row - gap - top);
   const int tableHeight = middle * 2 / 5;
-  MoveWindow(table_, kMargin, top, width, tableHeight, TRUE);
-  MoveWindow(plot_.Hwnd(), kMargin, top + tableHeight + kGap, width,
-             std::max(0, middle - tableHeight - kGap), TRUE);
+  MoveWindow(table_, margin, top, width, tableHeight, TRUE);
+  MoveWindow(plot_.Hwnd(), margin, top + tableHeight + gap, width,
+             std::max(0, middle - tableHeight - gap), TRUE);
 }
 
 void StatisticsWindow::Refresh() {
@@ -162,7 +189,7 @@ void StatisticsWindow::FillTable() {
       LVCOLUMNA column{};
       column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
       column.fmt = c == 0 ? LVCFMT_LEFT : LVCFMT_RIGHT;
-      column.cx = 60;
+      column.cx = scale_.Px(kColumnWidth);
       column.pszText = const_cast<char*>(model_.Caption(columns[c]));
       column.iSubItem = c;
       SendMessageA(table_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(c),
@@ -195,7 +222,8 @@ void StatisticsWindow::FillTable() {
     for (const StatisticsRow& row : rows) {
       width = std::max(width, textWidth(model_.Cell(row, columns[c]).c_str()));
     }
-    SendMessageA(table_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), width + kCellPadding);
+    SendMessageA(table_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c),
+                 width + scale_.Px(kCellPadding));
   }
   SendMessageA(table_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(table_, nullptr, FALSE);
@@ -305,17 +333,17 @@ LRESULT StatisticsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_GETMINMAXINFO: {
       auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-      limits->ptMinTrackSize = {420, 360};
+      limits->ptMinTrackSize = {scale_.Px(kMinWidth), scale_.Px(kMinHeight)};
+      return 0;
+    }
+    case WM_DPICHANGED: {
+      ApplyScale(ViewScale(HIWORD(wParam)));
+      MoveToSuggested(hwnd_, lParam);
       return 0;
     }
     case WM_CLOSE:
       ShowWindow(hwnd_, SW_HIDE);
       return 0;
-    case WM_NCDESTROY: {
-      HWND gone = hwnd_;
-      hwnd_ = nullptr;
-      return DefWindowProcA(gone, message, wParam, lParam);
-    }
     default:
       return DefWindowProcA(hwnd_, message, wParam, lParam);
   }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/front/StatisticsModel.h"
+#include "app/front/ViewScale.h"
 #include "win32/PlotView.h"
 
 namespace tessaro {
@@ -14,7 +15,8 @@ class Engine;
 // The link test's statistics: a list view with one row per terminal and the
 // plots of the chosen terminal over the run's seconds, read again every
 // view::kStatisticsMs while the window is shown.  Not modal; the frame owns
-// it and shows it again when the command comes a second time.
+// it and shows it again when the command comes a second time.  Drawn at the
+// density of the screen it is on, like the frame.
 class StatisticsWindow {
  public:
   explicit StatisticsWindow(const Engine& engine);
@@ -49,6 +51,9 @@ class StatisticsWindow {
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   bool CreateControls();
   void Layout();
+  // Draws at `scale`: the font and every margin (the density of the screen
+  // the window is on).
+  void ApplyScale(const ViewScale& scale);
   void FillTable();
   void FillChooser();
   void ShowChosenSeries();
@@ -64,8 +69,9 @@ class StatisticsWindow {
   HWND export_ = nullptr;
   HWND save_ = nullptr;
   PlotView plot_;
-  HFONT font_ = nullptr;
-  int columns_ = 0;  // the list view's columns now
+  ViewScale scale_;
+  HFONT font_ = nullptr;  // the GUI font at scale_, owned
+  int columns_ = 0;       // the list view's columns now
   bool passiveColumns_ = false;
 };
 

@@ -17,6 +17,7 @@
 #include "win32/Dialogs.h"
 #include "win32/FrameWindow.h"
 #include "win32/MessageBoxes.h"
+#include "win32/StatisticsWindow.h"
 #include "win32/Win32Display.h"
 
 namespace {
@@ -84,6 +85,12 @@ int main(int argc, char** argv) {
   BOOL got;
   while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {
     if (got == -1) break;
+    // Tab and the arrow keys move between the statistics window's controls.
+    const tessaro::StatisticsWindow* statistics = frame.Statistics();
+    if (statistics != nullptr && statistics->Hwnd() != nullptr &&
+        IsDialogMessageA(statistics->Hwnd(), &msg)) {
+      continue;
+    }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
