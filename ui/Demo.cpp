@@ -94,6 +94,12 @@ void Demo::Press(Answer answer) {
   }
   if (answer == Answer::kCancel) {
     dialog->reject();
+    return;
+  }
+  // OK as the operator presses it, so that the dialog's own checks run and
+  // its values are taken; a dialog without an OK button of its own closes.
+  if (auto* ok = dialog->findChild<QPushButton*>(ControlName(1))) {
+    ok->click();
   } else {
     dialog->accept();
   }

@@ -230,6 +230,7 @@ void DemoScript::AnswerModal(std::int64_t nowMs) {
   const DemoDriver::Modal found = driver_.FindModal();
   if (found.handle != modal_) {
     modal_ = found.handle;
+    if (modal_ == nullptr) okPressedOn_ = nullptr;  // the dialog answered has gone
     modalSince_ = nowMs;
     // The scripted values go in at once, so that the picture shows them.
     if (modal_ != nullptr && !found.isBox && !FillDialog(found.title)) modal_ = nullptr;
@@ -261,7 +262,15 @@ void DemoScript::AnswerDialog(const DemoDriver::Modal& modal) {
   if (!modal.isBox) {
     for (const KnownDialog& known : kDialogs) {
       if (modal.title != known.title) continue;
+      if (modal.handle == okPressedOn_) {
+        // OK was pressed and the dialog stayed: it refused what the script
+        // put in (a box said why); pressing OK again would never end.
+        driver_.Press(DemoDriver::Answer::kCancel);
+        Finish(1, "a dialog refused its scripted values");
+        return;
+      }
       Save(known.picture, false);
+      okPressedOn_ = modal.handle;
       driver_.Press(DemoDriver::Answer::kOk);
       return;
     }

@@ -111,6 +111,7 @@ class DemoScript {
   std::int64_t stepStart_ = 0;
   std::int64_t modalSince_ = 0;
   const void* modal_ = nullptr;
+  const void* okPressedOn_ = nullptr;  // the dialog last answered with OK, while it is up
   DiscoveryWatch discovery_;
   int scrollShot_ = 0;         // the next corner of kScrollShots
   bool scrolledTest_ = false;  // the test started with the far corner in sight
