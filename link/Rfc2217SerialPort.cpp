@@ -96,7 +96,16 @@ bool Rfc2217SerialPort::Greet(bool& refused) {
     Fail(PortErrorKind::NotSerial, "the server did not agree to the com-port option in time");
     return false;
   }
-  return true;
+  // A server whose device is in use may agree to the option and close only
+  // then: the connection holds once the server answers a question about the
+  // line (the baud rate; 0 asks without setting it).  A server that leaves
+  // the question unanswered is taken as it is.
+  codec_.ForgetAnswers();
+  refused = false;  // a connection lost from here on was turned away: tried again
+  if (!codec_.QueueBaudRate(0) || !FlushLocked()) return false;
+  const Awaited answered = AwaitLocked(
+      [this] { return Codec::Answered(codec_.LastAnswers(), Codec::kSetBaudRate); }, kAnswerMs);
+  return answered != Awaited::Lost;
 }
 
 bool Rfc2217SerialPort::ApplyLineSettings(const LineSettings& line) {

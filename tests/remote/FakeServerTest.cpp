@@ -24,10 +24,12 @@ namespace {
 constexpr std::uint8_t IAC = 255, SB = 250, SE = 240, WILL = 251, DO = 253, COM = 44;
 
 // A device server that agrees to everything but runs the far line at 9600
-// bps whatever rate it is asked for, and says so in its answer.
+// bps whatever rate it is asked for, and says so in its answer.  The first
+// `turnAway` connections it greets, agreeing to the com-port option, and
+// then closes as one whose device is in use.
 class StubbornServer {
  public:
-  StubbornServer() {
+  explicit StubbornServer(int turnAway = 0) : turnAway_(turnAway) {
     listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -53,8 +55,21 @@ class StubbornServer {
     while (!stop_ && poll(&p, 1, 50) <= 0) {
     }
     if (stop_) return;
-    const int fd = accept(listener_, nullptr, nullptr);
+    int fd = accept(listener_, nullptr, nullptr);
     const std::uint8_t hello[] = {IAC, WILL, 0, IAC, DO, 0, IAC, WILL, 3, IAC, DO, 3, IAC, DO, COM};
+    for (; turnAway_ > 0; --turnAway_) {
+      send(fd, hello, sizeof hello, MSG_NOSIGNAL);
+      pollfd greeted = {fd, POLLIN, 0};
+      std::uint8_t request[256];
+      if (poll(&greeted, 1, 2000) > 0) (void)recv(fd, request, sizeof request, 0);
+      const char busy[] = "Port's device already in use\r\n";
+      send(fd, busy, sizeof busy - 1, MSG_NOSIGNAL);
+      close(fd);
+      while (!stop_ && poll(&p, 1, 50) <= 0) {
+      }
+      if (stop_) return;
+      fd = accept(listener_, nullptr, nullptr);
+    }
     send(fd, hello, sizeof hello, MSG_NOSIGNAL);
     std::vector<std::uint8_t> sub;
     int state = 0;  // 0 data, 1 after IAC, 2 in SB, 3 IAC in SB
@@ -101,6 +116,7 @@ class StubbornServer {
     send(fd, out.data(), out.size(), MSG_NOSIGNAL);
   }
 
+  int turnAway_;
   int listener_ = -1;
   int port_ = 0;
   std::atomic<bool> stop_{false};
@@ -119,6 +135,21 @@ TEST(NetworkPortRefusalTest, ARateTheServerChangedFailsTheSettingsAndNamesBothRa
   const std::string why = port->LastError().text;
   EXPECT_NE(why.find("9600"), std::string::npos) << why;
   EXPECT_NE(why.find("115200"), std::string::npos) << why;
+  port->Close();
+}
+
+// A server that agreed to the com-port option and then closed (its device in
+// use) is tried again; the port opens on the next connection, which takes the
+// settings.
+TEST(NetworkPortRefusalTest, AServerThatAgreesAndThenTurnsAwayIsTriedAgain) {
+  StubbornServer server(1);
+  auto port = MakeNativeSerialPort();
+  ASSERT_TRUE(port->Open(("rfc2217://127.0.0.1:" + std::to_string(server.Port())).c_str()))
+      << port->LastError().text;
+  LineSettings line;
+  ApplyPortSettings(PortSettings{}, line);
+  EXPECT_FALSE(port->ApplyLineSettings(line));
+  EXPECT_EQ(port->LastError().kind, PortErrorKind::Settings) << port->LastError().text;
   port->Close();
 }
 
