@@ -8,7 +8,6 @@
 #include "app/Engine.h"
 #include "app/front/WindowOptions.h"
 #include "app/front/WindowStart.h"
-#include "core/Clock.h"
 #include "link/PortStack.h"
 #include "ui/AboutBox.h"
 #include "ui/Demo.h"
@@ -29,13 +28,9 @@ int main(int argc, char** argv) {
   if (answered >= 0) return answered;
   QApplication app(argc, argv);
 
-  tessaro::QtDisplay display;
-  tessaro::SteadyClock clock;
-  tessaro::Engine engine(display, clock, port.Port());
-  display.AttachEngine(engine);
-  if (options.portRow >= 0) engine.SelectPort(options.portRow);
-
-  tessaro::FrameWindow frame(engine, display);
+  tessaro::WindowCore<tessaro::QtDisplay> core(port, options);
+  tessaro::Engine& engine = core.engine;
+  tessaro::FrameWindow frame(engine, core.display);
   frame.PlaceOnScreen();
   frame.show();
 

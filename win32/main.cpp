@@ -11,7 +11,6 @@
 #include "app/Engine.h"
 #include "app/front/WindowOptions.h"
 #include "app/front/WindowStart.h"
-#include "core/Clock.h"
 #include "link/PortStack.h"
 #include "win32/Demo.h"
 #include "win32/Dialogs.h"
@@ -60,13 +59,9 @@ int main(int argc, char** argv) {
                                 ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
 
-  tessaro::Win32Display display;
-  tessaro::SteadyClock clock;
-  tessaro::Engine engine(display, clock, port.Port());
-  display.AttachEngine(engine);
-  if (options.portRow >= 0) engine.SelectPort(options.portRow);
-
-  tessaro::FrameWindow frame(engine, display);
+  tessaro::WindowCore<tessaro::Win32Display> core(port, options);
+  tessaro::Engine& engine = core.engine;
+  tessaro::FrameWindow frame(engine, core.display);
   if (!frame.Create(SW_SHOWNORMAL)) {
     std::fprintf(stderr, "tessaro: cannot create the window (error %lu)\n", GetLastError());
     return 1;

@@ -1,7 +1,5 @@
 #include "app/front/WindowStart.h"
 
-#include "link/PortStack.h"
-
 namespace tessaro {
 
 int AnswerBeforeWindow(const WindowOptions& options, std::string_view usageNote, PortStack& port,
