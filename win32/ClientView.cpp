@@ -47,6 +47,13 @@ int WheelLines() {
   return static_cast<int>(lines);
 }
 
+// The scroll bars' requests as moves of the view.
+constexpr std::pair<int, scroll::Move> kBarMoves[] = {
+    {SB_LINEUP, scroll::Move::kLineBack}, {SB_LINEDOWN, scroll::Move::kLineForward},
+    {SB_PAGEUP, scroll::Move::kPageBack}, {SB_PAGEDOWN, scroll::Move::kPageForward},
+    {SB_TOP, scroll::Move::kStart},       {SB_BOTTOM, scroll::Move::kEnd},
+};
+
 }  // namespace
 
 ClientView::ClientView(Engine& engine, Canvas& canvas) : engine_(engine), canvas_(canvas) {}
@@ -203,53 +210,31 @@ void ClientView::ScrollTo(int x, int y) {
 }
 
 void ClientView::OnScrollBar(int bar, int request) {
-  const int line = scale_.Px(scroll::kLinePixels);
   const int content = Extent(bar, content_);
   const int page = Extent(bar, client_);
-  int position = Axis(bar, origin_);
-  switch (request) {
-    case SB_LINEUP:
-      position = scroll::Moved(position, scroll::Move::kLineBack, content, page, line);
-      break;
-    case SB_LINEDOWN:
-      position = scroll::Moved(position, scroll::Move::kLineForward, content, page, line);
-      break;
-    case SB_PAGEUP:
-      position = scroll::Moved(position, scroll::Move::kPageBack, content, page, line);
-      break;
-    case SB_PAGEDOWN:
-      position = scroll::Moved(position, scroll::Move::kPageForward, content, page, line);
-      break;
-    case SB_TOP:
-      position = 0;
-      break;
-    case SB_BOTTOM:
-      position = scroll::MaxPosition(content, page);
-      break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: {
-      // The 32-bit position, not the message's 16 bits.
-      SCROLLINFO info{};
-      info.cbSize = sizeof info;
-      info.fMask = SIF_TRACKPOS;
-      GetScrollInfo(hwnd_, bar, &info);
-      position = info.nTrackPos;
-      break;
-    }
-    default:
-      return;
+  if (request == SB_THUMBTRACK || request == SB_THUMBPOSITION) {
+    // The 32-bit position, not the message's 16 bits.
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_TRACKPOS;
+    GetScrollInfo(hwnd_, bar, &info);
+    ScrollAxis(bar, info.nTrackPos);
+    return;
   }
-  if (bar == SB_HORZ) {
-    ScrollTo(position, origin_.y);
-  } else {
-    ScrollTo(origin_.x, position);
+  for (const auto& [code, move] : kBarMoves) {
+    if (code != request) continue;
+    ScrollAxis(bar, scroll::Moved(Axis(bar, origin_), move, content, page,
+                                  scale_.Px(scroll::kLinePixels)));
+    return;
   }
 }
 
 void ClientView::OnWheel(int bar, int delta) {
-  const int position =
-      scroll::Wheeled(Axis(bar, origin_), delta, WheelLines(), Extent(bar, content_),
-                      Extent(bar, client_), scale_.Px(scroll::kLinePixels));
+  ScrollAxis(bar, scroll::Wheeled(Axis(bar, origin_), delta, WheelLines(), Extent(bar, content_),
+                                  Extent(bar, client_), scale_.Px(scroll::kLinePixels)));
+}
+
+void ClientView::ScrollAxis(int bar, int position) {
   if (bar == SB_HORZ) {
     ScrollTo(position, origin_.y);
   } else {

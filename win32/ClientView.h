@@ -59,6 +59,8 @@ class ClientView {
   void ScrollTo(int x, int y);
   void OnScrollBar(int bar, int request);
   void OnWheel(int bar, int delta);
+  // Scrolls along one bar to `position` (clamped).
+  void ScrollAxis(int bar, int position);
   bool OnKey(WPARAM key);
   void PlaceButtons();
   // The buttons hand the view's keys to it.
